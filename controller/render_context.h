@@ -1,0 +1,93 @@
+// Shared state of one render pass: settings, template geometry, the source
+// pixels and selection, the coverage buffer, the dirty box and the pool.
+#pragma once
+
+#include <array>
+#include <atomic>
+#include <cstdint>
+#include <memory>
+
+#include "controller/settings.h"
+#include "host/layer_block.h"
+#include "layout/ring_shape.h"
+#include "render/path_parser.h"
+#include "render/thread_pool.h"
+
+namespace velmora {
+
+// Layout codes of a pixel block.
+enum LayoutCode : uint8_t {
+    kLayoutRgba = 0,     // three colour channels and alpha
+    kLayoutGrey = 1,     // one value channel and alpha
+    kLayoutFive = 2,     // four colour channels and alpha (defined, not produced)
+    kLayoutSingle = 3,   // one byte
+};
+
+struct PixelBlock {
+    uint8_t layout = kLayoutSingle;
+    uint8_t order[5] = {0, 0, 0, 0, 0};
+    const uint8_t* pixels = nullptr;
+    int32_t width = 0;
+    int32_t height = 0;
+    int32_t rowBytes = 0;
+    int32_t pixelBytes = 0;
+};
+
+struct MaskBlock {
+    int32_t rowBytes = 0;
+    const uint8_t* pixels = nullptr;  // null: no selection
+};
+
+// Box of touched pixels, x1/y1 exclusive; empty as (width, height, 0, 0).
+// Grown by every worker at once, so each bound is atomic.
+struct DirtyBox {
+    std::atomic<int32_t> x0{0};
+    std::atomic<int32_t> y0{0};
+    std::atomic<int32_t> x1{0};
+    std::atomic<int32_t> y1{0};
+    void Reset(int32_t width, int32_t height) {
+        x0 = width;
+        y0 = height;
+        x1 = 0;
+        y1 = 0;
+    }
+    bool Empty() const { return x0.load() >= x1.load() || y0.load() >= y1.load(); }
+};
+
+using Points3 = std::array<Point32, 3>;
+
+// Layout code for a host channel kind: 3 -> 0, 2 and 6 -> 1, else 3.
+uint8_t LayoutCodeForKind(int32_t kind);
+// Pixel stride of a layout code: 0: 4, 1: 2, 2: 5, 3: 1.
+int32_t PixelBytesForLayout(uint8_t layout);
+// The pixel block of a layer (layout, channel order, pixels, sizes).
+PixelBlock MakePixelBlock(const LayerBlock& layer);
+
+struct RenderContext {
+    // Declared first so it is destroyed last, after the buffers.
+    ThreadPool pool;
+
+    std::atomic<bool> cancelled{false};
+    RenderSettings settings;
+    std::unique_ptr<RingShape> ring;
+    std::unique_ptr<Points3> parallelPoints;
+    std::unique_ptr<Points3> radialPoints;
+    PathParser* guidePath = nullptr;  // borrowed from the guide list
+    PixelBlock source;
+    MaskBlock mask;
+    std::unique_ptr<uint8_t[]> coverage;  // source.width * source.height bytes
+    DirtyBox dirty;
+    void* progressData = nullptr;
+    bool (*progressFn)(int total, int done, void* data) = nullptr;
+
+    RenderContext() = default;
+    explicit RenderContext(unsigned workers) : pool(workers) {}
+
+    // Zeroed coverage of source.width x source.height and an empty box.
+    void AllocateCoverage();
+};
+
+// The pool's progress function for a pass; data is the RenderContext.
+bool progressRelay(int total, int done, void* context);
+
+}  // namespace velmora

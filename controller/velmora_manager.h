@@ -1,0 +1,85 @@
+// The effect controller: settings, panel, data lists and the run cycle.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "controller/settings.h"
+#include "host/plugin_manager.h"
+#include "render/path_parser.h"
+
+namespace velmora {
+
+struct PresetEntry {
+    std::u16string name;  // empty for "Default"
+};
+
+struct GuideEntry {
+    std::u16string name;  // ":S", ":C" or a guide file's stem
+    std::unique_ptr<PathParser> path;  // parsed on first use
+};
+
+// Item keys: the string-table ids of the captions.
+enum ItemKey : int32_t {
+    kItemPreset = 140, kItemSavePreset = 141, kItemTemplate = 150, kItemGuide = 161,
+    kItemCurvature = 162, kItemPoint1 = 170, kItemPoint2 = 171, kItemPoint3 = 172,
+    kItemSize = 202, kItemHardness = 203, kItemFluction = 204, kItemIn = 205, kItemOut = 206,
+    kItemAsdist = 207, kItemEasing = 208, kItemPosition = 220, kItemPosfluct = 221,
+    kItemLength = 222, kItemLenfluct = 223, kItemSpacing = 224, kItemSpcfluct = 225,
+    kItemLengain = 226, kItemSpcgain = 227, kItemConnect = 228
+};
+
+// Value kinds of property items.
+enum ItemKind : int32_t {
+    kKindBool = 1, kKindEnum = 2, kKindInt = 17, kKindDouble = 18, kKindPoint = 33
+};
+
+class VelmoraManager : public PluginManager {
+public:
+    VelmoraManager();
+    ~VelmoraManager() override;
+
+    void GetModuleId(char* buffer) override;
+    void BeginRun() override;
+    void PrepareRender() override;
+    void Render() override;
+    void EndRun() override;
+    bool OnPropertyChanged(int32_t itemKey) override;
+    bool InitializeFilter() override;
+    bool TerminateFilter() override { return true; }
+
+    // Settings and panel (panel.cpp).
+    void ResetPointsForTemplate();
+    bool SelectPreset();
+    void ResetToDefaults();
+    void AddIntegerItem(int32_t key, int32_t accessKey, int32_t minimum, int32_t value);
+    void AddDecimalItem(int32_t key, int32_t accessKey, double minimum, double maximum,
+                        double value);
+    void AddBooleanItem(int32_t key, int32_t accessKey, bool value);
+    void AddEnumerationItem(int32_t key, int32_t accessKey,
+                            const std::vector<std::u16string>& strings);
+    void AddPointItem(int32_t key, int32_t accessKey);
+
+    // Presets (preset_ops.cpp).
+    bool ApplyPreset(const std::u16string& name);
+    void SavePreset();
+    void FindGuideByName(const std::string& utf8Name);
+
+    // Run cycle (run_cycle.cpp).
+    void AcquireLayers();
+    bool ReportProgress(int total, int done);
+
+    EffectSettings settings;
+    std::vector<PresetEntry> presets;
+    std::vector<GuideEntry> guides;
+    RenderSnapshot snapshot;
+    int32_t lastProgress = 0;
+    int32_t lastReply = 257;
+};
+
+// The fixed module id, 36 upper-case characters.
+extern const char kModuleId[];
+
+}  // namespace velmora

@@ -1,0 +1,27 @@
+// The three templates: each turns the pass's settings and base points into
+// stroke tasks queued on the pass's pool.
+#pragma once
+
+#include "controller/render_context.h"
+#include "layout/ring_shape.h"
+#include "render/path_parser.h"
+
+namespace velmora {
+
+void LayoutRadial(RenderContext& context);
+void LayoutParallel(RenderContext& context);
+
+RingShape FitRing(Point32 p1, Point32 p2, Point32 p3);
+void LayoutConcentric(RenderContext& context);
+void AddRing(RenderContext& context, PathPoint centre, double angle, double startAngle,
+             double ra, double rb);
+bool RingTouchesCanvas(const RenderContext& context, PathPoint centre, double a, double b,
+                       double angle);
+bool SegmentMeetsEllipse(PathPoint p, PathPoint q, PathPoint centre, double a, double b,
+                         double angle);
+
+// Vertex count of a ring with semi-axes ra and rb (about one per 5 pixels
+// of perimeter, even, at least 4).
+int32_t RingVertexCount(double ra, double rb);
+
+}  // namespace velmora

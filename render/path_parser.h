@@ -1,0 +1,77 @@
+// Paths of move, line, cubic and quadratic commands: flattening into line
+// segments and walking along them by distance.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+namespace velmora {
+
+struct PathPoint {
+    double x = 0.0;
+    double y = 0.0;
+};
+
+struct LineSegment {
+    PathPoint start;
+    PathPoint end;
+    double length = 0.0;  // sqrt(dx * dx + dy * dy), computed when made
+};
+
+enum PathCommandKind : int32_t { kMoveTo = 1, kLineTo = 2, kCubicTo = 3, kQuadTo = 4 };
+
+struct PathCommand {
+    int32_t kind = 0;
+    std::vector<PathPoint> points;  // MoveTo/LineTo: target; CubicTo: c1, c2, target; QuadTo: c, target
+};
+
+// Walker state, saved and restored around each stroke run.
+struct WalkState {
+    double walked = 0.0;
+    int32_t segmentIndex = 0;
+    double segmentFraction = 0.0;
+    bool ended = false;
+    PathPoint position;
+};
+
+class PathParser {
+public:
+    std::vector<PathCommand> commands;
+    double width = 0.0;  // a guide's extent along x; 0 for a line's own path
+    std::vector<LineSegment> segments;
+    bool closed = false;
+    PathPoint currentPoint;
+    double totalLength = 0.0;
+
+    double walked = 0.0;
+    int32_t segmentIndex = 0;
+    double segmentFraction = 0.0;
+    bool ended = false;
+    PathPoint position;
+
+    // Rebuilds segments and totalLength from the commands, then rewinds.
+    void Flatten(bool closedPath);
+    // Walker at distance 0: the start of the first segment, or (0, 0).
+    void Rewind();
+    // Moves x pixels forward (backward when x < 0); returns the new position.
+    PathPoint Advance(double x);
+    // Moves x pixels backward (forward when x < 0).
+    PathPoint Retreat(double x);
+
+    WalkState SaveWalk() const;
+    void RestoreWalk(const WalkState& state);
+
+private:
+    PathPoint Extrapolate(double distance) const;
+};
+
+// Appends the segments of the quadratic p0, p1 (control), p2 and returns the
+// sum of their lengths, added in the order they are appended.
+double FlattenQuadratic(std::vector<LineSegment>& segments, PathPoint p0, PathPoint p1,
+                        PathPoint p2, double tolerance);
+
+// Points of the subdivided cubic, from p0 to p3.
+std::vector<PathPoint> SubdivideCubic(PathPoint p0, PathPoint p1, PathPoint p2, PathPoint p3,
+                                      double tolerance);
+
+}  // namespace velmora

@@ -1,0 +1,55 @@
+// One effect line (or ring) as a pool task: find the inked stretches of its
+// path, lengthen, shift and join them, and draw them as tapered pen strokes.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "controller/render_context.h"
+#include "layout/random_source.h"
+#include "render/path_parser.h"
+#include "render/thread_pool.h"
+
+namespace velmora {
+
+struct StrokeRun {
+    double start = 0.0;
+    double end = 0.0;
+    uint8_t taperStart = 0;
+    uint8_t taperEnd = 0;
+};
+
+class PathTask : public ThreadPoolTask {
+public:
+    // centre: the ring centre for concentric rings, else null.
+    PathTask(RenderContext& context, const Point32* centre);
+
+    void Execute() override;
+
+    // The ink scan (with the ring pre-scan); fills runs, before joining.
+    void ScanInk(std::vector<StrokeRun>& runs);
+    void AddRun(std::vector<StrokeRun>& runs, PathPoint here, double runStart, double& gain,
+                double halfLength);
+    void DrawRuns(const std::vector<StrokeRun>& runs);
+
+    RenderContext* context;
+    const RenderSettings* settings;
+    const Point32* centre;
+    PathParser* guide;
+    PathParser path;
+    std::unique_ptr<RandomSource> lengthJitter;
+    std::unique_ptr<RandomSource> positionJitter;
+};
+
+// Joins overlapping or touching runs in place (the connect setting).
+void JoinRuns(std::vector<StrokeRun>& runs);
+
+// Pen pressure at step k of a run of length L.
+double PressureAt(const RenderSettings& settings, const StrokeRun& run, double k, double L);
+
+// Discs from a to b with pressure going from p0 to p1, pen diameter size.
+void StampSegment(RenderContext& context, PathPoint a, PathPoint b, double p0, double p1,
+                  double size);
+
+}  // namespace velmora

@@ -1,0 +1,63 @@
+// Worker pool for the stroke tasks of one render pass.
+#pragma once
+
+#include <atomic>
+#include <condition_variable>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+namespace velmora {
+
+class ThreadPoolTask {
+public:
+    virtual ~ThreadPoolTask() = default;
+    virtual void Execute() = 0;
+    virtual void Cancel() { cancelled.store(true, std::memory_order_relaxed); }
+    bool IsCancelled() const { return cancelled.load(std::memory_order_relaxed); }
+
+    std::atomic<bool> cancelled{false};
+};
+
+// total tasks, tasks done so far, opaque data; false asks to stop.
+using ProgressFunction = bool (*)(int total, int done, void* data);
+
+// Number of workers for a reported processor count (0 gives 4).
+unsigned WorkerCountFor(unsigned reportedProcessors);
+
+class ThreadPool {
+public:
+    ThreadPool();                          // one worker per logical processor
+    explicit ThreadPool(unsigned workers);  // a fixed count (at least 1)
+    ~ThreadPool();
+    ThreadPool(const ThreadPool&) = delete;
+    ThreadPool& operator=(const ThreadPool&) = delete;
+
+    void AddTask(std::shared_ptr<ThreadPoolTask> task);
+    // Runs every pending task on the workers; returns when all have finished.
+    // Rethrows the first collected error of a task.
+    void Run();
+    void AbortAll();
+
+    size_t WorkerCount() const { return threads_.size(); }
+    size_t PendingCount() const;
+
+    ProgressFunction progressFn = nullptr;
+    void* progressData = nullptr;
+
+private:
+    void WorkerLoop();
+
+    std::vector<std::thread> threads_;
+    std::deque<std::shared_ptr<ThreadPoolTask>> pending_;
+    std::deque<std::function<void()>> jobs_;
+    std::vector<std::shared_ptr<ThreadPoolTask>> running_;
+    mutable std::mutex lock_;
+    std::condition_variable wake_;
+    bool stopping_ = false;
+};
+
+}  // namespace velmora
