@@ -44,6 +44,8 @@ public:
 
     size_t WorkerCount() const { return threads_.size(); }
     size_t PendingCount() const;
+    // The tasks added and not yet run, in queue order (for inspection).
+    std::vector<std::shared_ptr<ThreadPoolTask>> Pending() const;
 
     ProgressFunction progressFn = nullptr;
     void* progressData = nullptr;
