@@ -1,0 +1,126 @@
+// The exported entry point and the property callback: selector dispatch to
+// the controller, the filter run loop, and the one exception firewall.
+#include <exception>
+#include <new>
+
+#include "controller/velmora_manager.h"
+#include "host/export.h"
+#include "host/host_interface.h"
+
+namespace velmora {
+namespace {
+
+void PropertyCallbackImpl(HostInt* result, HostPropertyObject /*object*/, HostInt itemKey,
+                          HostInt notifyKind, void* data) {
+    *result = 1;
+    auto* manager = static_cast<PluginManager*>(data);
+    if (manager == nullptr || manager->server == nullptr || manager->stringService == nullptr) {
+        return;
+    }
+    if (notifyKind == 0x11) {
+        if (manager->OnPropertyChanged(itemKey)) *result = 2;
+    } else if (notifyKind == 0x21) {
+        manager->OnPropertyEvent(itemKey);
+    }
+}
+
+// The host's reported edits; nothing thrown inside leaves here.
+void PropertyCallbackEntry(HostInt* result, HostPropertyObject object, HostInt itemKey,
+                           HostInt notifyKind, void* data) noexcept {
+    if (result == nullptr) return;
+    try {
+        PropertyCallbackImpl(result, object, itemKey, notifyKind, data);
+    } catch (const std::bad_alloc&) {
+        *result = 1;
+    } catch (const std::exception&) {
+        *result = 1;
+    } catch (...) {
+        *result = 1;
+    }
+}
+
+void ModuleInitialize(HostInt* result, void** pluginData, HostServer* server) {
+    auto* manager = new VelmoraManager();
+    // Stored whatever the registration gives: module terminate frees it.
+    *pluginData = static_cast<PluginManager*>(manager);
+    if (server->moduleInit == nullptr || server->string == nullptr) return;
+    const Host host(server);
+    if (host.HostVersion() < 1) return;
+    char id[kModuleIdLength + 1] = {};
+    manager->GetModuleId(id);
+    HostStringRef idString = host.MakeNarrowString(std::string_view(id, kModuleIdLength));
+    host.SetModuleId(idString.get());
+    host.SetModuleKind(kModuleKind);
+    idString.Release();
+    *result = 0;
+}
+
+// Passes as long as the host answers 258 after each one.
+void FilterRun(PluginManager& manager) {
+    manager.BeginRun();
+    for (;;) {
+        if (manager.host.ProcessState(kProcessStart, kProcessStart) == kProcessDone) break;
+        manager.PrepareRender();
+        manager.Render();
+        if (manager.host.ProcessState(kProcessDone, kProcessDone) != kProcessContinue) break;
+    }
+    manager.EndRun();
+}
+
+void Dispatch(HostInt* result, void** pluginData, HostInt selector, HostServer* server) {
+    *result = -1;
+    if (server == nullptr || pluginData == nullptr) return;
+    if (selector == kSelectorModuleInitialize) {
+        ModuleInitialize(result, pluginData, server);
+        return;
+    }
+    auto* manager = static_cast<PluginManager*>(*pluginData);
+    if (manager == nullptr) return;
+    manager->RefreshServer(server);
+    switch (selector) {
+        case kSelectorModuleTerminate:
+            delete manager;
+            *pluginData = nullptr;
+            *result = 0;
+            break;
+        case kSelectorFilterInitialize:
+            // A repeated filter initialise replaces the panel: the object of
+            // the previous one is not used again.
+            if (manager->propertyObject != nullptr) {
+                manager->host.ReleasePropertyObject(manager->propertyObject);
+                manager->propertyObject = nullptr;
+            }
+            manager->propertyObject = manager->host.CreatePropertyObject();
+            manager->host.SetPropertyObject(manager->propertyObject);
+            manager->host.SetPropertyCallback(&PropertyCallbackEntry, manager);
+            if (manager->InitializeFilter()) *result = 0;
+            break;
+        case kSelectorFilterRun:
+            FilterRun(*manager);
+            *result = 0;
+            break;
+        case kSelectorFilterTerminate:
+            if (manager->TerminateFilter()) *result = 0;
+            break;
+        default:
+            *result = 0;
+            break;
+    }
+}
+
+}  // namespace
+}  // namespace velmora
+
+extern "C" VELMORA_EXPORT void TriglavPluginCall(HostInt* result, void** pluginData,
+                                                HostInt selector, HostServer* server) noexcept {
+    if (result == nullptr) return;
+    try {
+        velmora::Dispatch(result, pluginData, selector, server);
+    } catch (const std::bad_alloc&) {
+        *result = -1;
+    } catch (const std::exception&) {
+        *result = -1;
+    } catch (...) {
+        *result = -1;
+    }
+}

@@ -1,0 +1,59 @@
+// The entry point on a bare host: results of the selectors without services.
+#include <gtest/gtest.h>
+
+#include "host/host_interface.h"
+
+extern "C" void TriglavPluginCall(HostInt* result, void** pluginData, HostInt selector,
+                                  HostServer* server);
+
+namespace {
+
+TEST(EntryPoint, NullServerFailsAndCreatesNothing) {
+    void* slot = nullptr;
+    HostInt result = 123;
+    TriglavPluginCall(&result, &slot, kSelectorModuleInitialize, nullptr);
+    EXPECT_EQ(result, -1);
+    EXPECT_EQ(slot, nullptr);
+}
+
+TEST(EntryPoint, SelectorsBeforeModuleInitialiseFail) {
+    HostServer server{};
+    void* slot = nullptr;
+    for (HostInt selector : {258, 513, 514, 515, 999}) {
+        HostInt result = 0;
+        TriglavPluginCall(&result, &slot, selector, &server);
+        EXPECT_EQ(result, -1) << selector;
+        EXPECT_EQ(slot, nullptr) << selector;
+    }
+}
+
+TEST(EntryPoint, ModuleInitialiseWithoutServicesFailsButStoresTheController) {
+    HostServer server{};
+    void* slot = nullptr;
+    HostInt result = 0;
+    TriglavPluginCall(&result, &slot, kSelectorModuleInitialize, &server);
+    EXPECT_EQ(result, -1);
+    ASSERT_NE(slot, nullptr);
+
+    TriglavPluginCall(&result, &slot, 0x7777, &server);
+    EXPECT_EQ(result, 0);  // unknown selector
+    TriglavPluginCall(&result, &slot, kSelectorFilterInitialize, &server);
+    EXPECT_EQ(result, 0);
+    TriglavPluginCall(&result, &slot, kSelectorFilterRun, &server);
+    EXPECT_EQ(result, 0);
+    TriglavPluginCall(&result, &slot, kSelectorFilterTerminate, &server);
+    EXPECT_EQ(result, 0);
+
+    TriglavPluginCall(&result, &slot, kSelectorModuleTerminate, &server);
+    EXPECT_EQ(result, 0);
+    EXPECT_EQ(slot, nullptr);
+}
+
+TEST(EntryPoint, NullDataSlotAddressFails) {
+    HostServer server{};
+    HostInt result = 0;
+    TriglavPluginCall(&result, nullptr, kSelectorModuleInitialize, &server);
+    EXPECT_EQ(result, -1);
+}
+
+}  // namespace
