@@ -63,6 +63,10 @@ public:
 
 private:
     PathPoint Extrapolate(double distance) const;
+    // Moves the segment state b forward / backward; target is the distance
+    // the walk ends at (used past the start of an open path).
+    void WalkForward(double b);
+    void WalkBackward(double b, double target);
 };
 
 // Appends the segments of the quadratic p0, p1 (control), p2 and returns the

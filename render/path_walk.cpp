@@ -1,0 +1,243 @@
+// Walking a flattened path by distance, forwards and backwards, open or closed.
+#include <cmath>
+
+#include "render/path_parser.h"
+
+namespace velmora {
+
+namespace {
+
+// Remaining distances at or below this are done; shorter segments cannot
+// absorb a step.
+constexpr double kEpsilon = 1e-6;
+
+// A closed path this many times shorter than the distance left is walked
+// round whole laps at once (a ring of almost no length would otherwise be
+// circled millions of times per step).
+constexpr double kLapsBeforeSkipping = 1024.0;
+
+PathPoint PointAt(const LineSegment& s, double fraction) {
+    return {s.start.x + (s.end.x - s.start.x) * fraction,
+            s.start.y + (s.end.y - s.start.y) * fraction};
+}
+
+// Laps of a closed walk: stops a walk that a whole lap did not shorten, and
+// drops whole laps when the path is much shorter than the distance left.
+class LapGuard {
+public:
+    explicit LapGuard(int32_t count) : count_(count) {}
+
+    // After passing a whole segment: true when the last count segments in a
+    // row absorbed nothing.
+    bool Stalled(double before, double after) {
+        idle_ = after < before ? 0 : idle_ + 1;
+        return idle_ >= count_;
+    }
+
+    // At each wrap: the remaining distance, with whole laps dropped.
+    double AtWrap(double b) {
+        if (seenWrap_) {
+            const double lap = bAtWrap_ - b;
+            if (lap > 0.0 && b > lap * kLapsBeforeSkipping) b = std::fmod(b, lap);
+        }
+        seenWrap_ = true;
+        bAtWrap_ = b;
+        return b;
+    }
+
+private:
+    int32_t count_;
+    int32_t idle_ = 0;
+    bool seenWrap_ = false;
+    double bAtWrap_ = 0.0;
+};
+
+}  // namespace
+
+void PathParser::Rewind() {
+    walked = 0.0;
+    segmentIndex = 0;
+    segmentFraction = 0.0;
+    ended = false;
+    position = segments.empty() ? PathPoint{} : segments.front().start;
+}
+
+WalkState PathParser::SaveWalk() const {
+    return {walked, segmentIndex, segmentFraction, ended, position};
+}
+
+void PathParser::RestoreWalk(const WalkState& state) {
+    walked = state.walked;
+    segmentIndex = state.segmentIndex;
+    segmentFraction = state.segmentFraction;
+    ended = state.ended;
+    position = state.position;
+}
+
+// The point at a distance outside an open path: on the line through the
+// first segment before the start, through the last one beyond the end.
+PathPoint PathParser::Extrapolate(double distance) const {
+    if (segments.empty()) return position;
+    if (distance <= 0.0) {
+        const LineSegment& s = segments.front();
+        if (!(s.length >= kEpsilon)) return position;
+        const double ux = (s.end.x - s.start.x) / s.length;
+        const double uy = (s.end.y - s.start.y) / s.length;
+        return {s.start.x + ux * distance, s.start.y + uy * distance};
+    }
+    const LineSegment& s = segments.back();
+    if (!(s.length >= kEpsilon)) return position;
+    const double ux = (s.end.x - s.start.x) / s.length;
+    const double uy = (s.end.y - s.start.y) / s.length;
+    return {s.end.x + ux * (distance - totalLength), s.end.y + uy * (distance - totalLength)};
+}
+
+void PathParser::WalkForward(double b) {
+    const int32_t count = static_cast<int32_t>(segments.size());
+    if (closed && count == 0) {
+        ended = true;  // nothing to go round
+        return;
+    }
+    const PathPoint from = position;
+    LapGuard laps(count);
+    while (segmentIndex < count) {
+        const LineSegment& s = segments[segmentIndex];
+        const double rem = (1.0 - segmentFraction) * s.length;
+        bool stalled = false;
+        if (b <= rem + kEpsilon) {
+            segmentFraction += b / s.length;
+            position = PointAt(s, segmentFraction);
+            b = 0.0;
+        } else {
+            const double before = b;
+            b -= rem;
+            position = s.end;
+            stalled = closed && laps.Stalled(before, b);
+        }
+        if (b <= kEpsilon) break;
+        segmentIndex += 1;
+        segmentFraction = 0.0;
+        if (!closed) continue;
+        if (segmentIndex >= count) {
+            ended = true;
+            segmentIndex = 0;
+            b = laps.AtWrap(b);
+        }
+        if (stalled) {
+            // Once round every segment without moving: a loop of no length.
+            ended = true;
+            position = from;
+            break;
+        }
+        if (b <= kEpsilon) break;
+    }
+}
+
+void PathParser::WalkBackward(double b, double target) {
+    const int32_t count = static_cast<int32_t>(segments.size());
+    if (count == 0) return;
+    const PathPoint from = position;
+    LapGuard laps(count);
+    if (segmentIndex >= count) {
+        segmentIndex = count - 1;
+        segmentFraction = 1.0;
+    }
+    for (;;) {
+        const LineSegment& s = segments[segmentIndex];
+        const double used = segmentFraction * s.length;
+        bool stalled = false;
+        if (b <= used + kEpsilon) {
+            segmentFraction -= b / s.length;
+            position = PointAt(s, segmentFraction);
+            b = 0.0;
+        } else {
+            const double before = b;
+            b -= used;
+            position = s.start;
+            stalled = closed && laps.Stalled(before, b);
+        }
+        if (b <= kEpsilon) break;
+        segmentFraction = 1.0;
+        segmentIndex -= 1;
+        if (!closed) {
+            if (segmentIndex < 0) {
+                // Past the start: the rest lies on the extension of segment 0.
+                segmentIndex = 0;
+                segmentFraction = 0.0;
+                position = Extrapolate(target);
+                break;
+            }
+            continue;
+        }
+        if (segmentIndex < 0) {
+            segmentIndex = count - 1;
+            b = laps.AtWrap(b);
+        }
+        if (stalled) {
+            position = from;
+            break;
+        }
+        if (b <= kEpsilon) break;
+    }
+}
+
+PathPoint PathParser::Advance(double x) {
+    if (x == 0.0) return position;
+    if (x < 0.0) return Retreat(-x);
+    if (std::fabs(walked) < kEpsilon) walked = 0.0;
+    if (walked < 0.0 && !closed) {
+        // Coming back from before the start of an open path.
+        const double w = walked + x;
+        if (w <= 0.0) {
+            position = Extrapolate(w);
+        } else {
+            segmentIndex = 0;
+            segmentFraction = 0.0;
+            if (w > kEpsilon) {
+                WalkForward(w);
+            } else if (!segments.empty()) {
+                position = segments.front().start;
+            }
+        }
+        walked = w;
+    } else {
+        if (x > kEpsilon) WalkForward(x);
+        walked += x;
+    }
+    // Written as !(a < b) so that a NaN length or distance ends the walk too.
+    if (!closed && !(walked < totalLength)) {
+        ended = true;
+        position = Extrapolate(walked);
+    }
+    return position;
+}
+
+PathPoint PathParser::Retreat(double x) {
+    if (x == 0.0) return position;
+    if (x < 0.0) return Advance(-x);
+    if (std::fabs(walked) < kEpsilon) walked = 0.0;
+    const double w = walked - x;
+    if (closed) {
+        if (x > kEpsilon) WalkBackward(x, w);
+    } else if (w <= 0.0) {
+        position = Extrapolate(w);
+        segmentIndex = 0;
+        segmentFraction = 0.0;
+    } else if (w >= totalLength) {
+        position = Extrapolate(w);
+    } else {
+        double b = x;
+        if (walked > totalLength) {
+            // Back along the extension to the last segment's end first.
+            b -= walked - totalLength;
+            segmentIndex = static_cast<int32_t>(segments.size()) - 1;
+            segmentFraction = 1.0;
+            position = segments.back().end;
+        }
+        if (b > kEpsilon) WalkBackward(b, w);
+    }
+    walked = w;
+    return position;
+}
+
+}  // namespace velmora
