@@ -3,6 +3,7 @@
 
 #include <atomic>
 #include <condition_variable>
+#include <cstdint>
 #include <deque>
 #include <functional>
 #include <memory>
@@ -37,8 +38,9 @@ public:
     ThreadPool& operator=(const ThreadPool&) = delete;
 
     void AddTask(std::shared_ptr<ThreadPoolTask> task);
-    // Runs every pending task on the workers; returns when all have finished.
-    // Rethrows the first collected error of a task.
+    // Runs every pending task on the workers; returns when all have finished,
+    // calling progressFn once per finished task on this thread. A task's
+    // error cancels the others; once all have returned it is rethrown here.
     void Run();
     void AbortAll();
 
@@ -60,6 +62,9 @@ private:
     mutable std::mutex lock_;
     std::condition_variable wake_;
     bool stopping_ = false;
+    // Jobs finished so far; Run waits on finished_ between its scans.
+    uint64_t completions_ = 0;
+    std::condition_variable finished_;
 };
 
 }  // namespace velmora

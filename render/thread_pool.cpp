@@ -1,0 +1,216 @@
+// Worker pool: runs the stroke tasks of one pass on every processor while
+// the pass's thread reports progress and passes on stop requests.
+#include "render/thread_pool.h"
+
+#include <chrono>
+#include <exception>
+#include <future>
+#include <utility>
+
+#include "render/worker_count_for_testing.h"
+
+namespace velmora {
+
+namespace {
+
+constexpr std::chrono::milliseconds kPollInterval{10};
+
+std::atomic<unsigned>& WorkerCountSlot() {
+    static std::atomic<unsigned> slot{0};
+    return slot;
+}
+
+// One handed-out task and the token through which Run learns it finished.
+struct Job {
+    std::shared_ptr<ThreadPoolTask> task;
+    std::promise<void> done;
+};
+
+void RunJob(Job& job) {
+    std::exception_ptr error;
+    try {
+        job.task->Execute();
+    } catch (...) {
+        error = std::current_exception();
+    }
+    // The pool's running list still holds the task: no task code runs on
+    // this thread once the token is complete.
+    job.task.reset();
+    if (error) {
+        job.done.set_exception(error);
+    } else {
+        job.done.set_value();
+    }
+}
+
+bool IsComplete(const std::future<void>& token) {
+    return token.wait_for(std::chrono::seconds(0)) == std::future_status::ready;
+}
+
+}  // namespace
+
+namespace testing {
+void SetWorkerCountForTesting(unsigned workers) {
+    WorkerCountSlot().store(workers, std::memory_order_relaxed);
+}
+unsigned WorkerCountOverride() { return WorkerCountSlot().load(std::memory_order_relaxed); }
+}  // namespace testing
+
+unsigned WorkerCountFor(unsigned reportedProcessors) {
+    return reportedProcessors == 0 ? 4 : reportedProcessors;
+}
+
+ThreadPool::ThreadPool()
+    : ThreadPool(testing::WorkerCountOverride() != 0
+                     ? testing::WorkerCountOverride()
+                     : WorkerCountFor(std::thread::hardware_concurrency())) {}
+
+ThreadPool::ThreadPool(unsigned workers) {
+    if (workers == 0) workers = 1;
+    threads_.reserve(workers);
+    try {
+        for (unsigned i = 0; i < workers; ++i) threads_.emplace_back([this] { WorkerLoop(); });
+    } catch (...) {
+        // A thread that failed to start: stop the ones already running.
+        {
+            std::lock_guard<std::mutex> guard(lock_);
+            stopping_ = true;
+        }
+        wake_.notify_all();
+        for (std::thread& thread : threads_) thread.join();
+        throw;
+    }
+}
+
+ThreadPool::~ThreadPool() {
+    {
+        std::lock_guard<std::mutex> guard(lock_);
+        stopping_ = true;
+    }
+    wake_.notify_all();
+    for (std::thread& thread : threads_) {
+        if (!thread.joinable()) continue;
+        if (thread.get_id() == std::this_thread::get_id()) {
+            thread.detach();  // destroyed from one of its own tasks
+        } else {
+            thread.join();
+        }
+    }
+    running_.clear();
+    jobs_.clear();
+    pending_.clear();
+}
+
+void ThreadPool::WorkerLoop() {
+    for (;;) {
+        std::function<void()> job;
+        {
+            std::unique_lock<std::mutex> guard(lock_);
+            wake_.wait(guard, [this] { return stopping_ || !jobs_.empty(); });
+            if (jobs_.empty()) return;  // stopping, and nothing left to run
+            job = std::move(jobs_.front());
+            jobs_.pop_front();
+        }
+        try {
+            job();
+        } catch (...) {
+            // Task errors travel in the job's token; nothing else may end
+            // the thread with an exception.
+        }
+        job = nullptr;
+        {
+            std::lock_guard<std::mutex> guard(lock_);
+            ++completions_;
+        }
+        finished_.notify_all();
+    }
+}
+
+void ThreadPool::AddTask(std::shared_ptr<ThreadPoolTask> task) {
+    std::lock_guard<std::mutex> guard(lock_);
+    pending_.push_back(std::move(task));
+}
+
+void ThreadPool::Run() {
+    std::vector<std::future<void>> tokens;
+    std::exception_ptr firstError;
+    try {
+        std::lock_guard<std::mutex> guard(lock_);
+        tokens.reserve(pending_.size());
+        while (!pending_.empty()) {
+            auto job = std::make_shared<Job>();
+            job->task = pending_.front();
+            tokens.push_back(job->done.get_future());
+            running_.push_back(job->task);
+            jobs_.push_back([job] { RunJob(*job); });
+            pending_.pop_front();
+        }
+    } catch (...) {
+        // Out of memory while handing out: run what was handed out as cancelled.
+        firstError = std::current_exception();
+    }
+    wake_.notify_all();
+    if (firstError) AbortAll();
+
+    const int total = static_cast<int>(tokens.size());
+    int done = 0;
+    while (!tokens.empty()) {
+        uint64_t seen;
+        {
+            std::lock_guard<std::mutex> guard(lock_);
+            seen = completions_;
+        }
+        for (size_t j = 0; j < tokens.size();) {
+            if (!IsComplete(tokens[j])) {
+                ++j;
+                continue;
+            }
+            std::future<void> token = std::move(tokens[j]);
+            tokens[j] = std::move(tokens.back());
+            tokens.pop_back();
+            if (firstError) continue;  // draining after an error
+            try {
+                token.get();
+                ++done;
+                if (progressFn && !progressFn(total, done, progressData)) AbortAll();
+            } catch (...) {
+                // Stop the rest, but wait for every handed-out task before
+                // rethrowing: they still use the pass's buffers.
+                firstError = std::current_exception();
+                AbortAll();
+            }
+        }
+        if (tokens.empty()) break;
+        // Poll again 10 ms on, or as soon as a job finishes.
+        const auto deadline = std::chrono::steady_clock::now() + kPollInterval;
+        std::unique_lock<std::mutex> guard(lock_);
+        finished_.wait_until(guard, deadline, [&] { return completions_ != seen; });
+    }
+
+    std::vector<std::shared_ptr<ThreadPoolTask>> finished;
+    {
+        std::lock_guard<std::mutex> guard(lock_);
+        finished.swap(running_);
+    }
+    finished.clear();  // tasks may be freed here, outside the lock
+    if (firstError) std::rethrow_exception(firstError);
+}
+
+void ThreadPool::AbortAll() {
+    std::lock_guard<std::mutex> guard(lock_);
+    for (const auto& task : pending_) task->Cancel();
+    pending_.clear();
+    for (const auto& task : running_) task->Cancel();
+}
+
+size_t ThreadPool::PendingCount() const {
+    std::lock_guard<std::mutex> guard(lock_);
+    return pending_.size();
+}
+
+std::vector<std::shared_ptr<ThreadPoolTask>> ThreadPool::Pending() const {
+    std::lock_guard<std::mutex> guard(lock_);
+    return {pending_.begin(), pending_.end()};
+}
+
+}  // namespace velmora

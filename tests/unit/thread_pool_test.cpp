@@ -1,0 +1,183 @@
+// The worker pool: tasks run on the workers, progress comes once per
+// finished task on the calling thread, stop requests and errors cancel the
+// rest, and Run returns only when every handed-out task has returned.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <memory>
+#include <stdexcept>
+#include <thread>
+#include <vector>
+
+#include "render/thread_pool.h"
+#include "render/worker_count_for_testing.h"
+
+namespace velmora {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// Records its run; a blocking task waits (bounded) until it is cancelled.
+class ProbeTask : public ThreadPoolTask {
+public:
+    enum Mode { kQuick, kUntilCancelled, kThrow };
+    explicit ProbeTask(Mode mode) : mode_(mode) {}
+
+    void Execute() override {
+        thread = std::this_thread::get_id();
+        executions.fetch_add(1);
+        if (mode_ == kThrow) throw std::runtime_error("task failed");
+        if (mode_ == kUntilCancelled) {
+            const auto giveUp = Clock::now() + std::chrono::seconds(10);
+            while (!IsCancelled() && Clock::now() < giveUp) std::this_thread::yield();
+            sawCancel = IsCancelled();
+        }
+        finished.store(true);
+    }
+
+    std::atomic<int> executions{0};
+    std::atomic<bool> finished{false};
+    std::atomic<bool> sawCancel{false};
+    std::thread::id thread;
+
+private:
+    Mode mode_;
+};
+
+struct ProgressLog {
+    std::vector<std::pair<int, int>> calls;  // (total, done)
+    std::vector<std::thread::id> threads;
+    bool answer = true;
+
+    static bool Record(int total, int done, void* data) {
+        auto* log = static_cast<ProgressLog*>(data);
+        log->calls.emplace_back(total, done);
+        log->threads.push_back(std::this_thread::get_id());
+        return log->answer;
+    }
+};
+
+std::vector<std::shared_ptr<ProbeTask>> AddTasks(ThreadPool& pool, int count,
+                                                 ProbeTask::Mode mode) {
+    std::vector<std::shared_ptr<ProbeTask>> tasks;
+    for (int i = 0; i < count; ++i) {
+        tasks.push_back(std::make_shared<ProbeTask>(mode));
+        pool.AddTask(tasks.back());
+    }
+    return tasks;
+}
+
+TEST(ThreadPool, RunWithoutTasksReportsNothing) {
+    ThreadPool pool(2);
+    ProgressLog log;
+    pool.progressFn = &ProgressLog::Record;
+    pool.progressData = &log;
+    pool.Run();
+    EXPECT_TRUE(log.calls.empty());
+}
+
+TEST(ThreadPool, ProgressOncePerTaskOnTheCallingThread) {
+    ThreadPool pool(2);
+    ProgressLog log;
+    pool.progressFn = &ProgressLog::Record;
+    pool.progressData = &log;
+    auto tasks = AddTasks(pool, 3, ProbeTask::kQuick);
+    EXPECT_EQ(pool.PendingCount(), 3u);
+    EXPECT_EQ(pool.Pending().front(), tasks.front());
+
+    pool.Run();
+    EXPECT_EQ(pool.PendingCount(), 0u);
+    const std::vector<std::pair<int, int>> expected{{3, 1}, {3, 2}, {3, 3}};
+    EXPECT_EQ(log.calls, expected);
+    for (std::thread::id id : log.threads) EXPECT_EQ(id, std::this_thread::get_id());
+    for (const auto& task : tasks) {
+        EXPECT_EQ(task->executions.load(), 1);
+        EXPECT_NE(task->thread, std::this_thread::get_id());
+        EXPECT_FALSE(task->IsCancelled());
+    }
+}
+
+TEST(ThreadPool, StopOnFirstProgressCancelsTheRestAndWaitsForThem) {
+    ThreadPool pool(4);
+    ProgressLog log;
+    log.answer = false;
+    pool.progressFn = &ProgressLog::Record;
+    pool.progressData = &log;
+    auto quick = AddTasks(pool, 1, ProbeTask::kQuick);
+    auto blocked = AddTasks(pool, 5, ProbeTask::kUntilCancelled);
+
+    pool.Run();
+    for (const auto& task : blocked) {
+        EXPECT_TRUE(task->finished.load());
+        EXPECT_TRUE(task->sawCancel.load());
+    }
+    // Progress goes on for every task that returns after the stop.
+    ASSERT_EQ(log.calls.size(), 6u);
+    EXPECT_EQ(log.calls.back(), std::make_pair(6, 6));
+}
+
+TEST(ThreadPool, TaskErrorCancelsTheRestAndIsRaisedAfterAllReturn) {
+    ThreadPool pool(4);
+    ProgressLog log;
+    pool.progressFn = &ProgressLog::Record;
+    pool.progressData = &log;
+    auto blocked = AddTasks(pool, 3, ProbeTask::kUntilCancelled);
+    auto failing = AddTasks(pool, 1, ProbeTask::kThrow);
+
+    EXPECT_THROW(pool.Run(), std::runtime_error);
+    for (const auto& task : blocked) {
+        EXPECT_TRUE(task->finished.load());
+        EXPECT_TRUE(task->sawCancel.load());
+    }
+    EXPECT_TRUE(log.calls.empty());  // the error came first; nothing reported after it
+}
+
+TEST(ThreadPool, AbortBeforeRunDropsPendingTasks) {
+    ThreadPool pool(2);
+    auto tasks = AddTasks(pool, 3, ProbeTask::kQuick);
+    pool.AbortAll();
+    EXPECT_EQ(pool.PendingCount(), 0u);
+    pool.Run();
+    for (const auto& task : tasks) {
+        EXPECT_TRUE(task->IsCancelled());
+        EXPECT_EQ(task->executions.load(), 0);
+    }
+}
+
+TEST(ThreadPool, DestroyedWithoutRunningFreesItsTasks) {
+    std::weak_ptr<ProbeTask> watch;
+    {
+        ThreadPool pool(3);
+        auto task = std::make_shared<ProbeTask>(ProbeTask::kQuick);
+        watch = task;
+        pool.AddTask(std::move(task));
+    }
+    EXPECT_TRUE(watch.expired());
+}
+
+TEST(ThreadPool, RunReleasesItsTasks) {
+    ThreadPool pool(2);
+    std::weak_ptr<ProbeTask> watch;
+    {
+        auto task = std::make_shared<ProbeTask>(ProbeTask::kQuick);
+        watch = task;
+        pool.AddTask(std::move(task));
+    }
+    pool.Run();
+    EXPECT_TRUE(watch.expired());
+}
+
+TEST(ThreadPool, WorkerCounts) {
+    EXPECT_EQ(WorkerCountFor(0), 4u);
+    EXPECT_EQ(WorkerCountFor(6), 6u);
+    EXPECT_EQ(ThreadPool(0).WorkerCount(), 1u);
+
+    testing::SetWorkerCountForTesting(3);
+    EXPECT_EQ(ThreadPool().WorkerCount(), 3u);
+    testing::SetWorkerCountForTesting(0);
+    EXPECT_EQ(ThreadPool().WorkerCount(), WorkerCountFor(std::thread::hardware_concurrency()));
+}
+
+}  // namespace
+}  // namespace velmora
