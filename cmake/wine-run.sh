@@ -21,12 +21,17 @@ if [ -z "$wine" ]; then
 fi
 
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
+  wine_dir=$(dirname "$(command -v "$wine")")
+  wineserver=
+  for candidate in "$wine_dir/wineserver64" "$wine_dir/wineserver" wineserver; do
+    if command -v "$candidate" >/dev/null 2>&1; then wineserver=$candidate; break; fi
+  done
   mkdir -p "$(dirname "$WINEPREFIX")"
   (
     flock 9
     if [ ! -f "$WINEPREFIX/system.reg" ]; then
       "$wine" wineboot --init >/dev/null 2>&1 || true
-      wineserver -w 2>/dev/null || true
+      if [ -n "$wineserver" ]; then "$wineserver" -w 2>/dev/null || true; fi
     fi
   ) 9>"$WINEPREFIX.lock"
 fi
