@@ -1,0 +1,32 @@
+// Opening a module file and finding its entry point. One implementation per
+// platform: module_loader_posix.cpp (dlopen), module_loader_win32.cpp
+// (LoadLibraryW).
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "host/host_interface.h"
+
+namespace velmora::hostcore {
+
+class LoadedModule {
+public:
+    // Null with a reason in *error when the file can't be opened or has no
+    // TriglavPluginCall.
+    static std::unique_ptr<LoadedModule> Open(const std::string& utf8Path, std::string* error);
+    ~LoadedModule();
+    LoadedModule(const LoadedModule&) = delete;
+    LoadedModule& operator=(const LoadedModule&) = delete;
+
+    TriglavPluginCallFn entry() const { return entry_; }
+    const std::string& path() const { return path_; }
+
+private:
+    LoadedModule() = default;
+    void* handle_ = nullptr;
+    TriglavPluginCallFn entry_ = nullptr;
+    std::string path_;
+};
+
+}  // namespace velmora::hostcore
