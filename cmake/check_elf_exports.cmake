@@ -1,0 +1,22 @@
+# Checks a shared object: cmake -DNM=... -DMODULE=... [-DEXPORTS=a;b] -P check_elf_exports.cmake
+# Its defined dynamic symbols must be exactly EXPORTS (default TriglavPluginCall).
+cmake_minimum_required(VERSION 3.20)
+if(NOT EXPORTS)
+  set(EXPORTS TriglavPluginCall)
+endif()
+execute_process(COMMAND ${NM} -D --defined-only ${MODULE}
+  OUTPUT_VARIABLE dump RESULT_VARIABLE status)
+if(NOT status EQUAL 0)
+  message(FATAL_ERROR "${NM} -D --defined-only ${MODULE} failed: ${status}")
+endif()
+string(REPLACE "\n" ";" lines "${dump}")
+set(exports "")
+foreach(line IN LISTS lines)
+  if(line MATCHES "^[0-9a-fA-F]* *[A-Za-z] (.+)$")
+    list(APPEND exports "${CMAKE_MATCH_1}")
+  endif()
+endforeach()
+if(NOT exports STREQUAL EXPORTS)
+  message(FATAL_ERROR "${MODULE} exports '${exports}', expected '${EXPORTS}'")
+endif()
+message(STATUS "${MODULE}: exports ${exports}")
