@@ -1,11 +1,140 @@
 // Applying, saving and selecting by name: the controller's side of presets.
-// (Placeholder until the preset files land.)
+#include <chrono>
+#include <cstring>
+#include <ctime>
+
 #include "controller/velmora_manager.h"
+#include "data/preset_file.h"
+#include "data/text.h"
+#include "platform/platform.h"
 
 namespace velmora {
+namespace {
 
-bool VelmoraManager::ApplyPreset(const std::u16string&) { return false; }
-void VelmoraManager::SavePreset() {}
-void VelmoraManager::FindGuideByName(const std::string&) {}
+// x / extent, or 0 on a canvas without that extent.
+double RatioOf(int32_t coordinate, int32_t extent) {
+    if (extent == 0) return 0.0;
+    return static_cast<double>(coordinate) / static_cast<double>(extent);
+}
+
+}  // namespace
+
+bool VelmoraManager::ApplyPreset(const std::u16string& name) {
+    PresetRecord record;
+    PresetFlags found{};
+    if (!ReadPresetFile(name, record, found.data())) return false;
+
+    if (found[kKeyType]) {
+        // The base points stay where they are.
+        settings.type = record.type;
+        host.SetEnum(propertyObject, kItemTemplate, settings.type);
+    }
+    const double* ratios[3] = {record.p1, record.p2, record.p3};
+    Point32* points[3] = {&settings.p1, &settings.p2, &settings.p3};
+    for (int i = 0; i < 3; ++i) {
+        if (!found[kKeyP1 + i]) continue;
+        const int32_t width = host.CanvasWidth();
+        const int32_t height = host.CanvasHeight();
+        points[i]->x = ScaleToCanvas(width, ratios[i][0]);
+        points[i]->y = ScaleToCanvas(height, ratios[i][1]);
+        host.SetPoint(propertyObject, kItemPoint1 + i, HostPoint{points[i]->x, points[i]->y});
+    }
+    if (found[kKeyName]) FindGuideByName(record.name);
+    const auto applyDouble = [&](int flag, double value, double& field, int32_t item) {
+        if (!found[flag]) return;
+        field = value;
+        host.SetDouble(propertyObject, item, value);
+    };
+    const auto applyInt = [&](int flag, int32_t value, int32_t& field, int32_t item) {
+        if (!found[flag]) return;
+        field = value;
+        host.SetInt(propertyObject, item, value);
+    };
+    const auto applyBool = [&](int flag, bool value, bool& field, int32_t item) {
+        if (!found[flag]) return;
+        field = value;
+        host.SetBool(propertyObject, item, value);
+    };
+    // In the order of the record; values as read, not clamped.
+    applyDouble(kKeyCurvature, record.curvature, settings.curvature, kItemCurvature);
+    applyDouble(kKeySize, record.size, settings.size, kItemSize);
+    applyDouble(kKeyHardness, record.hardness, settings.hardness, kItemHardness);
+    applyDouble(kKeyFluction, record.fluction, settings.fluction, kItemFluction);
+    applyInt(kKeyIn, record.in, settings.in, kItemIn);
+    applyInt(kKeyOut, record.out, settings.out, kItemOut);
+    applyBool(kKeyAsdist, record.asdist, settings.asdist, kItemAsdist);
+    applyBool(kKeyEasing, record.easing, settings.easing, kItemEasing);
+    applyInt(kKeyPosition, record.position, settings.position, kItemPosition);
+    applyDouble(kKeyPosfluct, record.posfluct, settings.posfluct, kItemPosfluct);
+    applyInt(kKeyLength, record.length, settings.length, kItemLength);
+    applyDouble(kKeyLenfluct, record.lenfluct, settings.lenfluct, kItemLenfluct);
+    applyInt(kKeySpacing, record.spacing, settings.spacing, kItemSpacing);
+    applyDouble(kKeySpcfluct, record.spcfluct, settings.spcfluct, kItemSpcfluct);
+    applyDouble(kKeyLengain, record.lengain, settings.lengain, kItemLengain);
+    applyDouble(kKeySpcgain, record.spcgain, settings.spcgain, kItemSpcgain);
+    applyBool(kKeyConnect, record.connect, settings.connect, kItemConnect);
+    return true;
+}
+
+void VelmoraManager::FindGuideByName(const std::string& utf8Name) {
+    std::u16string wanted = ToUtf16(utf8Name);
+    platform::LowercaseInPlace(wanted);
+    for (size_t i = 0; i < guides.size(); ++i) {
+        std::u16string candidate = guides[i].name;
+        platform::LowercaseInPlace(candidate);
+        if (candidate != wanted) continue;
+        settings.guide = static_cast<int32_t>(i);
+        host.SetEnum(propertyObject, kItemGuide, settings.guide);
+        return;
+    }
+}
+
+void VelmoraManager::SavePreset() {
+    PresetRecord record;
+    const EffectSettings& s = settings;
+    record.type = s.type;
+    const Point32 points[3] = {s.p1, s.p2, s.p3};
+    double* ratios[3] = {record.p1, record.p2, record.p3};
+    for (int i = 0; i < 3; ++i) {
+        ratios[i][0] = RatioOf(points[i].x, host.CanvasWidth());
+        ratios[i][1] = RatioOf(points[i].y, host.CanvasHeight());
+    }
+    // A name too long for the record is written empty.
+    if (s.guide >= 0 && static_cast<size_t>(s.guide) < guides.size()) {
+        const std::string name = ToUtf8(guides[static_cast<size_t>(s.guide)].name);
+        if (name.size() < sizeof(record.name)) std::memcpy(record.name, name.c_str(), name.size() + 1);
+    }
+    record.curvature = s.curvature;
+    record.size = s.size;
+    record.hardness = s.hardness;
+    record.fluction = s.fluction;
+    record.in = s.in;
+    record.out = s.out;
+    record.asdist = s.asdist;
+    record.easing = s.easing;
+    record.position = s.position;
+    record.posfluct = s.posfluct;
+    record.length = s.length;
+    record.lenfluct = s.lenfluct;
+    record.spacing = s.spacing;
+    record.spcfluct = s.spcfluct;
+    record.lengain = s.lengain;
+    record.spcgain = s.spcgain;
+    record.connect = s.connect;
+
+    // Named by the local time; a second save within the same second
+    // replaces the first file.
+    const auto sinceEpoch = std::chrono::system_clock::now().time_since_epoch();
+    const auto now =
+        static_cast<std::time_t>(std::chrono::floor<std::chrono::seconds>(sinceEpoch).count());
+    const std::u16string name = PresetNameForTime(now);
+    if (!WritePresetFile(name, record)) return;
+
+    presets.push_back(PresetEntry{name});
+    const HostStringRef caption = host.MakeString(name);
+    if (!caption) return;
+    host.AddEnumString(propertyObject, kItemPreset, static_cast<int32_t>(presets.size() - 1),
+                       caption.get());
+}
 
 }  // namespace velmora

@@ -5,6 +5,8 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <utility>
+#include <vector>
 
 #include "render/path_parser.h"
 
@@ -23,7 +25,12 @@ void MakeCurveGuide(PathParser& parser);
 // Reads the first path element of an SVG text; true when a command was stored.
 bool ParseSvgGuide(PathParser& parser, std::string_view text);
 
-// The name="value" attributes of one tag; a later name replaces an earlier one.
+// Every name="value" of one tag in order of appearance: the name is the run
+// of ASCII letters directly before `="` (possibly empty), the value runs to
+// the next double quote and holds no LF or CR.
+std::vector<std::pair<std::string_view, std::string_view>> AttributeMatches(
+    std::string_view tag);
+// The attribute map of one tag; a later name replaces an earlier one.
 std::unordered_map<std::string, std::string> ReadAttributes(std::string_view tag);
 
 GuideTransform ParseTransform(std::string_view value);
