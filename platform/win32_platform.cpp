@@ -14,6 +14,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <ctime>
 
 namespace velmora::platform {
 namespace {
@@ -58,7 +59,6 @@ CreateResult CreateOneDirectory(std::u16string_view path) {
 }
 
 bool ListDirectory(std::u16string_view folder, std::vector<DirectoryEntry>& entries) {
-    entries.clear();
     std::wstring pattern = Terminated(folder);
     if (!folder.empty() && !EndsWithSeparator(folder)) pattern += L'\\';
     pattern += L'*';
@@ -112,6 +112,8 @@ void LowercaseInPlace(std::u16string& text) {
         done += piece;
     }
 }
+
+bool LocalTime(std::time_t t, std::tm& out) { return localtime_s(&out, &t) == 0; }
 
 std::FILE* OpenFile(const std::string& utf8Path, const char* mode) {
     if (utf8Path.empty() || mode == nullptr) return nullptr;
