@@ -137,9 +137,7 @@ bool HostCore::LoadModule(const std::string& path, std::string* error) {
     if (!module) return false;
     entry_ = module->entry();
     module_ = std::move(module);
-    const std::string tablePath = StringTable::PathBesideModule(path);
-    StringTable table;
-    if (table.LoadFile(tablePath)) strings_ = std::move(table);
+    module_->ReadStrings(strings_);
     return true;
 }
 

@@ -133,8 +133,8 @@ public:
     // --- The module ---------------------------------------------------------
     // A module linked into this program.
     void UseEntryPoint(TriglavPluginCallFn entry);
-    // A module file; also loads the string table beside it when one exists
-    // (module path with its extension replaced by ".strings").
+    // A module file; also takes its string table when it has one (the
+    // STRINGTABLE resources of a DLL, the ".strings" file beside a shared object).
     bool LoadModule(const std::string& path, std::string* error = nullptr);
     bool LoadStringTable(const std::string& path);
     void SetStringTable(StringTable table) { strings_ = std::move(table); }

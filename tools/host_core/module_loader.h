@@ -10,6 +10,8 @@
 
 namespace velmora::hostcore {
 
+class StringTable;
+
 class LoadedModule {
 public:
     // Null with a reason in *error when the file can't be opened or has no
@@ -21,6 +23,9 @@ public:
 
     TriglavPluginCallFn entry() const { return entry_; }
     const std::string& path() const { return path_; }
+    // The module's string table: on Windows its STRINGTABLE resources, elsewhere
+    // the data file beside it. False (table unchanged) when there is none.
+    bool ReadStrings(StringTable& table) const;
 
 private:
     LoadedModule() = default;

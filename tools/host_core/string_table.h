@@ -18,6 +18,11 @@ public:
     bool LoadFile(const std::string& path);
     bool Parse(std::string_view text);
 
+    // Adds or replaces one entry.
+    void Set(int32_t id, std::u16string english, std::u16string japanese) {
+        entries_[id] = Entry{std::move(english), std::move(japanese)};
+    }
+
     // The entry's text, or null when the id is absent.
     const std::u16string* Find(int32_t id, Language language) const;
     size_t size() const { return entries_.size(); }
