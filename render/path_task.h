@@ -40,6 +40,10 @@ public:
     PathParser path;
     std::unique_ptr<RandomSource> lengthJitter;
     std::unique_ptr<RandomSource> positionJitter;
+
+private:
+    // The steps of one run from prev; false when a stop request ended them.
+    bool DrawSteps(const StrokeRun& run, double a, double L, PathPoint prev, double prevP);
 };
 
 // Joins overlapping or touching runs in place (the connect setting).

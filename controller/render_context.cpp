@@ -1,0 +1,62 @@
+// The render context's pixel views and its progress relay.
+#include "controller/render_context.h"
+
+#include <cstddef>
+
+namespace velmora {
+
+uint8_t LayoutCodeForKind(int32_t kind) {
+    switch (kind) {
+        case 3: return kLayoutRgba;
+        case 2:
+        case 6: return kLayoutGrey;
+        default: return kLayoutSingle;
+    }
+}
+
+int32_t PixelBytesForLayout(uint8_t layout) {
+    switch (layout) {
+        case kLayoutRgba: return 4;
+        case kLayoutGrey: return 2;
+        case kLayoutFive: return 5;
+        default: return 1;
+    }
+}
+
+PixelBlock MakePixelBlock(const LayerBlock& layer) {
+    PixelBlock block;
+    block.layout = LayoutCodeForKind(layer.kind);
+    // The order array has five entries; a pixel size outside 1..5 keeps
+    // the zeroed order rather than writing past it.
+    const int32_t bytes = layer.pixelBytes;
+    if (bytes >= 1 && bytes <= 5) {
+        for (int32_t i = 0; i < bytes; ++i)
+            block.order[i] = static_cast<uint8_t>(layer.channelIndex[i] & 0xff);
+        // Alpha is the last byte of a pixel.
+        block.order[bytes - 1] = static_cast<uint8_t>(bytes - 1);
+    }
+    block.pixels = layer.pixels;
+    block.width = layer.width;
+    block.height = layer.height;
+    block.rowBytes = layer.rowBytes;
+    block.pixelBytes = PixelBytesForLayout(block.layout);
+    return block;
+}
+
+void RenderContext::AllocateCoverage() {
+    const size_t width = source.width > 0 ? static_cast<size_t>(source.width) : 0;
+    const size_t height = source.height > 0 ? static_cast<size_t>(source.height) : 0;
+    coverage = std::make_unique<uint8_t[]>(width * height);  // value-initialised: zero
+    dirty.Reset(source.width, source.height);
+}
+
+bool progressRelay(int total, int done, void* data) {
+    auto* context = static_cast<RenderContext*>(data);
+    if (context->cancelled.load()) return false;
+    const bool ok = context->progressFn ? context->progressFn(total, done, context->progressData)
+                                        : true;
+    context->cancelled.exchange(!ok);
+    return ok;
+}
+
+}  // namespace velmora
