@@ -104,13 +104,9 @@ std::u16string Utf8ToUtf16(std::string_view text) {
 }
 
 void LowercaseInPlace(std::u16string& text) {
-    // CharLowerBuffW takes a DWORD count; longer texts go in pieces.
-    size_t done = 0;
-    while (done < text.size()) {
-        const size_t piece = std::min<size_t>(text.size() - done, MAXDWORD);
-        CharLowerBuffW(reinterpret_cast<wchar_t*>(text.data() + done), static_cast<DWORD>(piece));
-        done += piece;
-    }
+    // One code unit at a time: CharLowerBuffW would lower a surrogate pair as
+    // one character, and the mapping is per code unit.
+    for (char16_t& unit : text) CharLowerBuffW(reinterpret_cast<wchar_t*>(&unit), 1);
 }
 
 bool LocalTime(std::time_t t, std::tm& out) { return localtime_s(&out, &t) == 0; }

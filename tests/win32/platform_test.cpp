@@ -154,6 +154,10 @@ TEST(Win32Platform, LowercasesEachCodeUnit) {
     std::u16string text = u"Radial LINES \u00c4\u00d6 \uff21 \u96c6\u4e2d\u7dda";
     LowercaseInPlace(text);
     EXPECT_EQ(text, u"radial lines \u00e4\u00f6 \uff41 \u96c6\u4e2d\u7dda");
+    // A surrogate pair is two code units, each its own: Deseret stays upper.
+    std::u16string pair = {char16_t(0xD801), char16_t(0xDC00)};
+    LowercaseInPlace(pair);
+    EXPECT_EQ(pair, (std::u16string{char16_t(0xD801), char16_t(0xDC00)}));
     std::u16string empty;
     LowercaseInPlace(empty);
     EXPECT_TRUE(empty.empty());
