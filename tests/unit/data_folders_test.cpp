@@ -20,7 +20,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::u16string U16(const fs::path& p) { return ToUtf16(p.string()); }
+std::u16string U16(const fs::path& p) { return p.u16string(); }
+std::string U8(const fs::path& p) { return ToUtf8(p.u16string()); }
 
 void WriteFile(const fs::path& p, const std::string& bytes) {
     std::ofstream(p, std::ios::binary) << bytes;
@@ -30,7 +31,7 @@ void WriteFile(const fs::path& p, const std::string& bytes) {
 std::set<std::string> DirectoriesBelow(const fs::path& root) {
     std::set<std::string> found;
     for (const auto& entry : fs::recursive_directory_iterator(root)) {
-        if (entry.is_directory()) found.insert(fs::relative(entry.path(), root).string());
+        if (entry.is_directory()) found.insert(fs::relative(entry.path(), root).generic_string());
     }
     return found;
 }
@@ -51,7 +52,7 @@ TEST(DataFolders, FirstStartCreatesTheFourFoldersAndListsNoPreset) {
 }
 
 TEST(DataFolders, ExistingFoldersAndTrailingSeparatorsCreateNothingMore) {
-    VELMORA_SCRATCH_CONFIG_HOME(home);
+    VELMORA_SCRATCH_FOLDER(home);
     fs::create_directories(home.root() / "a" / "b");
     const auto before = DirectoriesBelow(home.root());
     EXPECT_TRUE(EnsureDirectory(U16(home.root() / "a" / "b")));
@@ -64,14 +65,14 @@ TEST(DataFolders, ExistingFoldersAndTrailingSeparatorsCreateNothingMore) {
 }
 
 TEST(DataFolders, AFolderThatCantBeCreatedIsReported) {
-    VELMORA_SCRATCH_CONFIG_HOME(home);
+    VELMORA_SCRATCH_FOLDER(home);
     WriteFile(home.root() / "file", "x");
     EXPECT_FALSE(EnsureDirectory(U16(home.root() / "file" / "sub")));
     EXPECT_FALSE(EnsureDirectory(u""));
 }
 
 TEST(DataFolders, ListingTakesFilesEndingInTheExactExtension) {
-    VELMORA_SCRATCH_CONFIG_HOME(home);
+    VELMORA_SCRATCH_FOLDER(home);
     const fs::path folder = home.root() / "list";
     fs::create_directories(folder / "d.ini");
     for (const char* name : {"a.ini", "b.INI", "c.ini.bak", "e.ini.ini", ".ini"}) {
@@ -101,12 +102,12 @@ TEST(DataFolders, StemDropsTheFolderAndTheLastExtension) {
 }
 
 TEST(DataFolders, WholeFileKeepsEveryByte) {
-    VELMORA_SCRATCH_CONFIG_HOME(home);
+    VELMORA_SCRATCH_FOLDER(home);
     const std::string bytes("a\r\nb\0c\x1a\xff", 8);
     WriteFile(home.root() / "f.bin", bytes);
-    EXPECT_EQ(ReadWholeFile((home.root() / "f.bin").string()), bytes);
-    EXPECT_EQ(ReadWholeFile((home.root() / "missing").string()), "");
-    EXPECT_EQ(ReadWholeFile(home.root().string()), "");  // a directory holds no data
+    EXPECT_EQ(ReadWholeFile(U8(home.root() / "f.bin")), bytes);
+    EXPECT_EQ(ReadWholeFile(U8(home.root() / "missing")), "");
+    EXPECT_EQ(ReadWholeFile(U8(home.root())), "");  // a directory holds no data
 }
 
 #ifndef _WIN32

@@ -1,5 +1,6 @@
-// A fresh, empty per-user configuration folder for one test: the data root
-// points into it while the object lives, and it is removed afterwards.
+// A fresh, empty folder for one test, removed afterwards. Where the
+// platform lets a test move the data root (POSIX: XDG_CONFIG_HOME), the
+// data root points into it while the object lives.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -7,6 +8,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <optional>
+#include <random>
 #include <string>
 
 namespace velmora::testing {
@@ -14,14 +16,20 @@ namespace velmora::testing {
 class ScratchConfigHome {
 public:
     ScratchConfigHome() {
+        std::random_device device;
+        const std::filesystem::path temp = std::filesystem::temp_directory_path();
+        for (int attempt = 0; attempt < 100 && root_.empty(); ++attempt) {
+            const std::filesystem::path candidate =
+                temp / ("velmora-data-" + std::to_string(device()));
+            std::error_code error;
+            if (std::filesystem::create_directory(candidate, error)) root_ = candidate;
+        }
+#ifndef _WIN32
         const char* old = std::getenv("XDG_CONFIG_HOME");
         if (old != nullptr) previous_ = old;
-        std::string pattern =
-            (std::filesystem::temp_directory_path() / "velmora-data-XXXXXX").string();
-#ifndef _WIN32
-        if (::mkdtemp(pattern.data()) != nullptr) {
-            root_ = pattern;
-            ::setenv("XDG_CONFIG_HOME", pattern.c_str(), 1);
+        if (!root_.empty()) {
+            ::setenv("XDG_CONFIG_HOME", root_.c_str(), 1);
+            redirected_ = true;
         }
 #endif
     }
@@ -39,18 +47,26 @@ public:
     ScratchConfigHome(const ScratchConfigHome&) = delete;
     ScratchConfigHome& operator=(const ScratchConfigHome&) = delete;
 
-    // Empty when the data root can't be redirected (Windows reads its own).
     const std::filesystem::path& root() const { return root_; }
+    // Whether DataRoot() is root() (Windows always reads its own folder).
+    bool redirected() const { return redirected_; }
     std::filesystem::path vmplugin() const { return root_ / "orvalen" / "vmplugin"; }
 
 private:
     std::filesystem::path root_;
     std::optional<std::string> previous_;
+    bool redirected_ = false;
 };
 
 }  // namespace velmora::testing
 
-// Skips a test that needs the data root redirected.
+// A scratch folder that the data root points into; skips the test where
+// the data root can't be moved.
 #define VELMORA_SCRATCH_CONFIG_HOME(name)                                   \
     ::velmora::testing::ScratchConfigHome name;                             \
-    if (name.root().empty()) GTEST_SKIP() << "data root can't be redirected"
+    if (!name.redirected()) GTEST_SKIP() << "data root can't be redirected"
+
+// A scratch folder alone.
+#define VELMORA_SCRATCH_FOLDER(name)          \
+    ::velmora::testing::ScratchConfigHome name; \
+    ASSERT_FALSE(name.root().empty())
