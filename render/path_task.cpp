@@ -3,14 +3,18 @@
 #include "render/path_task.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <cstdint>
 
 #include "render/rasteriser.h"
 #include "render/saturate.h"
+#include "render/stroke_skipping_for_testing.h"
 
 namespace velmora {
 namespace {
+
+std::atomic<bool> skippingEnabled{true};
 
 // A stop request is looked at this often inside long walks.
 constexpr uint64_t kCancelCheckSteps = 4096;
@@ -22,6 +26,9 @@ constexpr uint64_t kInertStepBudget = uint64_t{1} << 20;
 constexpr uint64_t kMaxRunSteps = uint64_t{1} << 26;
 // Segments longer than this place discs only where they can reach the canvas.
 constexpr double kHugeSegment = 16777216.0;
+// Distances before an open path's start where steps of 1 stay exact and
+// far from rounding the position.
+constexpr double kExactHead = 2199023255552.0;  // 2^41
 
 int32_t InkAt(const RenderContext& context, PathPoint p) {
     if (std::isnan(p.x) || std::isnan(p.y)) return -1;
@@ -92,6 +99,8 @@ uint64_t StampDiscs(RenderContext& context, PathPoint a, PathPoint b, double p0,
 }
 
 }  // namespace
+
+void testing::SetStrokeSkippingForTesting(bool enabled) { skippingEnabled.store(enabled); }
 
 PathTask::PathTask(RenderContext& context, const Point32* centre)
     : context(&context),
@@ -274,10 +283,93 @@ void PathTask::DrawRuns(const std::vector<StrokeRun>& runs) {
     }
 }
 
+// A run that starts far before an open path comes in along the line through
+// the first segment. Steps whose discs cannot reach the canvas are jumped
+// over where the box they would grow is provably grown anyway: in an outer
+// corner every disc grows it alike; beside the canvas, on a line parallel to
+// an axis, the later discs are no thinner while the pressure still rises.
+// Longer stretches beside the canvas are jumped regardless: coverage stays
+// exact, the box may lack the growth of discs far off the canvas. Within
+// kExactHead each step of 1 is exact, so a jump lands on the distance the
+// single steps would reach. Returns the step to go on from.
+uint64_t PathTask::SkipHead(const StrokeRun& run, double a, double L, PathPoint& prev,
+                            double& prevP) {
+    const double size = settings->size;
+    const double reach = size * 0.5 + 2;
+    const LineSegment& first = path.segments.front();
+    const PathPoint u{(first.end.x - first.start.x) / first.length,
+                      (first.end.y - first.start.y) / first.length};
+    const double from = path.walked;
+
+    // First distance from `from` (at most 0) inside one axis' reach window.
+    auto enter = [&](double origin, double dir, double extent, double& lo, double& hi) -> double {
+        if (!AxisWindow(origin, dir, extent, reach, lo, hi) || hi < from) {
+            lo = hi = INFINITY;
+            return INFINITY;
+        }
+        return std::max(lo, from);
+    };
+    double xlo, xhi, ylo, yhi;
+    const double ex = enter(first.start.x, u.x, context->source.width, xlo, xhi);
+    const double ey = enter(first.start.y, u.y, context->source.height, ylo, yhi);
+    const double nearOne = std::min(0.0, std::min(ex, ey));  // leaves the outer corners
+    const double both = std::max(ex, ey);
+    const double nearBoth =
+        std::min(0.0, both <= std::min(xhi, yhi) ? both : INFINITY);  // reaches the canvas
+
+    auto pressureAt = [&](double k) {
+        double p = PressureAt(*settings, run, k, L);
+        if (a > 0) p = p * (1 - a);
+        return p;
+    };
+    // Pressure never falls before the taper out begins.
+    const double outStart = run.taperEnd == 1 && settings->out != 0
+                                ? (settings->asdist ? L - settings->out : L - settings->out * (L * 0.5))
+                                : INFINITY;
+    const double steps = std::floor(L) + 1;
+    auto clampSteps = [&](double n) { return std::min(std::floor(n), steps); };
+
+    double jump = 0;
+    bool stampCorner = false;
+    const bool besideX = u.x == 0 && !std::isinf(xlo);  // x fixed and within reach
+    const bool besideY = u.y == 0 && !std::isinf(ylo);
+    if (besideX || besideY) {
+        const double n = clampSteps(nearBoth - from - 2);
+        if (n > 1 && n + 2 < outStart) jump = n;
+    } else {
+        double n = clampSteps(nearOne - from - 2);
+        if (n > 2) {
+            if (pressureAt(n - 2) * size >= 0.1) {
+                stampCorner = true;  // step n - 1 places a disc there
+                jump = n;
+            } else if (n + 2 < outStart) {
+                if (pressureAt(n - 1) * size >= 0.1) n -= 1;  // then no skipped disc
+                jump = n;
+            }
+        }
+    }
+    const double exactJump = jump;
+    const double sideways = std::max(0.0, clampSteps(nearBoth - from - 2) - jump);
+    if (sideways > static_cast<double>(kInertStepBudget)) jump += sideways;
+    if (jump < 2) return 0;
+
+    if (stampCorner) {
+        // One disc grows the box as every skipped disc in the corner would.
+        const double k = exactJump - 2;
+        const PathPoint corner = path.Advance(k);
+        Stamp(*context, corner.x, corner.y, std::clamp(pressureAt(k), 0.0, 1.0) * size);
+        prev = path.Advance(jump - k);
+    } else {
+        prev = path.Advance(jump);
+    }
+    prevP = pressureAt(jump - 1);
+    return static_cast<uint64_t>(jump);
+}
+
 bool PathTask::DrawSteps(const StrokeRun& run, double a, double L, PathPoint prev, double prevP) {
     const double size = settings->size;
     const double reach = size * 0.5 + 2;  // disc radius plus rounding of its box
-    const bool open = !path.closed && !path.segments.empty();
+    const bool open = !path.closed && !path.segments.empty() && skippingEnabled.load();
     const LineSegment* first = open ? &path.segments.front() : nullptr;
     const LineSegment* last = open ? &path.segments.back() : nullptr;
 
@@ -287,30 +379,18 @@ bool PathTask::DrawSteps(const StrokeRun& run, double a, double L, PathPoint pre
         return p;
     };
 
-    // A long run that starts far before an open path comes in along the
-    // line through the first segment: jump over the steps whose discs cannot
-    // reach the canvas. Below 2^52 each step of 1 is exact there, so one
-    // jump lands on the same distance as the single steps would.
     uint64_t step = 0;
-    if (open && path.walked < 0 && path.walked > -4503599627370496.0 && first->length >= 1e-6) {
-        const PathPoint u{(first->end.x - first->start.x) / first->length,
-                          (first->end.y - first->start.y) / first->length};
-        double lo, hi;
-        double entry = 0;  // the distance where the pen may first touch the canvas
-        if (CanvasWindow(*context, first->start, u, reach, lo, hi) && hi >= path.walked)
-            entry = std::min(0.0, std::max(lo, path.walked));
-        const double skippable = std::floor(entry - path.walked) - 2;
-        if (skippable > static_cast<double>(kInertStepBudget)) {
-            step = static_cast<uint64_t>(skippable);
-            prev = path.Advance(skippable);
-            prevP = pressureAt(step - 1);
-        }
-    }
+    if (open && path.walked < 0 && path.walked > -kExactHead && first->length >= 1e-6)
+        step = SkipHead(run, a, L, prev, prevP);
 
+    // Last step of the rising taper; the pressure never rises after it.
+    const double taperInEnd = run.taperStart != 1 ? 0.0
+                              : settings->asdist  ? std::min(settings->in, L * 0.5)
+                                                  : L * 0.5 * settings->in;
     uint64_t inertSteps = 0;
-    for (; static_cast<double>(step) <= L; ++step) {
-        if (step >= kMaxRunSteps) break;
-        if (step % kCancelCheckSteps == kCancelCheckSteps - 1 && IsCancelled()) return false;
+    for (uint64_t taken = 1; static_cast<double>(step) <= L; ++step, ++taken) {
+        if (taken > kMaxRunSteps) break;
+        if (taken % kCancelCheckSteps == 0 && IsCancelled()) return false;
 
         const double prevWalked = path.walked;
         const PathPoint from = prev;
@@ -337,6 +417,11 @@ bool PathTask::DrawSteps(const StrokeRun& run, double a, double L, PathPoint pre
         // In an outer corner every disc from here on grows the box exactly as
         // this step's discs did; none can touch a pixel.
         if (awayX && awayY && placed > 0) break;
+        // Beside the canvas on a line parallel to an axis, once the pressure
+        // only falls, this step's first disc is the widest of all to come.
+        if (placed > 0 && ((ux == 0 && awayY) || (uy == 0 && awayX)) &&
+            static_cast<double>(step) > taperInEnd + 1)
+            break;
         if (++inertSteps > kInertStepBudget) break;
     }
     return true;

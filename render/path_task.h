@@ -44,6 +44,8 @@ public:
 private:
     // The steps of one run from prev; false when a stop request ended them.
     bool DrawSteps(const StrokeRun& run, double a, double L, PathPoint prev, double prevP);
+    // Jumps over the far start of a run before an open path; the next step.
+    uint64_t SkipHead(const StrokeRun& run, double a, double L, PathPoint& prev, double& prevP);
 };
 
 // Joins overlapping or touching runs in place (the connect setting).

@@ -1,0 +1,379 @@
+// Pen strokes: the ink scan, stroke runs, joining, pressure and drawing.
+#include "render/path_task.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cmath>
+#include <thread>
+
+#include "render/rasteriser.h"
+#include "render/stroke_skipping_for_testing.h"
+#include "render_scene.h"
+
+namespace velmora {
+
+bool operator==(const StrokeRun& a, const StrokeRun& b) {
+    return a.start == b.start && a.end == b.end && a.taperStart == b.taperStart &&
+           a.taperEnd == b.taperEnd;
+}
+void PrintTo(const StrokeRun& r, std::ostream* os) {
+    *os << "{" << r.start << ", " << r.end << ", " << int(r.taperStart) << ", "
+        << int(r.taperEnd) << "}";
+}
+
+namespace {
+
+using test::Scene;
+using Runs = std::vector<StrokeRun>;
+
+TEST(InkScan, OpenPathOnInkIsOneRunReachingHalfALengthBeyond) {
+    Scene scene(40, 10);
+    scene.InkAll();
+    scene.context->settings.length = 10;
+    auto task = scene.Task({{5, 5}, {25.5, 5}});  // 20.5 long: the scan ends at 21
+    EXPECT_EQ(scene.Scan(*task), (Runs{{-5, 26, 1, 1}}));
+
+    scene.context->settings.lengain = 2;  // gain = 2 x 21 / 20.5 on top
+    const double b = 5 + 2.0 * 21 / 20.5;
+    EXPECT_EQ(scene.Scan(*task), (Runs{{0 - b, 21 + b, 1, 1}}));
+}
+
+TEST(InkScan, WithoutLengthRunsAreTheInkStretches) {
+    Scene scene(40, 10);
+    scene.Paint(10, 0, 20, 10);
+    scene.Paint(24, 0, 27, 10);
+    auto task = scene.Task({{0.5, 5.5}, {35.5, 5.5}});
+    EXPECT_EQ(scene.Scan(*task), (Runs{{10, 20, 1, 1}, {24, 27, 1, 1}}));
+
+    scene.context->settings.position = -3;
+    EXPECT_EQ(scene.Scan(*task), (Runs{{7, 17, 1, 1}, {21, 24, 1, 1}}));
+}
+
+TEST(InkScan, NoInkNoRunsAndOffCanvasCountsAsNoInk) {
+    Scene scene(20, 20);
+    auto blank = scene.Task({{1, 1}, {18, 18}});
+    EXPECT_TRUE(scene.Scan(*blank).empty());
+
+    scene.InkAll();
+    auto far = scene.Task({{3e9, -3e9}, {3e9 + 40, -3e9}});
+    EXPECT_TRUE(scene.Scan(*far).empty());
+}
+
+TEST(InkScan, JitterLengthensAndShiftsButKeepsRunsOrdered) {
+    Scene scene(60, 10);
+    scene.Paint(20, 0, 30, 10);
+    RenderSettings& s = scene.context->settings;
+    s.length = 10;
+    s.lenfluct = 1.0;
+    s.posfluct = 0.5;
+    auto task = scene.Task({{0.5, 5.5}, {55.5, 5.5}});
+    for (int i = 0; i < 50; ++i) {
+        Runs runs = scene.Scan(*task);
+        ASSERT_EQ(runs.size(), 1u);
+        const double length = runs[0].end - runs[0].start;
+        EXPECT_GE(length, 10 + 10);  // the stretch plus b = (u + 1) x 5 each side
+        EXPECT_LT(length, 10 + 20);
+        const double middle = (runs[0].start + runs[0].end) / 2;
+        EXPECT_LE(std::abs(middle - 25), 0.25 * length);
+    }
+    EXPECT_EQ(task->lengthJitter, nullptr);  // gone after the scan
+    EXPECT_EQ(task->positionJitter, nullptr);
+}
+
+TEST(InkScan, ZeroLengthLineWithGainHasNoRun) {
+    Scene scene(20, 20);
+    scene.InkAll();
+    scene.context->settings.length = 10;
+    for (double lengain : {5.0, -5.0}) {
+        scene.context->settings.lengain = lengain;
+        auto task = scene.Task({{10, 5}, {10, 5}});
+        EXPECT_TRUE(scene.Scan(*task).empty()) << lengain;
+        task->Execute();  // terminates
+    }
+    EXPECT_EQ(scene.CountNonZero(), 0);
+}
+
+TEST(RingScan, RingOnInkIsOneUntaperedRunOfALapAndOne) {
+    Scene scene(40, 40);
+    scene.InkAll();
+    scene.context->settings.type = 2;
+    auto task = scene.Task({{5, 5}, {25, 5}, {25, 25}, {5, 25}, {5, 5}});
+    EXPECT_EQ(scene.Scan(*task), (Runs{{0, 81, 0, 0}}));
+}
+
+TEST(RingScan, StretchStartingAtTheFirstVertexIsKept) {
+    // Ink on the top edge from the first vertex: the pre-scan moves the
+    // start to walked 10. The ring is 80.76 long, so the sample before the
+    // wrap lies 0.76 below the first vertex, off ink; the stretch is still
+    // found on the next lap.
+    Scene scene(40, 40);
+    scene.Paint(5, 5, 15, 6);
+    scene.context->settings.type = 2;
+    auto task = scene.Task({{5.5, 5.5}, {25.5, 5.5}, {25.5, 25.5}, {5.5, 26.25}, {5.5, 5.5}});
+    EXPECT_EQ(scene.Scan(*task), (Runs{{81, 91, 1, 1}}));
+
+    task->Execute();
+    EXPECT_GT(scene.At(8, 5), 0);  // the arc is drawn
+    EXPECT_EQ(scene.At(20, 5), 0);
+}
+
+TEST(RingScan, StillOnInkAfterTheLapStopsAfterASecondLap) {
+    // All ink but the pixel the pre-scan stops on (walked 2); the samples of
+    // the next lap miss that pixel, so the run is closed by the bound.
+    Scene scene(64, 64);
+    scene.InkAll();
+    scene.context->settings.type = 2;
+    auto task = scene.Task({{33.75, 36.75}, {26.5, 18}, {21.5, 15.75}, {33.75, 36.75}});
+    task->path.Flatten(true);
+    const double w0 = 2;
+    PathPoint stop = task->path.Advance(w0);
+    scene.Paint(int(stop.x), int(stop.y), int(stop.x) + 1, int(stop.y) + 1, 255, 255, 255, 255);
+
+    Runs runs = scene.Scan(*task);
+    ASSERT_FALSE(runs.empty());
+    EXPECT_EQ(runs.front().start, w0 + 1);
+    EXPECT_EQ(runs.back().end, std::ceil(w0 + 2 * task->path.totalLength));
+}
+
+TEST(JoinRuns, TouchingAndOverlappingRunsJoin) {
+    Runs touching = {{0, 10, 1, 1}, {10, 20, 1, 0}};
+    JoinRuns(touching);
+    EXPECT_EQ(touching, (Runs{{0, 20, 1, 0}}));
+
+    Runs inside = {{0, 30, 1, 1}, {5, 12, 1, 1}};
+    JoinRuns(inside);
+    EXPECT_EQ(inside, (Runs{{0, 12, 1, 1}}));  // the successor's end, even when shorter
+
+    Runs chain = {{0, 5, 1, 1}, {4, 9, 1, 1}, {20, 30, 1, 1}, {25, 26, 1, 1}, {27, 28, 0, 0}};
+    JoinRuns(chain);
+    EXPECT_EQ(chain, (Runs{{0, 9, 1, 1}, {20, 26, 1, 1}, {27, 28, 0, 0}}));
+
+    Runs none;
+    JoinRuns(none);
+    EXPECT_TRUE(none.empty());
+}
+
+TEST(Pressure, TapersAsFractionsOfHalfTheRun) {
+    RenderSettings s;
+    s.in = 0.5;
+    s.out = 0.5;
+    const StrokeRun run{0, 20, 1, 1};
+    EXPECT_EQ(PressureAt(s, run, 0, 20), 0.0);
+    EXPECT_EQ(PressureAt(s, run, 0, 0), 1.0);
+    EXPECT_EQ(PressureAt(s, run, 2.5, 20), 0.5);   // 2.5 / (10 x 0.5)
+    EXPECT_EQ(PressureAt(s, run, 10, 20), 1.0);
+    EXPECT_EQ(PressureAt(s, run, 17.5, 20), 0.5);  // (20 - 17.5) / 5
+    EXPECT_EQ(PressureAt(s, run, 20, 20), 0.0);
+
+    s.easing = true;
+    EXPECT_EQ(PressureAt(s, run, 2.5, 20), 0.75);
+
+    const StrokeRun untapered{0, 20, 0, 0};
+    EXPECT_EQ(PressureAt(s, untapered, 1, 20), 1.0);
+}
+
+TEST(Pressure, TapersAsDistances) {
+    RenderSettings s;
+    s.asdist = true;
+    s.in = 4;
+    s.out = 8;
+    const StrokeRun run{0, 20, 1, 1};
+    EXPECT_EQ(PressureAt(s, run, 2, 20), 0.5);
+    EXPECT_EQ(PressureAt(s, run, 6, 20), 1.0);
+    EXPECT_EQ(PressureAt(s, run, 16, 20), 0.5);
+    s.in = 0;
+    s.out = 0;
+    for (double k : {1.0, 10.0, 20.0}) EXPECT_EQ(PressureAt(s, run, k, 20), 1.0);
+}
+
+TEST(StampSegment, DiscsAreAPixelApart) {
+    Scene scene(40, 10);
+    StampSegment(*scene.context, {5, 5.5}, {25, 5.5}, 1, 1, 2);
+    for (int x = 6; x < 26; ++x) EXPECT_EQ(scene.At(x, 5), 255) << x;
+    EXPECT_EQ(scene.Dirty(), (std::vector<int32_t>{5, 4, 27, 7}));
+
+    Scene empty(40, 10);
+    StampSegment(*empty.context, {5, 5}, {5, 5}, 1, 1, 2);  // no length
+    StampSegment(*empty.context, {5, 5}, {25, 5}, 1, 1, 0.09);  // below 0.1
+    EXPECT_EQ(empty.CountNonZero(), 0);
+    EXPECT_TRUE(empty.context->dirty.Empty());
+}
+
+TEST(Execute, DrawsTheInkedStretch) {
+    Scene scene(60, 20);
+    scene.Paint(20, 0, 40, 20);
+    scene.context->settings.in = 0;
+    scene.context->settings.out = 0;
+    auto task = scene.Task({{0.5, 10}, {55.5, 10}});
+    task->Execute();
+    // Run [20, 40] at x = 0.5 + walked; its first step rises from pressure 0.
+    EXPECT_EQ(scene.At(21, 9), 0);
+    EXPECT_EQ(scene.At(22, 9), 80);
+    for (int x = 23; x < 43; ++x) EXPECT_EQ(scene.At(x, 9), 255) << x;
+    EXPECT_EQ(scene.At(43, 9), 80);
+    EXPECT_EQ(scene.At(44, 9), 0);
+    EXPECT_EQ(task->path.walked, 0.0);  // the walker is left rewound
+}
+
+TEST(Execute, SizeBelowATenthDrawsNothing) {
+    Scene scene(40, 20);
+    scene.InkAll();
+    scene.context->settings.size = 0.09;
+    scene.Task({{2, 10}, {38, 10}})->Execute();
+    EXPECT_EQ(scene.CountNonZero(), 0);
+    EXPECT_TRUE(scene.context->dirty.Empty());
+}
+
+TEST(Execute, CancelledTaskDrawsNothing) {
+    Scene scene(40, 20);
+    scene.InkAll();
+    auto task = scene.Task({{2, 10}, {38, 10}});
+    task->Cancel();
+    task->Execute();
+    EXPECT_EQ(scene.CountNonZero(), 0);
+}
+
+// A huge gain makes runs far longer than any canvas; what they draw, and the
+// box they grow, must equal a run that merely spans the canvas.
+void ExpectSameAsModestGain(std::vector<PathPoint> line) {
+    auto render = [&](double lengain) {
+        auto scene = std::make_unique<Scene>(100, 80);
+        scene->InkAll();
+        RenderSettings& s = scene->context->settings;
+        s.length = 0;
+        s.in = 0;
+        s.out = 0;
+        s.size = 3;
+        s.hardness = 0.5;
+        s.lengain = lengain;
+        scene->Task(line)->Execute();
+        return scene;
+    };
+    const auto start = std::chrono::steady_clock::now();
+    auto huge = render(1e12);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+    auto modest = render(1000);
+    EXPECT_EQ(huge->Coverage(), modest->Coverage());
+    EXPECT_EQ(huge->Dirty(), modest->Dirty());
+    EXPECT_GT(huge->CountNonZero(), 0);
+}
+
+TEST(Execute, HugeGainOnAnAxisLineDrawsLikeAModestOne) {
+    ExpectSameAsModestGain({{40, 30.5}, {60, 30.5}});  // 20 long: gain = lengain
+    ExpectSameAsModestGain({{50.5, 30}, {50.5, 50}});
+}
+
+TEST(Execute, HugeGainOnADiagonalDrawsLikeAModestOne) {
+    ExpectSameAsModestGain({{40, 30}, {52, 46}});  // 20 long
+    ExpectSameAsModestGain({{52, 30}, {40, 46}});
+}
+
+// Runs of hundreds of thousands of pixels with tapers: jumping over the far start and
+// stopping early beyond the end give the bytes and box of every step.
+TEST(Execute, SkippingFarStepsChangesNoByte) {
+    struct Case {
+        std::vector<PathPoint> line;
+        bool asdist;
+        double in, out;
+        double lengain;
+    };
+    const std::vector<Case> cases = {
+        {{{40, 30.5}, {60, 30.5}}, false, 0.9, 0.3, 2e5},    // along x, taper over the canvas
+        {{{50.5, 50}, {50.5, 30}}, true, 1000, 400, 2e5},    // along y, short tapers
+        {{{40, 30}, {52, 46}}, false, 1.0, 1.0, 2e5},        // diagonal
+        {{{52, 30}, {40, 46}}, true, 4e5, 2e5, 2e5},         // diagonal, taper far out
+        {{{10, 0.5}, {30, 0.5}}, false, 0.2, 0.0, 2e5},      // along the top edge
+        {{{30, 20}, {49.99, 20.6}}, false, 0.5, 0.5, 2e5},   // nearly along x
+        {{{20, 10}, {20.3, 30}}, false, 0.0, 0.0, 4e5},      // nearly along y
+    };
+    for (size_t i = 0; i < cases.size(); ++i) {
+        auto render = [&](bool skipping) {
+            testing::SetStrokeSkippingForTesting(skipping);
+            auto scene = std::make_unique<Scene>(90, 70);
+            scene->InkAll();
+            RenderSettings& s = scene->context->settings;
+            s.length = 0;
+            s.asdist = cases[i].asdist;
+            s.in = cases[i].in;
+            s.out = cases[i].out;
+            s.easing = i % 2 == 0;
+            s.size = 1.0 + static_cast<double>(i);
+            s.hardness = 0.5;
+            s.lengain = cases[i].lengain;
+            scene->Task(cases[i].line)->Execute();
+            testing::SetStrokeSkippingForTesting(true);
+            return scene;
+        };
+        auto skipped = render(true);
+        auto stepped = render(false);
+        EXPECT_EQ(skipped->Coverage(), stepped->Coverage()) << i;
+        EXPECT_EQ(skipped->Dirty(), stepped->Dirty()) << i;
+    }
+}
+
+TEST(Execute, StopRequestEndsAnEndlessRing) {
+    Scene scene(64, 64);
+    scene.Paint(0, 0, 64, 32);
+    RenderSettings& s = scene.context->settings;
+    s.type = 2;
+    s.length = 10;
+    s.lengain = 1e12;  // a run of trillions of laps
+    const Point32 centre{32, 32};
+    auto task = scene.Task({{52, 32}, {32, 52}, {12, 32}, {32, 12}, {52, 32}}, &centre);
+
+    std::thread stopper([task] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        task->Cancel();
+    });
+    const auto start = std::chrono::steady_clock::now();
+    task->Execute();
+    stopper.join();
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(3));
+    EXPECT_GT(scene.CountNonZero(), 0);
+}
+
+// Many overlapping soft strokes on a ink pattern.
+void AddStrokes(Scene& scene, std::vector<std::shared_ptr<PathTask>>& tasks) {
+    std::mt19937 rng(7);
+    std::uniform_real_distribution<double> coordinate(-20, 148);
+    for (int i = 0; i < 300; ++i) {
+        PathPoint a{coordinate(rng), coordinate(rng)}, b{coordinate(rng), coordinate(rng)};
+        PathPoint m{(a.x + b.x) / 2 + 9, (a.y + b.y) / 2 - 5};
+        tasks.push_back(scene.Task({a, m, b}));
+    }
+}
+
+Scene& InkPattern(Scene& scene) {
+    for (int y = 0; y < scene.Height(); y += 16)
+        for (int x = (y / 16 % 2) * 16; x < scene.Width(); x += 32) scene.Paint(x, y, x + 16, y + 16);
+    RenderSettings& s = scene.context->settings;
+    s.size = 7;
+    s.hardness = 0.3;
+    s.length = 30;
+    s.in = 0.4;
+    s.out = 0.6;
+    s.easing = true;
+    s.connect = true;
+    return s.type = 0, scene;
+}
+
+TEST(Execute, AllWorkersGiveTheSameBytesAsOne) {
+    Scene pooled(128, 128, 4);
+    std::vector<std::shared_ptr<PathTask>> tasks;
+    AddStrokes(InkPattern(pooled), tasks);
+    for (auto& task : tasks) pooled.context->pool.AddTask(task);
+    pooled.context->pool.Run();
+
+    Scene single(128, 128, 1);
+    std::vector<std::shared_ptr<PathTask>> serial;
+    AddStrokes(InkPattern(single), serial);
+    for (auto& task : serial) task->Execute();
+
+    EXPECT_EQ(pooled.Coverage(), single.Coverage());
+    EXPECT_EQ(pooled.Dirty(), single.Dirty());
+    EXPECT_GT(single.CountNonZero(), 2000);
+}
+
+}  // namespace
+}  // namespace velmora
