@@ -1,5 +1,6 @@
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <memory>
 
 #include "layout/guide_mapping.h"
@@ -12,37 +13,44 @@ namespace velmora {
 
 namespace {
 
-// Where the lines stand relative to the canvas along one axis a that the
-// repeat direction crosses: each line's box projects onto a as an interval
-// that moves monotonically with the offset, so once it has passed the canvas
-// no later line can reach it, and before it arrives whole runs of lines can
-// be stepped over.
+// Where the lines stand relative to the canvas along one axis a (the
+// lines' own direction or their normal): each line's box projects onto a as
+// an interval that moves monotonically with the offset, so once it has
+// passed the canvas no later line can reach it, and before it arrives whole
+// runs of lines can be stepped over. A line can meet the canvas only while
+// its intervals on both axes overlap the canvas's.
 struct Sweep {
-    bool usable = false;
-    double rate = 0.0;      // |n . a|: how fast the interval moves per pixel of offset
-    double start = 0.0;     // signed centre of the interval at offset 0, relative to the canvas
-    double reach = 0.0;     // half the interval plus half the canvas's extent on a, plus slack
+    bool moving = false;    // the interval moves with the offset
+    bool never = false;     // it stands still beside the canvas: no line can meet it
+    double rate = 0.0;      // |n . a|: how far the interval moves per pixel of offset
+    double start = 0.0;     // its centre at offset 0 relative to the canvas, signed to grow
+    double reach = 0.0;     // half of it plus half the canvas on a, plus slack
+
+    bool Past(double offset) const { return moving && start + offset * rate - reach > 0; }
+    // Base offsets below this put a line before the canvas (-inf: none do).
+    double Arrival() const {
+        return moving ? (-reach - start) / rate : -std::numeric_limits<double>::infinity();
+    }
 };
 
-Sweep MakeSweep(const OrientedBox& box0, PathPoint n, const CanvasBox& canvas) {
+Sweep MakeSweep(const OrientedBox& box0, PathPoint n, const CanvasBox& canvas, bool normal) {
     Sweep sweep;
-    // a is the line's own direction or its normal, whichever n crosses more.
-    const double alongN = n.x * box0.dx + n.y * box0.dy;
-    const double acrossN = n.y * box0.dx - n.x * box0.dy;
-    const bool useNormal = std::abs(acrossN) >= std::abs(alongN);
-    const double ax = useNormal ? -box0.dy : box0.dx;
-    const double ay = useNormal ? box0.dx : box0.dy;
-    const double na = useNormal ? acrossN : alongN;
-    if (!(na != 0.0)) return sweep;
-    const double sign = na > 0 ? 1.0 : -1.0;
+    const double ax = normal ? -box0.dy : box0.dx;
+    const double ay = normal ? box0.dx : box0.dy;
+    const double na = n.x * ax + n.y * ay;
     const double relative = (box0.centre.x - canvas.cx) * ax + (box0.centre.y - canvas.cy) * ay;
-    const double half = useNormal ? box0.halfV : box0.halfU;
+    const double half = normal ? box0.halfV : box0.halfU;
     const double canvasHalf = canvas.halfX * std::abs(ax) + canvas.halfY * std::abs(ay);
-    sweep.rate = std::abs(na);
-    sweep.start = sign * relative;
     sweep.reach = half + canvasHalf;
     sweep.reach = sweep.reach + 4.0 + 1e-9 * (std::abs(relative) + sweep.reach);
-    sweep.usable = std::isfinite(sweep.start) && std::isfinite(sweep.reach);
+    if (!std::isfinite(relative) || !std::isfinite(sweep.reach) || !std::isfinite(na)) return sweep;
+    if (na == 0.0) {
+        sweep.never = std::abs(relative) > sweep.reach;
+        return sweep;
+    }
+    sweep.moving = true;
+    sweep.rate = std::abs(na);
+    sweep.start = na > 0 ? relative : -relative;
     return sweep;
 }
 
@@ -74,14 +82,15 @@ void LayoutParallel(RenderContext& context) {
     const GuideExtent guideExtent = MeasureGuide(guide);
     const CanvasBox canvas = SampledRegion(context.source.width, context.source.height, 2.0);
     const PathPoint origin{static_cast<double>(p1.x), static_cast<double>(p1.y)};
-    const Sweep sweep = MakeSweep(
-        LineBox(guideExtent, origin, cosPhi, sinPhi, k, settings.curvature), n, canvas);
+    const OrientedBox box0 = LineBox(guideExtent, origin, cosPhi, sinPhi, k, settings.curvature);
+    const Sweep sweeps[2] = {MakeSweep(box0, n, canvas, false), MakeSweep(box0, n, canvas, true)};
+    if (sweeps[0].never || sweeps[1].never) return;  // beside the canvas for good
     // Jitter moves a line forwards by [0, spcfluct x spacing).
     const double jitterSpan = settings.spcfluct != 0 ? settings.spcfluct * settings.spacing : 0.0;
     const double jitterLow = std::min(0.0, jitterSpan);
     const double jitterHigh = std::max(0.0, jitterSpan);
     // Base offsets below this put a line wholly before the canvas.
-    const double arrival = (-sweep.reach - sweep.start) / sweep.rate - jitterHigh;
+    const double arrival = std::max(sweeps[0].Arrival(), sweeps[1].Arrival()) - jitterHigh;
 
     RandomSource random(0.0, 1.0);
     OffsetSeries series{0.0, static_cast<double>(settings.spacing), 0};
@@ -99,9 +108,9 @@ void LayoutParallel(RenderContext& context) {
             context.pool.AddTask(std::move(task));
             hiddenRun = 0;
             if (++queued >= kMaxLinesPerPass) break;
-        } else if (sweep.usable) {
+        } else {
             // Offsets only grow, so a line past the canvas ends the set.
-            if (sweep.start + (t + jitterLow) * sweep.rate - sweep.reach > 0) break;
+            if (sweeps[0].Past(t + jitterLow) || sweeps[1].Past(t + jitterLow)) break;
             before = t < arrival;
         }
         // The base offset advances without the jitter.

@@ -108,7 +108,7 @@ double StrokeReach(const RenderContext& context, double radius) {
     const double overshoot = std::abs(s.length * 0.5) * (1 + std::abs(s.lenfluct)) +
                              std::abs(s.lengain) * radius / 50;
     const double reach = overshoot + std::abs(static_cast<double>(s.position));
-    const double canvas = 2.0 * (std::abs(double{context.source.width}) + context.source.height);
+    const double canvas = 2.0 * (std::abs(static_cast<double>(context.source.width)) + context.source.height);
     return 16 + std::abs(s.size) + reach + std::abs(s.posfluct) * (canvas + 2 * reach);
 }
 
