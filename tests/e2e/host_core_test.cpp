@@ -179,3 +179,51 @@ TEST(HostCoreProperties, ItemsKeepWhatTheModuleSetAndUserEditsStayInRange) {
 
 }  // namespace
 }  // namespace velmora::hostcore
+
+namespace velmora::hostcore {
+namespace {
+
+TEST(HostCoreOptions, FailingServicesWriteNothingAndRepeatWithTheSeed) {
+    HostOptions options;
+    options.failureRate = 0.5;
+    options.failureSeed = 42;
+    auto outcomes = [&options] {
+        HostCore host(options);
+        std::vector<HostInt> results;
+        for (int i = 0; i < 64; ++i) {
+            HostInt width = -777;
+            results.push_back(host.server()->filterRun->canvasWidth(&width, host.server()->hostObject));
+            if (results.back() != 0) {
+                EXPECT_EQ(width, -777);  // untouched
+            }
+        }
+        EXPECT_GT(host.injectedFailures(), 10u);
+        EXPECT_LT(host.injectedFailures(), 54u);
+        return results;
+    };
+    EXPECT_EQ(outcomes(), outcomes());
+}
+
+TEST(HostCoreOptions, NullHandlesAnswerSuccessWithNull) {
+    HostOptions options;
+    options.nullHandles = true;
+    HostCore host(options);
+    host.SetSource(host.CreateOffscreen(4, 4, 3));
+    const HostServer* s = host.server();
+    HostString text = reinterpret_cast<HostString>(1);
+    EXPECT_EQ(s->string->fromNarrow(&text, "abc", 3), 0);
+    EXPECT_EQ(text, nullptr);
+    HostBitmap bitmap = reinterpret_cast<HostBitmap>(1);
+    EXPECT_EQ(s->bitmap->create(&bitmap, 4, 4, 4, 16), 0);
+    EXPECT_EQ(bitmap, nullptr);
+    HostOffscreen source = reinterpret_cast<HostOffscreen>(1);
+    EXPECT_EQ(s->filterRun->sourceOffscreen(&source, s->hostObject), 0);
+    EXPECT_EQ(source, nullptr);
+    HostPropertyObject object = reinterpret_cast<HostPropertyObject>(1);
+    EXPECT_EQ(s->property->create(&object), 0);
+    EXPECT_EQ(object, nullptr);
+    EXPECT_EQ(host.liveStrings() + host.liveBitmaps() + host.livePropertyObjects(), 0u);
+}
+
+}  // namespace
+}  // namespace velmora::hostcore

@@ -65,7 +65,8 @@ const PropertyItem* PropertyObject::Find(int32_t key) const {
     return nullptr;
 }
 
-HostCore::HostCore(HostOptions options) : options_(std::move(options)) {
+HostCore::HostCore(HostOptions options)
+    : options_(std::move(options)), failureDraws_(options_.failureSeed) {
     BuildTables();
     MakeCurrent();
 }
@@ -109,6 +110,7 @@ void HostCore::BuildTables() {
 
 void HostCore::SetOptions(HostOptions options) {
     options_ = std::move(options);
+    failureDraws_.seed(options_.failureSeed);
     BuildTables();
 }
 
@@ -289,6 +291,14 @@ void HostCore::QueueReplies(int32_t request, std::vector<int32_t> replies) {
 }
 
 void HostCore::SetDefaultReply(int32_t request, int32_t reply) { defaultReplies_[request] = reply; }
+
+bool HostCore::InjectFailure() {
+    if (!(options_.failureRate > 0.0)) return false;
+    const double draw = std::uniform_real_distribution<double>(0.0, 1.0)(failureDraws_);
+    if (!(draw < options_.failureRate)) return false;
+    ++injectedFailures_;
+    return true;
+}
 
 int32_t HostCore::ReplyFor(int32_t request) {
     int32_t reply = kProcessDone;

@@ -13,6 +13,7 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <random>
 #include <set>
 #include <string>
 #include <string_view>
@@ -46,6 +47,13 @@ struct HostOptions {
     int32_t bitmapRowPadding = 12;
     // Record every service call in calls().
     bool logCalls = true;
+    // Each service call fails with this chance (0 to 1): it returns an error
+    // status and writes no out value. Draws are seeded, so a run repeats.
+    double failureRate = 0.0;
+    uint32_t failureSeed = 1;
+    // Services that hand out handles or addresses (strings, string text,
+    // bitmaps, pixel addresses, offscreens, property objects) succeed with null.
+    bool nullHandles = false;
 };
 
 // A layer as the host holds it: width x height pixels of `channels` bytes.
@@ -251,6 +259,9 @@ public:
     void Fault(std::string what);
     void Log(Service s, const char* slot, std::string detail = {});
     int32_t ReplyFor(int32_t request);
+    // True when this call is to fail (failureRate); counts the failures.
+    bool InjectFailure();
+    size_t injectedFailures() const { return injectedFailures_; }
     void CheckThread(const char* where);
     void CheckHostObject(HostObject host, const char* where);
     HostString NewString(std::u16string text);
@@ -309,6 +320,9 @@ private:
 
     std::thread::id moduleThread_{};
     int callDepth_ = 0;
+
+    std::mt19937 failureDraws_;
+    size_t injectedFailures_ = 0;
 };
 
 // UTF-8 to UTF-16 and back (invalid sequences become U+FFFD).

@@ -19,7 +19,16 @@ HostCore* Enter(Service s, const char* slot, std::string detail = {}) {
     if (h == nullptr) return nullptr;
     h->CheckThread(slot);
     h->Log(s, slot, std::move(detail));
+    if (h->InjectFailure()) return nullptr;  // fails as a host would: nothing written
     return h;
+}
+
+// Null-handle mode: the call succeeds and hands out null.
+template <typename T>
+bool AnswerNull(HostCore* h, T* out) {
+    if (!h->options().nullHandles) return false;
+    *out = nullptr;
+    return true;
 }
 
 // --- ModuleInitService --------------------------------------------------------
@@ -149,6 +158,7 @@ HostInt CanvasHeight(HostInt* out, HostObject host) {
 HostInt SourceOffscreen(HostOffscreen* out, HostObject host) {
     HostCore* h = Enter(Service::kFilterRun, "sourceOffscreen");
     if (h == nullptr || out == nullptr) return kFailed;
+    if (AnswerNull(h, out)) return kOk;
     h->CheckHostObject(host, "sourceOffscreen");
     *out = h->source();
     return *out != nullptr ? kOk : kFailed;
@@ -157,6 +167,7 @@ HostInt SourceOffscreen(HostOffscreen* out, HostObject host) {
 HostInt DestinationOffscreen(HostOffscreen* out, HostObject host) {
     HostCore* h = Enter(Service::kFilterRun, "destinationOffscreen");
     if (h == nullptr || out == nullptr) return kFailed;
+    if (AnswerNull(h, out)) return kOk;
     h->CheckHostObject(host, "destinationOffscreen");
     *out = h->destination();
     return *out != nullptr ? kOk : kFailed;
@@ -173,6 +184,7 @@ HostInt HasSelection(HostBool* out, HostObject host) {
 HostInt SelectionOffscreen(HostOffscreen* out, HostObject host) {
     HostCore* h = Enter(Service::kFilterRun, "selectionOffscreen");
     if (h == nullptr || out == nullptr) return kFailed;
+    if (AnswerNull(h, out)) return kOk;
     h->CheckHostObject(host, "selectionOffscreen");
     *out = h->selection();
     return *out != nullptr ? kOk : kFailed;
@@ -238,6 +250,7 @@ HostInt ProgressValue(HostObject host, HostInt value) {
 HostInt FromNarrow(HostString* out, const char* chars, HostInt byteCount) {
     HostCore* h = Enter(Service::kString, "fromNarrow", Num(byteCount));
     if (h == nullptr || out == nullptr) return kFailed;
+    if (AnswerNull(h, out)) return kOk;
     if (byteCount < 0 || (byteCount > 0 && chars == nullptr)) {
         h->Fault("fromNarrow: bad text");
         *out = nullptr;
@@ -250,6 +263,7 @@ HostInt FromNarrow(HostString* out, const char* chars, HostInt byteCount) {
 HostInt FromUtf16(HostString* out, const HostChar16* chars, HostInt count) {
     HostCore* h = Enter(Service::kString, "fromUtf16", Num(count));
     if (h == nullptr || out == nullptr) return kFailed;
+    if (AnswerNull(h, out)) return kOk;
     if (count < 0 || (count > 0 && chars == nullptr)) {
         h->Fault("fromUtf16: bad text");
         *out = nullptr;
@@ -262,6 +276,7 @@ HostInt FromUtf16(HostString* out, const HostChar16* chars, HostInt count) {
 HostInt FromTable(HostString* out, HostInt id, HostObject host) {
     HostCore* h = Enter(Service::kString, "fromTable", Num(id));
     if (h == nullptr || out == nullptr) return kFailed;
+    if (AnswerNull(h, out)) return kOk;
     h->CheckHostObject(host, "fromTable");
     const std::u16string* text = h->stringTable().Find(id, h->options().language);
     if (text == nullptr) {
@@ -286,6 +301,7 @@ HostInt ReleaseString(HostString s) {
 HostInt Utf16Text(const HostChar16** out, HostString s) {
     HostCore* h = Enter(Service::kString, "utf16Text");
     if (h == nullptr || out == nullptr) return kFailed;
+    if (AnswerNull(h, out)) return kOk;
     const auto it = h->strings.find(s);
     if (it == h->strings.end()) {
         h->Fault("utf16Text: unknown string");
@@ -303,6 +319,7 @@ HostInt CreateBitmap(HostBitmap* out, HostInt width, HostInt height, HostInt cha
     HostCore* h = Enter(Service::kBitmap, "create",
                         Num(width) + "x" + Num(height) + "x" + Num(channels) + " " + Num(scanline));
     if (h == nullptr || out == nullptr) return kFailed;
+    if (AnswerNull(h, out)) return kOk;
     if (width < 0 || height < 0 || channels < 1 || channels > 8) {
         h->Fault("bitmap create: bad size or channel count");
         *out = nullptr;
@@ -334,6 +351,7 @@ HostInt ReleaseBitmap(HostBitmap b) {
 HostInt PixelAddress(uint8_t** out, HostBitmap handle, const HostPoint* point) {
     HostCore* h = Enter(Service::kBitmap, "pixelAddress");
     if (h == nullptr || out == nullptr) return kFailed;
+    if (AnswerNull(h, out)) return kOk;
     *out = nullptr;
     Bitmap* b = h->GetBitmap(handle);
     if (b == nullptr || point == nullptr) {
@@ -523,6 +541,7 @@ PropertyItem* FindItem(HostCore* h, HostPropertyObject o, HostInt key, int32_t k
 HostInt CreateProperty(HostPropertyObject* out) {
     HostCore* h = Enter(Service::kProperty, "create");
     if (h == nullptr || out == nullptr) return kFailed;
+    if (AnswerNull(h, out)) return kOk;
     auto object = std::make_unique<PropertyObject>();
     const auto handle = reinterpret_cast<HostPropertyObject>(object.get());
     h->propertyObjects[handle] = std::move(object);

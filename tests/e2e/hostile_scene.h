@@ -1,0 +1,129 @@
+// Scenes for the hostile-input tests: a private data root, an inked canvas
+// and a host session whose leftovers can be checked.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "tools/host_core/host_core.h"
+
+extern "C" void TriglavPluginCall(HostInt* result, void** pluginData, HostInt selector,
+                                  HostServer* server);
+
+namespace velmora::hostcore::hostile {
+
+inline constexpr int32_t kItemKeys[] = {140, 141, 150, 161, 162, 170, 171, 172,
+                                        202, 203, 204, 205, 206, 207, 208, 220,
+                                        221, 222, 223, 224, 225, 226, 227, 228};
+inline constexpr int32_t kDecimalKeys[] = {162, 202, 203, 204, 221, 223, 225, 226, 227};
+
+// True in builds with a sanitizer, where the big canvases are too slow.
+inline bool UnderSanitizer() {
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+    return true;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer)
+    return true;
+#else
+    return false;
+#endif
+#else
+    return false;
+#endif
+}
+
+// Each test gets an empty data root of its own.
+class HostileTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+        root_ = std::filesystem::temp_directory_path() /
+                (std::string("velmora-hostile-") + info->test_suite_name() + "-" + info->name());
+        std::error_code ignored;
+        std::filesystem::remove_all(root_, ignored);
+        std::filesystem::create_directories(root_);
+#ifdef _WIN32
+        _putenv_s("APPDATA", root_.string().c_str());
+#else
+        setenv("XDG_CONFIG_HOME", root_.string().c_str(), 1);
+#endif
+    }
+    void TearDown() override {
+        std::error_code ignored;
+        std::filesystem::remove_all(root_, ignored);
+    }
+
+    std::filesystem::path vmplugin() const { return root_ / "orvalen" / "vmplugin"; }
+
+    static void UseModule(HostCore& host) {
+        host.UseEntryPoint(&TriglavPluginCall);
+        host.LoadStringTable(StringTable::PathBesideModule(VELMORA_MODULE_PATH));
+    }
+
+    // A dark disc in the middle of a clear source, an empty destination of the same size.
+    static void InkedCanvas(HostCore& host, int32_t w, int32_t h, int32_t destinationKind = 3) {
+        std::vector<uint8_t> rgba(size_t(w) * size_t(h) * 4, 0);
+        const int64_t r = std::min(w, h) / 3;
+        for (int32_t y = 0; y < h; ++y) {
+            for (int32_t x = 0; x < w; ++x) {
+                const int64_t dx = x - w / 2, dy = y - h / 2;
+                if (dx * dx + dy * dy <= r * r) rgba[(size_t(y) * size_t(w) + size_t(x)) * 4 + 3] = 255;
+            }
+        }
+        host.SetSource(host.OffscreenFromRgba(w, h, rgba.data()));
+        host.SetDestination(host.CreateOffscreen(w, h, destinationKind));
+        host.SetDrawingColours(HostRgb{20, 30, 200});
+    }
+
+    // Module and filter initialise: the panel is there afterwards.
+    static void Open(HostCore& host) {
+        ASSERT_EQ(host.ModuleInitialize(), 0);
+        ASSERT_EQ(host.FilterInitialize(), 0);
+    }
+
+    // Everything the module made is back with the host.
+    static void ExpectNothingLeft(const HostCore& host) {
+        EXPECT_EQ(host.liveStrings(), 0u);
+        EXPECT_EQ(host.liveBitmaps(), 0u);
+        EXPECT_TRUE(host.errors().empty()) << host.errors().front();
+    }
+
+    // Sets a raw value on an item, past the panel's range, and notifies.
+    static int32_t SetRawDouble(HostCore& host, int32_t key, double v) {
+        PropertyItem* item = host.Item(key);
+        EXPECT_NE(item, nullptr) << key;
+        if (item == nullptr) return 0;
+        item->doubleValue = v;
+        return host.Notify(key);
+    }
+    static int32_t SetRawInt(HostCore& host, int32_t key, int32_t v) {
+        PropertyItem* item = host.Item(key);
+        EXPECT_NE(item, nullptr) << key;
+        if (item == nullptr) return 0;
+        item->intValue = v;
+        return host.Notify(key);
+    }
+    static int32_t SetRawPoint(HostCore& host, int32_t key, HostPoint p) {
+        PropertyItem* item = host.Item(key);
+        EXPECT_NE(item, nullptr) << key;
+        if (item == nullptr) return 0;
+        item->point = p;
+        return host.Notify(key);
+    }
+
+    // Seconds one filter run takes.
+    static double TimedRun(HostCore& host) {
+        const auto start = std::chrono::steady_clock::now();
+        EXPECT_EQ(host.FilterRun(), 0);
+        return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    }
+
+    std::filesystem::path root_;
+};
+
+}  // namespace velmora::hostcore::hostile
