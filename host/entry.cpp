@@ -40,9 +40,11 @@ void PropertyCallbackEntry(HostInt* result, HostPropertyObject object, HostInt i
 }
 
 void ModuleInitialize(HostInt* result, void** pluginData, HostServer* server) {
-    auto* manager = new VelmoraManager();
-    // Stored whatever the registration gives: module terminate frees it.
-    *pluginData = static_cast<PluginManager*>(manager);
+    // Stored whatever the registration gives: module terminate frees it. A
+    // second module initialise keeps the controller of the first (replacing
+    // it would lose the first without a terminate).
+    if (*pluginData == nullptr) *pluginData = static_cast<PluginManager*>(new VelmoraManager());
+    auto* manager = static_cast<PluginManager*>(*pluginData);
     if (server->moduleInit == nullptr || server->string == nullptr) return;
     const Host host(server);
     if (host.HostVersion() < 1) return;
