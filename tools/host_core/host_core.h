@@ -207,6 +207,10 @@ public:
     // When set, decides every reply (queues and defaults are not used).
     void SetReplyFunction(std::function<int32_t(int32_t request)> fn) { replyFn_ = std::move(fn); }
 
+    // Called with (value, latest range) on every progress report, on the
+    // module's calling thread; for a live progress display.
+    std::function<void(int32_t value, int32_t range)> progressObserver;
+
     // --- Logs ---------------------------------------------------------------
     const std::vector<ProcessStateCall>& processStates() const { return processStates_; }
     std::vector<int32_t> processRequests() const;

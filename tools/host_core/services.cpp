@@ -242,6 +242,9 @@ HostInt ProgressValue(HostObject host, HostInt value) {
         h->Fault("progressValue " + Num(value) + " outside the range");
     }
     h->progressValues_.push_back(value);
+    if (h->progressObserver) {
+        h->progressObserver(value, h->progressRanges_.empty() ? 0 : h->progressRanges_.back());
+    }
     return kOk;
 }
 

@@ -1,0 +1,31 @@
+# The command-line host, run as a user runs it.
+# POSIX only: the runner uses a shell, mkdtemp and setenv.
+if(TARGET velmora-host AND NOT WIN32)
+  file(GLOB VELMORA_CLI_TESTS CONFIGURE_DEPENDS tools/*_test.cpp)
+  # The tool's own picture and file code, to make and check pictures.
+  add_executable(velmora_cli_tests ${VELMORA_CLI_TESTS}
+    ${CMAKE_SOURCE_DIR}/tools/velmora-host/picture.cpp
+    ${CMAKE_SOURCE_DIR}/tools/velmora-host/png_io.cpp
+    ${CMAKE_SOURCE_DIR}/tools/velmora-host/files.cpp
+    ${CMAKE_SOURCE_DIR}/tools/velmora-host/self_path_posix.cpp)
+  target_include_directories(velmora_cli_tests PRIVATE ${CMAKE_SOURCE_DIR})
+  target_link_libraries(velmora_cli_tests PRIVATE velmora_host_core GTest::gmock_main)
+
+  # A module whose module initialise fails, with a string table beside it.
+  add_library(velmora_failing_module SHARED tools/failing_module.c)
+  set_target_properties(velmora_failing_module PROPERTIES
+    OUTPUT_NAME Failing PREFIX "" SUFFIX ".cpm"
+    LIBRARY_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/test-modules
+    RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/test-modules)
+  add_custom_command(TARGET velmora_failing_module POST_BUILD
+    COMMAND ${CMAKE_COMMAND} -E copy ${CMAKE_SOURCE_DIR}/resources/strings.tsv
+            ${CMAKE_BINARY_DIR}/test-modules/Failing.strings)
+
+  target_compile_definitions(velmora_cli_tests PRIVATE
+    VELMORA_HOST_PATH="$<TARGET_FILE:velmora-host>"
+    VELMORA_FAILING_MODULE="$<TARGET_FILE:velmora_failing_module>"
+    VELMORA_MAKE_SAMPLE="$<TARGET_FILE:make-sample>"
+    VELMORA_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
+  add_dependencies(velmora_cli_tests velmora-host velmora_failing_module make-sample)
+  add_test(NAME cli COMMAND velmora_cli_tests)
+endif()

@@ -1,0 +1,16 @@
+// The commands of velmora-host; each returns the exit status.
+#pragma once
+
+#include <cstdio>
+
+#include "tools/velmora-host/options.h"
+
+namespace velmora::cli {
+
+int RunRender(const RenderOptions& options, std::FILE* out, std::FILE* err);
+int RunPanel(const PanelOptions& options, std::FILE* out, std::FILE* err);
+
+// The whole program: argv without the program name.
+int RunCommandLine(const std::vector<std::string>& args, std::FILE* out, std::FILE* err);
+
+}  // namespace velmora::cli

@@ -1,0 +1,18 @@
+// Where the running program lives, and who it is; one implementation per
+// platform (self_path_posix.cpp, self_path_win32.cpp).
+#pragma once
+
+#include <filesystem>
+
+namespace velmora::cli {
+
+// The folder holding this executable; empty when it can't be told.
+std::filesystem::path ExecutableFolder();
+
+// The process id, for temporary file names.
+long ProcessId();
+
+// Whether standard error is a terminal (a live progress bar is drawn only then).
+bool StderrIsTerminal();
+
+}  // namespace velmora::cli
