@@ -24,6 +24,7 @@ namespace fs = std::filesystem;
 constexpr int32_t kItemPreset = 140;
 constexpr int32_t kItemSavePreset = 141;
 constexpr int32_t kItemGuide = 161;
+constexpr int32_t kItemTemplate = 150;
 
 int Fail(std::FILE* err, int status, const std::string& message) {
     std::fprintf(err, "velmora-host: %s\n", message.c_str());
@@ -180,6 +181,15 @@ int RunRender(const RenderOptions& o, std::FILE* out, std::FILE* err) {
         return Fail(err, kExitFailed, "the module's panel has no \"Guide\" item");
     }
 
+    // Without a preset the template is always chosen, as a user does first:
+    // that places the base points where the template puts them.
+    const bool typeGiven = std::any_of(edits.begin(), edits.end(),
+                                       [](const PanelEdit& e) { return e.item == kItemTemplate; });
+    const hostcore::PropertyItem* templateItem = host.Item(kItemTemplate);
+    if (presetIndex < 0 && !typeGiven && templateItem != nullptr) {
+        edits.insert(edits.begin(), PanelEdit{kItemTemplate, templateItem->kind, false,
+                                              templateItem->enumIndex, 0.0, HostPoint{0, 0}});
+    }
     if (presetIndex >= 0) host.EditEnum(kItemPreset, presetIndex);
     ApplyEdits(host, edits);
     const fs::path presetFolder = FsPath(PresetFolderPath());
