@@ -181,14 +181,14 @@ int RunRender(const RenderOptions& o, std::FILE* out, std::FILE* err) {
         return Fail(err, kExitFailed, "the module's panel has no \"Guide\" item");
     }
 
-    // Without a preset the template is always chosen, as a user does first:
-    // that places the base points where the template puts them.
+    // The template is chosen first, as a user does, which places the base
+    // points; then the preset, then the settings given (a given template
+    // after the preset, so it wins over the preset's).
     const bool typeGiven = std::any_of(edits.begin(), edits.end(),
                                        [](const PanelEdit& e) { return e.item == kItemTemplate; });
     const hostcore::PropertyItem* templateItem = host.Item(kItemTemplate);
-    if (presetIndex < 0 && !typeGiven && templateItem != nullptr) {
-        edits.insert(edits.begin(), PanelEdit{kItemTemplate, templateItem->kind, false,
-                                              templateItem->enumIndex, 0.0, HostPoint{0, 0}});
+    if (!typeGiven && templateItem != nullptr) {
+        host.EditEnum(kItemTemplate, templateItem->enumIndex);
     }
     if (presetIndex >= 0) host.EditEnum(kItemPreset, presetIndex);
     ApplyEdits(host, edits);
