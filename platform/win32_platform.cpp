@@ -3,6 +3,8 @@
 // buffers pass straight through.
 #include "platform/platform.h"
 
+#include "platform/data_root_for_testing.h"
+
 #define WIN32_LEAN_AND_MEAN
 #ifndef NOMINMAX
 #define NOMINMAX
@@ -34,9 +36,15 @@ bool EndsWithSeparator(std::u16string_view text) {
     return !text.empty() && (text.back() == u'/' || text.back() == u'\\');
 }
 
+std::u16string& RoamingDataFolderOverride() {
+    static std::u16string folder;
+    return folder;
+}
+
 }  // namespace
 
 std::u16string RoamingDataFolder() {
+    if (!RoamingDataFolderOverride().empty()) return RoamingDataFolderOverride();
     PWSTR path = nullptr;
     std::u16string folder;
     // The buffer is the caller's to free whether or not the call succeeds.
@@ -121,3 +129,11 @@ std::FILE* OpenFile(const std::string& utf8Path, const char* mode) {
 }
 
 }  // namespace velmora::platform
+
+namespace velmora::testing {
+
+void SetRoamingDataFolderForTesting(std::u16string folder) {
+    platform::RoamingDataFolderOverride() = std::move(folder);
+}
+
+}  // namespace velmora::testing

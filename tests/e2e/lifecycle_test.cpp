@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <string>
 
+#include "platform/data_root_for_testing.h"
 #include "tools/host_core/host_core.h"
 
 extern "C" void TriglavPluginCall(HostInt* result, void** pluginData, HostInt selector,
@@ -31,7 +32,7 @@ public:
 private:
     static void Set(const std::string& value) {
 #ifdef _WIN32
-        _putenv_s("APPDATA", value.c_str());
+        velmora::testing::SetRoamingDataFolderForTesting(std::filesystem::path(value).u16string());
 #else
         setenv("XDG_CONFIG_HOME", value.c_str(), 1);
 #endif

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/data_root_for_testing.h"
 #include "tools/host_core/host_core.h"
 
 extern "C" void TriglavPluginCall(HostInt* result, void** pluginData, HostInt selector,
@@ -24,7 +25,7 @@ protected:
         dir_ = std::filesystem::temp_directory_path() / "velmora-robustness";
         std::filesystem::create_directories(dir_);
 #ifdef _WIN32
-        _putenv_s("APPDATA", dir_.string().c_str());
+        velmora::testing::SetRoamingDataFolderForTesting(dir_.u16string());
 #else
         setenv("XDG_CONFIG_HOME", dir_.string().c_str(), 1);
 #endif

@@ -10,6 +10,7 @@
 #include <regex>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -260,6 +261,10 @@ TEST(LoadGuide, BuiltInNamesFilesAndFallback) {
     EXPECT_EQ(Commands(p)[1], (Cmd{kQuadTo, {{5, -5}, {10, 0}}}));
     EXPECT_EQ(p.width, 10.0);
     for (const char16_t* name : {u"bad", u"empty", u"missing", u":s"}) {
+#ifdef _WIN32
+        // Windows file names ignore case: ":s" opens the file ":S.svg".
+        if (std::u16string_view(name) == u":s") continue;
+#endif
         LoadGuide(p, name);
         EXPECT_EQ(Commands(p), kStraight);
         EXPECT_EQ(p.width, 100.0);

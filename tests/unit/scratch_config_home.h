@@ -1,6 +1,6 @@
 // A fresh, empty folder for one test, removed afterwards. Where the
-// platform lets a test move the data root (POSIX: XDG_CONFIG_HOME), the
-// data root points into it while the object lives.
+// platform lets a test move the data root (POSIX: XDG_CONFIG_HOME; Windows:
+// the test seam), the data root points into it while the object lives.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -10,6 +10,10 @@
 #include <optional>
 #include <random>
 #include <string>
+
+#ifdef _WIN32
+#include "platform/data_root_for_testing.h"
+#endif
 
 namespace velmora::testing {
 
@@ -24,7 +28,13 @@ public:
             std::error_code error;
             if (std::filesystem::create_directory(candidate, error)) root_ = candidate;
         }
-#ifndef _WIN32
+#ifdef _WIN32
+        // The shell's folder can't be moved by the environment: the seam moves it.
+        if (!root_.empty()) {
+            SetRoamingDataFolderForTesting(root_.u16string());
+            redirected_ = true;
+        }
+#else
         const char* old = std::getenv("XDG_CONFIG_HOME");
         if (old != nullptr) previous_ = old;
         if (!root_.empty()) {
@@ -34,7 +44,9 @@ public:
 #endif
     }
     ~ScratchConfigHome() {
-#ifndef _WIN32
+#ifdef _WIN32
+        if (redirected_) SetRoamingDataFolderForTesting(u"");
+#else
         if (previous_) {
             ::setenv("XDG_CONFIG_HOME", previous_->c_str(), 1);
         } else {
@@ -48,7 +60,7 @@ public:
     ScratchConfigHome& operator=(const ScratchConfigHome&) = delete;
 
     const std::filesystem::path& root() const { return root_; }
-    // Whether DataRoot() is root() (Windows always reads its own folder).
+    // Whether DataRoot() is root().
     bool redirected() const { return redirected_; }
     std::filesystem::path vmplugin() const { return root_ / "orvalen" / "vmplugin"; }
 
