@@ -1,10 +1,11 @@
 // Filter run cycle: layers, render pass, compositing.
 #include <algorithm>
+#include <atomic>
 #include <cstdint>
-#include <exception>
 #include <memory>
 
 #include "controller/composite.h"
+#include "controller/layout_for_testing.h"
 #include "controller/render_context.h"
 #include "controller/velmora_manager.h"
 #include "data/guide_file.h"
@@ -42,7 +43,16 @@ MaskBlock MaskFor(const LayerBlock& selection, const LayerBlock& source) {
     return mask;
 }
 
+std::atomic<testing::LayoutFunction>& LayoutOverride() {
+    static std::atomic<testing::LayoutFunction> slot{nullptr};
+    return slot;
+}
+
 void RunLayout(RenderContext& context) {
+    if (testing::LayoutFunction fn = LayoutOverride().load()) {
+        fn(context);
+        return;
+    }
     switch (context.settings.type) {
         case 2: LayoutConcentric(context); break;
         case 1: LayoutParallel(context); break;
@@ -51,6 +61,10 @@ void RunLayout(RenderContext& context) {
 }
 
 }  // namespace
+
+namespace testing {
+void SetLayoutForTesting(LayoutFunction fn) { LayoutOverride().store(fn); }
+}  // namespace testing
 
 void VelmoraManager::BeginRun() {
     host.SetProgressRange(kProgressRange);
@@ -146,9 +160,9 @@ void VelmoraManager::Render() {
             context.pool.progressData = &context;
             context.pool.Run();
         } catch (...) {
-            // A task failed: the coverage is incomplete, so this pass is
+            // A layout or a task failed (the pool has waited for every task
+            // it handed out): the coverage is incomplete, so the pass is
             // dropped like a stopped one and the layer keeps its content.
-            context.pool.AbortAll();
             completed = false;
         }
     }
