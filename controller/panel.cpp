@@ -1,17 +1,265 @@
 // Property panel: declaration of the items and the handling of edits.
-// (Placeholder until the panel lands.)
+#include <cstdint>
+#include <string>
+#include <vector>
+
 #include "controller/velmora_manager.h"
+#include "data/data_folders.h"
 
 namespace velmora {
 
-bool VelmoraManager::InitializeFilter() { return true; }
-bool VelmoraManager::OnPropertyChanged(int32_t) { return false; }
-bool VelmoraManager::SelectPreset() { return false; }
-void VelmoraManager::ResetToDefaults() {}
-void VelmoraManager::AddIntegerItem(int32_t, int32_t, int32_t, int32_t) {}
-void VelmoraManager::AddDecimalItem(int32_t, int32_t, double, double, double) {}
-void VelmoraManager::AddBooleanItem(int32_t, int32_t, bool) {}
-void VelmoraManager::AddEnumerationItem(int32_t, int32_t, const std::vector<std::u16string>&) {}
-void VelmoraManager::AddPointItem(int32_t, int32_t) {}
+namespace {
+
+constexpr int32_t kCodeStandard = 17;
+constexpr int32_t kCodePoint = 49;
+constexpr int32_t kPointFirstSetting = 37;
+constexpr int32_t kPointSecondSetting = 34;
+constexpr int32_t kIntegerMaximum = 1000;
+
+// Exact equality where a NaN on either side counts as a difference.
+bool SameDouble(double a, double b) { return a == b; }
+
+}  // namespace
+
+bool VelmoraManager::InitializeFilter() {
+    {
+        HostStringRef category = host.TableString(101);
+        HostStringRef name = host.TableString(102);
+        host.SetCategoryName(category.get(), 't');
+        host.SetFilterName(name.get(), 's');
+    }
+
+    const int32_t targetKinds[3] = {257, 258, 262};
+    host.SetTargetKinds(targetKinds, 3);
+    host.SetSwitches(true, true);
+
+    const std::u16string presetFolder = PresetFolder();
+    const std::u16string guideFolder = GuideFolder();
+    EnsureDirectory(presetFolder);
+    EnsureDirectory(guideFolder);
+
+    auto tableText = [this](int32_t id) {
+        HostStringRef s = host.TableString(id);
+        return host.StringText(s.get());
+    };
+
+    std::vector<std::u16string> presetNames{tableText(142)};
+    presets.push_back(PresetEntry{});
+    for (const std::u16string& path : ListFiles(presetFolder, u".ini")) {
+        std::u16string stem = FileStem(path);
+        presets.push_back(PresetEntry{stem});
+        presetNames.push_back(std::move(stem));
+    }
+    AddEnumerationItem(kItemPreset, 'r', presetNames);
+
+    AddBooleanItem(kItemSavePreset, 'v', false);
+    AddEnumerationItem(kItemTemplate, 't', {tableText(151), tableText(152), tableText(153)});
+    AddPointItem(kItemPoint1, 'd');
+    AddPointItem(kItemPoint2, 'd');
+    AddPointItem(kItemPoint3, 'd');
+
+    std::vector<std::u16string> guideNames{tableText(163), tableText(164)};
+    guides.push_back(GuideEntry{u":S", nullptr});
+    guides.push_back(GuideEntry{u":C", nullptr});
+    for (const std::u16string& path : ListFiles(guideFolder, u".svg")) {
+        std::u16string stem = FileStem(path);
+        guides.push_back(GuideEntry{stem, nullptr});
+        guideNames.push_back(std::move(stem));
+    }
+    AddEnumerationItem(kItemGuide, 'r', guideNames);
+
+    const EffectSettings& s = settings;
+    AddDecimalItem(kItemCurvature, 'r', -10, 10, s.curvature);
+    AddDecimalItem(kItemSize, 's', 1, 50, s.size);
+    AddDecimalItem(kItemHardness, 'h', 0, 1, s.hardness);
+    AddDecimalItem(kItemFluction, 'f', 0, 1, s.fluction);
+    AddIntegerItem(kItemIn, 'i', 0, s.in);
+    AddIntegerItem(kItemOut, 'o', 0, s.out);
+    AddBooleanItem(kItemAsdist, 'd', s.asdist);
+    AddBooleanItem(kItemEasing, 'e', s.easing);
+    AddIntegerItem(kItemPosition, 'p', -1000, s.position);
+    AddDecimalItem(kItemPosfluct, 'u', 0, 1, s.posfluct);
+    AddIntegerItem(kItemLength, 'l', 0, s.length);
+    AddDecimalItem(kItemLenfluct, 'l', 0, 1, s.lenfluct);
+    AddIntegerItem(kItemSpacing, 'a', 1, s.spacing);
+    AddDecimalItem(kItemSpcfluct, 'a', 0, 1, s.spcfluct);
+    AddDecimalItem(kItemLengain, 'g', -100, 100, s.lengain);
+    AddDecimalItem(kItemSpcgain, 'g', -100, 100, s.spcgain);
+    AddBooleanItem(kItemConnect, 'c', s.connect);
+    return true;
+}
+
+void VelmoraManager::AddIntegerItem(int32_t key, int32_t accessKey, int32_t minimum,
+                                    int32_t value) {
+    {
+        HostStringRef caption = host.TableString(key);
+        host.AddItem(propertyObject, key, kKindInt, kCodeStandard, kCodeStandard, caption.get(),
+                     accessKey);
+    }
+    host.SetIntMinimum(propertyObject, key, minimum);
+    host.SetIntMaximum(propertyObject, key, kIntegerMaximum);
+    host.SetIntDefault(propertyObject, key, value);
+    host.SetInt(propertyObject, key, value);
+}
+
+void VelmoraManager::AddDecimalItem(int32_t key, int32_t accessKey, double minimum,
+                                    double maximum, double value) {
+    {
+        HostStringRef caption = host.TableString(key);
+        host.AddItem(propertyObject, key, kKindDouble, kCodeStandard, kCodeStandard,
+                     caption.get(), accessKey);
+    }
+    host.SetDoubleMinimum(propertyObject, key, minimum);
+    host.SetDoubleMaximum(propertyObject, key, maximum);
+    host.SetDoubleDefault(propertyObject, key, value);
+    host.SetDouble(propertyObject, key, value);
+}
+
+void VelmoraManager::AddBooleanItem(int32_t key, int32_t accessKey, bool value) {
+    {
+        HostStringRef caption = host.TableString(key);
+        host.AddItem(propertyObject, key, kKindBool, kCodeStandard, kCodeStandard, caption.get(),
+                     accessKey);
+    }
+    host.SetBoolDefault(propertyObject, key, value);
+    host.SetBool(propertyObject, key, value);
+}
+
+void VelmoraManager::AddEnumerationItem(int32_t key, int32_t accessKey,
+                                        const std::vector<std::u16string>& strings) {
+    {
+        HostStringRef caption = host.TableString(key);
+        host.AddItem(propertyObject, key, kKindEnum, kCodeStandard, kCodeStandard, caption.get(),
+                     accessKey);
+    }
+    for (size_t i = 0; i < strings.size(); ++i) {
+        HostStringRef text = host.MakeString(strings[i]);
+        host.AddEnumString(propertyObject, key, static_cast<int32_t>(i), text.get());
+    }
+    host.SetEnumDefault(propertyObject, key, 0);
+}
+
+void VelmoraManager::AddPointItem(int32_t key, int32_t accessKey) {
+    {
+        HostStringRef caption = host.TableString(key);
+        host.AddItem(propertyObject, key, kKindPoint, kCodeStandard, kCodePoint, caption.get(),
+                     accessKey);
+    }
+    host.SetPointSettings(propertyObject, key, kPointFirstSetting, kPointSecondSetting);
+}
+
+bool VelmoraManager::OnPropertyChanged(int32_t itemKey) {
+    EffectSettings& s = settings;
+    auto updateDouble = [&](double& field) {
+        const double v = host.GetDouble(propertyObject, itemKey);
+        if (SameDouble(v, field)) return false;
+        field = v;
+        return true;
+    };
+    auto updateInt = [&](int32_t& field) {
+        const int32_t v = host.GetInt(propertyObject, itemKey);
+        if (v == field) return false;
+        field = v;
+        return true;
+    };
+    auto updateBool = [&](bool& field) {
+        const bool v = host.GetBool(propertyObject, itemKey);
+        if (v == field) return false;
+        field = v;
+        return true;
+    };
+    auto updatePoint = [&](Point32& field) {
+        const HostPoint p = host.GetPoint(propertyObject, itemKey);
+        if (p.x == field.x && p.y == field.y) return false;
+        field = Point32{p.x, p.y};
+        return true;
+    };
+
+    switch (itemKey) {
+        case kItemPreset: return SelectPreset();
+        case kItemSavePreset: updateBool(s.savePreset); return false;
+        case kItemTemplate:
+            s.type = host.GetEnum(propertyObject, itemKey);
+            ResetPointsForTemplate();
+            return true;
+        case kItemGuide: {
+            const int32_t index = host.GetEnum(propertyObject, itemKey);
+            if (index == s.guide) return false;
+            s.guide = index;
+            return true;
+        }
+        case kItemPoint1: return updatePoint(s.p1);
+        case kItemPoint2: return updatePoint(s.p2);
+        case kItemPoint3: return updatePoint(s.p3);
+        case kItemCurvature: return updateDouble(s.curvature);
+        case kItemSize: return updateDouble(s.size);
+        case kItemHardness: return updateDouble(s.hardness);
+        case kItemFluction: return updateDouble(s.fluction);
+        case kItemPosfluct: return updateDouble(s.posfluct);
+        case kItemLenfluct: return updateDouble(s.lenfluct);
+        case kItemSpcfluct: return updateDouble(s.spcfluct);
+        case kItemLengain: return updateDouble(s.lengain);
+        case kItemSpcgain: return updateDouble(s.spcgain);
+        case kItemIn: return updateInt(s.in);
+        case kItemOut: return updateInt(s.out);
+        case kItemPosition: return updateInt(s.position);
+        case kItemLength: return updateInt(s.length);
+        case kItemSpacing: return updateInt(s.spacing);
+        case kItemAsdist: return updateBool(s.asdist);
+        case kItemEasing: return updateBool(s.easing);
+        case kItemConnect: return updateBool(s.connect);
+        default: return false;
+    }
+}
+
+bool VelmoraManager::SelectPreset() {
+    const int32_t index = host.GetEnum(propertyObject, kItemPreset);
+    if (index < 0 || static_cast<size_t>(index) >= presets.size()) return false;
+    const std::u16string name = presets[static_cast<size_t>(index)].name;
+    if (name.empty()) {
+        ResetToDefaults();
+        return true;
+    }
+    return ApplyPreset(name);
+}
+
+void VelmoraManager::ResetToDefaults() {
+    EffectSettings& s = settings;
+    s.type = host.GetEnumDefault(propertyObject, kItemTemplate);
+    host.SetEnum(propertyObject, kItemTemplate, s.type);
+    ResetPointsForTemplate();
+    s.guide = host.GetEnumDefault(propertyObject, kItemGuide);
+    host.SetEnum(propertyObject, kItemGuide, s.guide);
+
+    auto resetDouble = [&](int32_t key, double& field) {
+        field = host.GetDoubleDefault(propertyObject, key);
+        host.SetDouble(propertyObject, key, field);
+    };
+    auto resetInt = [&](int32_t key, int32_t& field) {
+        field = host.GetIntDefault(propertyObject, key);
+        host.SetInt(propertyObject, key, field);
+    };
+    auto resetBool = [&](int32_t key, bool& field) {
+        field = host.GetBoolDefault(propertyObject, key);
+        host.SetBool(propertyObject, key, field);
+    };
+    resetDouble(kItemCurvature, s.curvature);
+    resetDouble(kItemSize, s.size);
+    resetDouble(kItemHardness, s.hardness);
+    resetDouble(kItemFluction, s.fluction);
+    resetInt(kItemIn, s.in);
+    resetInt(kItemOut, s.out);
+    resetBool(kItemAsdist, s.asdist);
+    resetBool(kItemEasing, s.easing);
+    resetInt(kItemPosition, s.position);
+    resetDouble(kItemPosfluct, s.posfluct);
+    resetInt(kItemLength, s.length);
+    resetDouble(kItemLenfluct, s.lenfluct);
+    resetInt(kItemSpacing, s.spacing);
+    resetDouble(kItemSpcfluct, s.spcfluct);
+    resetDouble(kItemLengain, s.lengain);
+    resetDouble(kItemSpcgain, s.spcgain);
+    resetBool(kItemConnect, s.connect);
+}
 
 }  // namespace velmora

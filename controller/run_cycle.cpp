@@ -1,13 +1,196 @@
 // Filter run cycle: layers, render pass, compositing.
-// (Placeholder until the render pass lands.)
+#include <algorithm>
+#include <atomic>
+#include <cstdint>
+#include <memory>
+
+#include "controller/composite.h"
+#include "controller/layout_for_testing.h"
+#include "controller/render_context.h"
 #include "controller/velmora_manager.h"
+#include "data/guide_file.h"
+#include "layout/layouts.h"
 
 namespace velmora {
 
-void VelmoraManager::BeginRun() {}
-void VelmoraManager::AcquireLayers() {}
-void VelmoraManager::Render() {}
-void VelmoraManager::EndRun() {}
-bool VelmoraManager::ReportProgress(int, int) { return true; }
+namespace {
+
+constexpr int32_t kProgressRange = 500;
+
+// Channels of the plug-in bitmap for a host channel kind.
+int32_t ChannelCountForKind(int32_t kind) {
+    switch (kind) {
+        case 2:
+        case 6: return 2;
+        case 3: return 4;
+        case 4: return 5;
+        default: return 1;
+    }
+}
+
+bool ReportProgressThunk(int total, int done, void* controller) {
+    return static_cast<VelmoraManager*>(controller)->ReportProgress(total, done);
+}
+
+// The selection, when there is one of the source's size; otherwise none.
+MaskBlock MaskFor(const LayerBlock& selection, const LayerBlock& source) {
+    MaskBlock mask;
+    if (selection.pixels != nullptr && selection.width == source.width &&
+        selection.height == source.height) {
+        mask.rowBytes = selection.rowBytes;
+        mask.pixels = selection.pixels;
+    }
+    return mask;
+}
+
+std::atomic<testing::LayoutFunction>& LayoutOverride() {
+    static std::atomic<testing::LayoutFunction> slot{nullptr};
+    return slot;
+}
+
+void RunLayout(RenderContext& context) {
+    if (testing::LayoutFunction fn = LayoutOverride().load()) {
+        fn(context);
+        return;
+    }
+    switch (context.settings.type) {
+        case 2: LayoutConcentric(context); break;
+        case 1: LayoutParallel(context); break;
+        default: LayoutRadial(context); break;
+    }
+}
+
+}  // namespace
+
+namespace testing {
+void SetLayoutForTesting(LayoutFunction fn) { LayoutOverride().store(fn); }
+}  // namespace testing
+
+void VelmoraManager::BeginRun() {
+    host.SetProgressRange(kProgressRange);
+    AcquireLayers();
+}
+
+void VelmoraManager::AcquireLayers() {
+    // Bitmaps of a run that never ended are released, not lost.
+    ReleaseLayers();
+
+    LayerBlock* const blocks[3] = {&source, &destination, &selection};
+    for (int which = 0; which < 3; ++which) {
+        LayerBlock& block = *blocks[which];
+        block = LayerBlock{};
+        if (which == 0) {
+            block.offscreen = host.SourceOffscreen();
+        } else if (which == 1) {
+            block.offscreen = host.DestinationOffscreen();
+        } else {
+            if (!host.HasSelection()) continue;
+            block.offscreen = host.SelectionOffscreen();
+        }
+        if (block.offscreen == nullptr) continue;
+
+        block.width = host.OffscreenWidth(block.offscreen);
+        block.height = host.OffscreenHeight(block.offscreen);
+        block.kind = host.OffscreenKind(block.offscreen);
+        const int32_t channels = ChannelCountForKind(block.kind);
+        if (block.kind == 3) host.ColourIndices(block.offscreen, block.channelIndex);
+        if (block.kind == 4) host.FourIndices(block.offscreen, block.channelIndex);
+
+        block.bitmap = host.CreateBitmap(block.width, block.height, channels);
+        if (block.bitmap == nullptr) continue;
+        block.rowBytes = host.RowBytes(block.bitmap);
+        block.pixelBytes = host.PixelBytes(block.bitmap);
+        host.CopyToBitmap(block.bitmap, block.offscreen, block.width, block.height);
+        block.pixels = host.PixelAddress(block.bitmap, HostPoint{0, 0});
+    }
+}
+
+void VelmoraManager::Render() {
+    // The guide of this pass, parsed on first use and kept in its entry.
+    PathParser fallbackGuide;
+    PathParser* guidePath = &fallbackGuide;
+    if (guides.empty()) {
+        LoadGuide(fallbackGuide, u":S");
+    } else {
+        const size_t index =
+            settings.guide >= 0 && static_cast<size_t>(settings.guide) < guides.size()
+                ? static_cast<size_t>(settings.guide)
+                : 0;
+        GuideEntry& entry = guides[index];
+        if (!entry.path) {
+            auto parsed = std::make_unique<PathParser>();
+            LoadGuide(*parsed, entry.name);
+            entry.path = std::move(parsed);
+        }
+        guidePath = entry.path.get();
+    }
+
+    lastProgress = 0;
+    lastReply = kProcessStart;
+
+    RenderContext context;
+    context.settings = snapshot.settings;
+    if (!context.settings.asdist) {
+        context.settings.in = std::min(context.settings.in, 1.0);
+        context.settings.out = std::min(context.settings.out, 1.0);
+    }
+    const Points3 points{snapshot.p1, snapshot.p2, snapshot.p3};
+    switch (context.settings.type) {
+        case 1: context.parallelPoints = std::make_unique<Points3>(points); break;
+        case 2:
+            context.ring = std::make_unique<RingShape>(FitRing(snapshot.p1, snapshot.p2, snapshot.p3));
+            break;
+        default: context.radialPoints = std::make_unique<Points3>(points); break;
+    }
+    context.guidePath = guidePath;
+    context.progressData = this;
+    context.progressFn = ReportProgressThunk;
+
+    if (source.pixels != nullptr) {
+        context.source = MakePixelBlock(source);
+        context.mask = MaskFor(selection, source);
+        context.AllocateCoverage();
+    }
+
+    bool completed = true;
+    if (context.source.pixels != nullptr) {
+        try {
+            RunLayout(context);
+            context.pool.progressFn = progressRelay;
+            context.pool.progressData = &context;
+            context.pool.Run();
+        } catch (...) {
+            // A layout or a task failed (the pool has waited for every task
+            // it handed out): the coverage is incomplete, so the pass is
+            // dropped like a stopped one and the layer keeps its content.
+            completed = false;
+        }
+    }
+
+    if (completed && lastReply == kProcessStart) {
+        const ColourValue colour = ColourValueFor(destination, host.MainColour());
+        Composite(context, colour, destination);
+        host.CopyFromBitmap(destination.offscreen, destination.bitmap, destination.width,
+                            destination.height);
+        host.AreaChanged(HostRect{0, 0, destination.width, destination.height});
+    }
+}
+
+void VelmoraManager::EndRun() {
+    ReleaseLayers();
+    if (settings.savePreset) SavePreset();
+}
+
+bool VelmoraManager::ReportProgress(int total, int done) {
+    if (total <= 0) return true;
+    // done never exceeds total, so the product fits; computed wide all the same.
+    const int64_t scaled = static_cast<int64_t>(done) * kProgressRange / total;
+    const int32_t p = static_cast<int32_t>(std::clamp<int64_t>(scaled, INT32_MIN, INT32_MAX));
+    if (p <= lastProgress) return true;
+    host.ReportProgress(p);
+    lastProgress = p;
+    lastReply = host.ProcessState(kProcessContinue, kProcessStart);
+    return lastReply == kProcessStart;
+}
 
 }  // namespace velmora

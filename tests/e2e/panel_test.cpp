@@ -1,0 +1,343 @@
+// The property panel as the host sees it: what filter initialise declares,
+// and which edits report a change.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <fstream>
+#include <limits>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "controller_fixture.h"
+#include "data/data_folders.h"
+
+namespace velmora::e2e {
+namespace {
+
+using hostcore::PropertyItem;
+
+struct ExpectedItem {
+    int32_t key;
+    int32_t kind;
+    char accessKey;
+    std::u16string caption;
+};
+
+const std::vector<ExpectedItem> kDeclarationOrder = {
+    {140, 2, 'r', u"Preset"},          {141, 1, 'v', u"Save Preset"},
+    {150, 2, 't', u"Template"},        {170, 33, 'd', u"Point 1"},
+    {171, 33, 'd', u"Point 2"},        {172, 33, 'd', u"Point 3"},
+    {161, 2, 'r', u"Guide"},           {162, 18, 'r', u"Curvature"},
+    {202, 18, 's', u"Size"},           {203, 18, 'h', u"Hardness"},
+    {204, 18, 'f', u"Pressure Jitter"}, {205, 17, 'i', u"Pen Start"},
+    {206, 17, 'o', u"Pen End"},        {207, 1, 'd', u"Distance-Based"},
+    {208, 1, 'e', u"Ease In/Out"},     {220, 17, 'p', u"Base Position"},
+    {221, 18, 'u', u"Position Jitter"}, {222, 17, 'l', u"Length"},
+    {223, 18, 'l', u"Length Jitter"},  {224, 17, 'a', u"Spacing"},
+    {225, 18, 'a', u"Spacing Jitter"}, {226, 18, 'g', u"Length Gain"},
+    {227, 18, 'g', u"Spacing Gain"},   {228, 1, 'c', u"Connect Lines"},
+};
+
+std::vector<std::u16string> EnumStrings(const PropertyItem& item) {
+    std::vector<std::u16string> out;
+    for (const auto& [index, text] : item.enumStrings) out.push_back(text);
+    return out;
+}
+
+void WriteFile(const std::filesystem::path& path, const std::string& text) {
+    std::ofstream out(path, std::ios::binary);
+    out << text;
+}
+
+class Panel : public ControllerTest {};
+
+TEST_F(Panel, DeclaresTheFilterAndEveryItemInOrder) {
+    Start();
+    const hostcore::FilterDeclaration& filter = host.filter();
+    EXPECT_EQ(filter.categoryName, u"Orvalen Works");
+    EXPECT_EQ(filter.categoryAccessKey, 't');
+    EXPECT_EQ(filter.filterName, u"Velmora Plugin");
+    EXPECT_EQ(filter.filterAccessKey, 's');
+    EXPECT_EQ(filter.firstSwitch, std::optional<bool>(true));
+    EXPECT_EQ(filter.secondSwitch, std::optional<bool>(true));
+    EXPECT_EQ(filter.targetKinds, (std::vector<int32_t>{257, 258, 262}));
+
+    const hostcore::PropertyObject* panel = host.panel();
+    ASSERT_NE(panel, nullptr);
+    ASSERT_EQ(panel->items.size(), kDeclarationOrder.size());
+    for (size_t i = 0; i < kDeclarationOrder.size(); ++i) {
+        const PropertyItem& item = panel->items[i];
+        const ExpectedItem& want = kDeclarationOrder[i];
+        SCOPED_TRACE(want.key);
+        EXPECT_EQ(item.key, want.key);
+        EXPECT_EQ(item.kind, want.kind);
+        EXPECT_EQ(item.codeA, 17);
+        EXPECT_EQ(item.codeB, want.kind == 33 ? 49 : 17);
+        EXPECT_EQ(item.caption, want.caption);
+        EXPECT_EQ(item.accessKey, want.accessKey);
+    }
+    EXPECT_EQ(host.liveStrings(), 0u);  // every string went back at once
+    EXPECT_TRUE(host.errors().empty()) << host.errors().front();
+}
+
+TEST_F(Panel, ItemsStartAtTheSettingsWithTheirRanges) {
+    Start();
+    struct Range {
+        int32_t key;
+        double minimum, maximum, value;
+    };
+    for (const Range& r : std::vector<Range>{{162, -10, 10, 1.0},  {202, 1, 50, 2.0},
+                                             {203, 0, 1, 1.0},      {204, 0, 1, 0.0},
+                                             {221, 0, 1, 0.0},      {223, 0, 1, 0.0},
+                                             {225, 0, 1, 0.0},      {226, -100, 100, 0.0},
+                                             {227, -100, 100, 0.0}}) {
+        const PropertyItem* item = host.Item(r.key);
+        ASSERT_NE(item, nullptr) << r.key;
+        EXPECT_EQ(item->doubleMinimum, std::optional<double>(r.minimum)) << r.key;
+        EXPECT_EQ(item->doubleMaximum, std::optional<double>(r.maximum)) << r.key;
+        EXPECT_EQ(item->doubleDefault, r.value) << r.key;
+        EXPECT_EQ(item->doubleValue, r.value) << r.key;
+        EXPECT_TRUE(item->valueSet && item->defaultSet) << r.key;
+    }
+    struct IntRange {
+        int32_t key, minimum, value;
+    };
+    for (const IntRange& r : std::vector<IntRange>{
+             {205, 0, 500}, {206, 0, 500}, {220, -1000, 0}, {222, 0, 10}, {224, 1, 50}}) {
+        const PropertyItem* item = host.Item(r.key);
+        ASSERT_NE(item, nullptr) << r.key;
+        EXPECT_EQ(item->intMinimum, std::optional<int32_t>(r.minimum)) << r.key;
+        EXPECT_EQ(item->intMaximum, std::optional<int32_t>(1000)) << r.key;
+        EXPECT_EQ(item->intDefault, r.value) << r.key;
+        EXPECT_EQ(item->intValue, r.value) << r.key;
+    }
+    for (auto [key, value] : std::vector<std::pair<int32_t, bool>>{
+             {141, false}, {207, false}, {208, false}, {228, true}}) {
+        const PropertyItem* item = host.Item(key);
+        ASSERT_NE(item, nullptr) << key;
+        EXPECT_EQ(item->boolDefault, value) << key;
+        EXPECT_EQ(item->boolValue, value) << key;
+    }
+    for (int32_t key : {170, 171, 172}) {
+        const PropertyItem* item = host.Item(key);
+        ASSERT_NE(item, nullptr) << key;
+        EXPECT_EQ(item->pointFirstSetting, std::optional<int32_t>(37)) << key;
+        EXPECT_EQ(item->pointSecondSetting, std::optional<int32_t>(34)) << key;
+        EXPECT_FALSE(item->valueSet || item->defaultSet) << key;
+    }
+    for (int32_t key : {140, 150, 161}) {
+        const PropertyItem* item = host.Item(key);
+        ASSERT_NE(item, nullptr) << key;
+        EXPECT_TRUE(item->defaultSet) << key;
+        EXPECT_EQ(item->enumDefault, 0) << key;
+        EXPECT_FALSE(item->valueSet) << key;
+        EXPECT_EQ(item->enumFlags, std::vector<int32_t>(item->enumStrings.size(), 0)) << key;
+    }
+    EXPECT_EQ(EnumStrings(*host.Item(150)),
+              (std::vector<std::u16string>{u"Radial Lines", u"Parallel Lines", u"Concentric Circles"}));
+}
+
+TEST_F(Panel, EmptyFoldersGiveDefaultAndTheTwoBuiltInGuides) {
+    Start();
+    EXPECT_EQ(EnumStrings(*host.Item(140)), std::vector<std::u16string>{u"Default"});
+    EXPECT_EQ(EnumStrings(*host.Item(161)), (std::vector<std::u16string>{u"Straight", u"Curve"}));
+    ASSERT_EQ(manager().presets.size(), 1u);
+    EXPECT_EQ(manager().presets[0].name, u"");
+    ASSERT_EQ(manager().guides.size(), 2u);
+    EXPECT_EQ(manager().guides[0].name, u":S");
+    EXPECT_EQ(manager().guides[1].name, u":C");
+    EXPECT_TRUE(std::filesystem::is_directory(config.PresetDir()));
+    EXPECT_TRUE(std::filesystem::is_directory(config.GuideDir()));
+}
+
+TEST_F(Panel, FilesAreListedInTheFoldersOrderAfterTheBuiltInEntries) {
+    std::filesystem::create_directories(config.GuideDir());
+    std::filesystem::create_directories(config.PresetDir());
+    WriteFile(config.GuideDir() / "B.svg", "<path d=\"M 0 0 L 100 0\"/>");
+    WriteFile(config.GuideDir() / "A.svg", "<path d=\"M 0 0 L 0 50 L 100 0\"/>");
+    WriteFile(config.GuideDir() / "notes.txt", "not a guide");
+    WriteFile(config.PresetDir() / "mine.ini", "[pen]\nsize=7.5\n");
+
+    // The folder's own order decides; nothing is sorted.
+    std::vector<std::u16string> listed;
+    for (const std::u16string& path : ListFiles(GuideFolder(), u".svg")) listed.push_back(FileStem(path));
+    ASSERT_EQ(listed.size(), 2u);
+
+    Start();
+    EXPECT_EQ(EnumStrings(*host.Item(161)),
+              (std::vector<std::u16string>{u"Straight", u"Curve", listed[0], listed[1]}));
+    EXPECT_EQ(EnumStrings(*host.Item(140)), (std::vector<std::u16string>{u"Default", u"mine"}));
+    ASSERT_EQ(manager().guides.size(), 4u);
+    EXPECT_EQ(manager().guides[3].name, listed[1]);
+
+    // Choosing entry 3 renders with the second listed file's guide.
+    host.SetSource(EmptySource(16, 16));
+    host.SetDestination(host.CreateOffscreen(16, 16, 3));
+    EXPECT_EQ(host.EditEnum(161, 3), 2);
+    EXPECT_EQ(host.FilterRun(), 0);
+    EXPECT_EQ(manager().settings.guide, 3);
+    for (size_t i = 0; i < 4; ++i) EXPECT_EQ(manager().guides[i].path != nullptr, i == 3) << i;
+    const size_t points = listed[1] == u"A" ? 3u : 2u;
+    EXPECT_EQ(manager().guides[3].path->commands.size(), points);
+}
+
+TEST_F(Panel, ChoosingATemplateMovesThePointsEvenWhenItIsTheSame) {
+    Start();
+    host.SetCanvasSize(1000, 600);
+    EXPECT_EQ(host.EditEnum(150, 1), 2);
+    EXPECT_EQ(manager().settings.type, 1);
+    EXPECT_EQ(manager().settings.p1, (Point32{250, 525}));
+    EXPECT_EQ(manager().settings.p2, (Point32{250, 75}));
+    EXPECT_EQ(manager().settings.p3, (Point32{750, 525}));
+    EXPECT_EQ(host.Item(172)->point.x, 750);
+    EXPECT_EQ(host.Item(172)->point.y, 525);
+
+    EXPECT_EQ(host.EditPoint(170, HostPoint{3, 4}), 2);
+    EXPECT_EQ(host.EditEnum(150, 1), 2);
+    EXPECT_EQ(manager().settings.p1, (Point32{250, 525}));
+    EXPECT_EQ(host.Item(170)->point.x, 250);
+}
+
+TEST_F(Panel, SavePresetIsStoredButNeverReportsAChange) {
+    Start();
+    EXPECT_EQ(host.EditBool(141, true), 1);
+    EXPECT_TRUE(manager().settings.savePreset);
+    EXPECT_EQ(host.EditBool(141, true), 1);
+    EXPECT_EQ(host.EditBool(141, false), 1);
+    EXPECT_FALSE(manager().settings.savePreset);
+}
+
+TEST_F(Panel, DecimalsReportOnlyRealChangesAndNaNAlways) {
+    Start();
+    EXPECT_EQ(host.EditDouble(202, 2.0), 1);  // the value it already holds
+    EXPECT_EQ(host.EditDouble(202, 10.0), 2);
+    EXPECT_EQ(manager().settings.size, 10.0);
+    EXPECT_EQ(host.EditDouble(202, 10.0), 1);
+
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    EXPECT_EQ(host.EditDouble(162, nan), 2);
+    EXPECT_TRUE(std::isnan(manager().settings.curvature));
+    EXPECT_EQ(host.EditDouble(162, nan), 2);
+    EXPECT_EQ(host.EditDouble(162, 1.0), 2);
+
+    struct Field {
+        int32_t key;
+        double EffectSettings::*field;
+    };
+    for (const Field& f : std::vector<Field>{{203, &EffectSettings::hardness},
+                                             {204, &EffectSettings::fluction},
+                                             {221, &EffectSettings::posfluct},
+                                             {223, &EffectSettings::lenfluct},
+                                             {225, &EffectSettings::spcfluct},
+                                             {226, &EffectSettings::lengain},
+                                             {227, &EffectSettings::spcgain}}) {
+        EXPECT_EQ(host.EditDouble(f.key, 0.5), 2) << f.key;
+        EXPECT_EQ(manager().settings.*f.field, 0.5) << f.key;
+        EXPECT_EQ(host.EditDouble(f.key, 0.5), 1) << f.key;
+    }
+}
+
+TEST_F(Panel, IntegersBooleansPointsAndTheGuideReportOnlyRealChanges) {
+    Start();
+    struct IntField {
+        int32_t key;
+        int32_t EffectSettings::*field;
+    };
+    for (const IntField& f : std::vector<IntField>{{205, &EffectSettings::in},
+                                                   {206, &EffectSettings::out},
+                                                   {220, &EffectSettings::position},
+                                                   {222, &EffectSettings::length},
+                                                   {224, &EffectSettings::spacing}}) {
+        EXPECT_EQ(host.EditInt(f.key, 321), 2) << f.key;
+        EXPECT_EQ(manager().settings.*f.field, 321) << f.key;
+        EXPECT_EQ(host.EditInt(f.key, 321), 1) << f.key;
+    }
+    struct BoolField {
+        int32_t key;
+        bool EffectSettings::*field;
+    };
+    for (const BoolField& f : std::vector<BoolField>{{207, &EffectSettings::asdist},
+                                                     {208, &EffectSettings::easing},
+                                                     {228, &EffectSettings::connect}}) {
+        const bool flipped = !(manager().settings.*f.field);
+        EXPECT_EQ(host.EditBool(f.key, flipped), 2) << f.key;
+        EXPECT_EQ(manager().settings.*f.field, flipped) << f.key;
+        EXPECT_EQ(host.EditBool(f.key, flipped), 1) << f.key;
+    }
+
+    EXPECT_EQ(host.EditPoint(171, HostPoint{0, 0}), 1);
+    EXPECT_EQ(host.EditPoint(171, HostPoint{0, 9}), 2);
+    EXPECT_EQ(manager().settings.p2, (Point32{0, 9}));
+    EXPECT_EQ(host.EditPoint(171, HostPoint{5, 9}), 2);
+    EXPECT_EQ(host.EditPoint(171, HostPoint{5, 9}), 1);
+
+    EXPECT_EQ(host.EditEnum(161, 0), 1);
+    EXPECT_EQ(host.EditEnum(161, 1), 2);
+    EXPECT_EQ(manager().settings.guide, 1);
+    EXPECT_EQ(host.EditEnum(161, 1), 1);
+
+    EXPECT_EQ(host.Notify(999), 1);
+    EXPECT_EQ(host.SendEvent(202), 1);
+}
+
+TEST_F(Panel, DefaultRestoresTheValuesThePanelWasDeclaredWith) {
+    ASSERT_EQ(host.ModuleInitialize(), 0);
+    manager().settings.size = 7.0;  // as if a preset had set it before
+    manager().settings.length = 40;
+    ASSERT_EQ(host.FilterInitialize(), 0);
+    host.SetCanvasSize(1000, 600);
+
+    host.EditDouble(202, 10.0);
+    host.EditInt(222, 5);
+    host.EditBool(228, false);
+    host.EditEnum(150, 2);
+    host.EditEnum(161, 1);
+    host.EditBool(141, true);
+
+    EXPECT_EQ(host.EditEnum(140, 0), 2);
+    const EffectSettings& s = manager().settings;
+    EXPECT_EQ(s.size, 7.0);
+    EXPECT_EQ(s.length, 40);
+    EXPECT_TRUE(s.connect);
+    EXPECT_EQ(s.type, 0);
+    EXPECT_EQ(s.guide, 0);
+    EXPECT_EQ(s.p1, (Point32{500, 300}));
+    EXPECT_EQ(s.p2, (Point32{500, 195}));
+    EXPECT_EQ(s.p3, (Point32{500, 75}));
+    EXPECT_TRUE(s.savePreset);  // not part of the reset
+    EXPECT_EQ(host.Item(202)->doubleValue, 7.0);
+    EXPECT_EQ(host.Item(222)->intValue, 40);
+    EXPECT_TRUE(host.Item(228)->boolValue);
+    EXPECT_EQ(host.Item(150)->enumIndex, 0);
+    EXPECT_EQ(host.Item(161)->enumIndex, 0);
+    EXPECT_EQ(host.Item(171)->point.y, 195);
+    EXPECT_TRUE(host.errors().empty()) << host.errors().front();
+}
+
+TEST_F(Panel, APresetEntryAppliesItsFileAndAMissingOneChangesNothing) {
+    std::filesystem::create_directories(config.PresetDir());
+    WriteFile(config.PresetDir() / "mine.ini", "[pen]\nsize=7.5\n");
+    Start();
+    EXPECT_EQ(host.EditEnum(140, 1), 2);
+    EXPECT_EQ(manager().settings.size, 7.5);
+    EXPECT_EQ(host.Item(202)->doubleValue, 7.5);
+
+    std::filesystem::remove(config.PresetDir() / "mine.ini");
+    host.EditDouble(202, 3.0);
+    EXPECT_EQ(host.EditEnum(140, 1), 1);
+    EXPECT_EQ(manager().settings.size, 3.0);
+}
+
+TEST_F(Panel, APresetIndexOutsideTheListChangesNothing) {
+    Start();
+    host.EditDouble(202, 10.0);
+    host.Item(140)->enumIndex = 5;
+    EXPECT_EQ(host.Notify(140), 1);
+    host.Item(140)->enumIndex = -1;
+    EXPECT_EQ(host.Notify(140), 1);
+    EXPECT_EQ(manager().settings.size, 10.0);
+}
+
+}  // namespace
+}  // namespace velmora::e2e
