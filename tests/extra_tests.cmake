@@ -2,11 +2,12 @@
 # POSIX only: the runner uses a shell, mkdtemp and setenv.
 if(TARGET velmora-host AND NOT WIN32)
   file(GLOB VELMORA_CLI_TESTS CONFIGURE_DEPENDS tools/*_test.cpp)
-  # The tool's own picture and file code, to make and check pictures.
+  # The tool's own picture, file and progress code, to make and check pictures.
   add_executable(velmora_cli_tests ${VELMORA_CLI_TESTS}
     ${CMAKE_SOURCE_DIR}/tools/velmora-host/picture.cpp
     ${CMAKE_SOURCE_DIR}/tools/velmora-host/png_io.cpp
     ${CMAKE_SOURCE_DIR}/tools/velmora-host/files.cpp
+    ${CMAKE_SOURCE_DIR}/tools/velmora-host/progress_bar.cpp
     ${CMAKE_SOURCE_DIR}/tools/velmora-host/self_path_posix.cpp)
   target_include_directories(velmora_cli_tests PRIVATE ${CMAKE_SOURCE_DIR})
   target_link_libraries(velmora_cli_tests PRIVATE velmora_host_core GTest::gmock_main)

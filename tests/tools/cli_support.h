@@ -101,18 +101,6 @@ private:
     bool hadPrevious_ = false;
 };
 
-// Until the module declares its panel, tests of edits and pictures have
-// nothing to check.
-inline bool ModuleHasPanel() {
-    static const bool has = [] {
-        Scratch s;
-        return s.Run({"panel"}).out.find("Size") != std::string::npos;
-    }();
-    return has;
-}
-#define SKIP_WITHOUT_PANEL() \
-    if (!ModuleHasPanel()) GTEST_SKIP() << "the module declares no panel yet"
-
 // The decoded RGBA of a PNG file; empty when it can't be read.
 inline Picture LoadPicture(const fs::path& path) {
     Picture p;

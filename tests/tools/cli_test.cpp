@@ -25,8 +25,6 @@ void WriteMask(const fs::path& path, int width, int height, uint8_t grey, uint8_
 // --- Rendering ----------------------------------------------------------
 
 TEST(CliRender, TheBundledSampleRendersToTheGoldenPicture) {
-    SKIP_WITHOUT_PANEL();
-    if (!fs::exists(kSource / "tests/golden/cli/sample.png")) GTEST_SKIP();
     Scratch s;
     const Outcome o = s.Run({"render", "-o", (s / "effect.png").string()});
     ASSERT_EQ(o.status, 0) << o.err;
@@ -36,7 +34,6 @@ TEST(CliRender, TheBundledSampleRendersToTheGoldenPicture) {
 }
 
 TEST(CliRender, AGivenSourceRendersLikeTheBundledSample) {
-    SKIP_WITHOUT_PANEL();
     Scratch s;
     ASSERT_EQ(s.Run({"render", "-o", (s / "bundled.png").string()}).status, 0);
     const Outcome o = s.Run({"render", (kSource / "samples/sample.png").string(), "-o",
@@ -46,7 +43,6 @@ TEST(CliRender, AGivenSourceRendersLikeTheBundledSample) {
 }
 
 TEST(CliRender, TheCompositeIsTheEffectOverTheSourceAndFullyOpaque) {
-    SKIP_WITHOUT_PANEL();
     Scratch s;
     const Outcome o = s.Run({"render", "-o", (s / "effect.png").string(), "--composite",
                              (s / "composite.png").string(), "--colour", "#D02020"});
@@ -66,7 +62,6 @@ TEST(CliRender, TheCompositeIsTheEffectOverTheSourceAndFullyOpaque) {
 }
 
 TEST(CliRender, TheSelectionIsTheMasksGreyLevelOrItsAlpha) {
-    SKIP_WITHOUT_PANEL();
     Scratch s;
     ASSERT_EQ(s.Run({"render", "-o", (s / "plain.png").string()}).status, 0);
     WriteMask(s / "none.png", 800, 600, 0);
@@ -92,7 +87,6 @@ struct Refusal {
 };
 
 TEST(CliRefusals, EachRefusedValueNamesTheItemExitsTwoAndRendersNothing) {
-    SKIP_WITHOUT_PANEL();
     const std::vector<Refusal> cases = {
         {{"--set", "size=80"}, "velmora-host: size=80 is out of range: \"Size\" takes 1 to 50\n"},
         {{"--set", "size=0.5"}, "velmora-host: size=0.5 is out of range: \"Size\" takes 1 to 50\n"},
@@ -141,7 +135,6 @@ TEST(CliRefusals, EachRefusedValueNamesTheItemExitsTwoAndRendersNothing) {
 }
 
 TEST(CliRefusals, TheLastOfARepeatedSettingDecidesAndCaptionsAreAccepted) {
-    SKIP_WITHOUT_PANEL();
     Scratch s;
     const Outcome a = s.Run({"render", "-o", (s / "a.png").string(), "--set", "size=80", "--set",
                              "size=6", "--set", "type=Concentric Circles"});
@@ -251,7 +244,6 @@ TEST(CliFailures, WithoutATerminalOnlyThePlainFinalLineIsPrinted) {
 // --- Presets and guides -----------------------------------------------------
 
 TEST(CliPresets, ASavedPresetRendersTheSamePictureWhenSelectedAgain) {
-    SKIP_WITHOUT_PANEL();
     Scratch s;
     const Outcome saved = s.Run({"render", "-o", (s / "first.png").string(), "--save-preset",
                                  "--set", "type=circle", "--set", "size=5", "--set", "spacing=30",
@@ -274,7 +266,6 @@ TEST(CliPresets, ASavedPresetRendersTheSamePictureWhenSelectedAgain) {
 }
 
 TEST(CliPresets, SettingsGivenWithAPresetApplyAfterIt) {
-    SKIP_WITHOUT_PANEL();
     Scratch s;
     WriteText(s / "big.ini", "[pen]\nsize=9\n");
     const Outcome a = s.Run({"render", "-o", (s / "a.png").string(), "--preset",
@@ -304,7 +295,6 @@ TEST(CliPresets, APresetWithAnotherExtensionOrClashingContentIsRefused) {
 }
 
 TEST(CliPresets, ARefusedRunTakesItsCopiedPresetBackOut) {
-    SKIP_WITHOUT_PANEL();
     Scratch s;
     WriteText(s / "rings.ini", "[guide]\ntype=circle\n");
     const Outcome o = s.Run({"render", "-o", (s / "out.png").string(), "--preset",
@@ -319,7 +309,6 @@ const char kWaveGuide[] =
     "</svg>\n";
 
 TEST(CliGuides, AGuideFileIsInstalledSelectedAndThenKnownByName) {
-    SKIP_WITHOUT_PANEL();
     Scratch s;
     WriteText(s / "wave.svg", kWaveGuide);
     const std::vector<std::string> base = {"--set", "type=parallel", "--set", "length=60"};
@@ -348,7 +337,6 @@ TEST(CliGuides, AGuideFileIsInstalledSelectedAndThenKnownByName) {
 // --- The panel listing ----------------------------------------------------
 
 TEST(CliPanel, ListsEveryItemWithItsRangeDefaultAndChoicesInBothLanguages) {
-    SKIP_WITHOUT_PANEL();
     Scratch s;
     const Outcome en = s.Run({"panel"});
     ASSERT_EQ(en.status, 0) << en.err;
@@ -373,7 +361,6 @@ TEST(CliPanel, ListsEveryItemWithItsRangeDefaultAndChoicesInBothLanguages) {
 }
 
 TEST(CliPanel, ListsThePresetsInTheModulesFolder) {
-    SKIP_WITHOUT_PANEL();
     Scratch s;
     fs::create_directories(s.presetFolder());
     WriteText(s.presetFolder() / "rings.ini", "[pen]\nsize=9\n");
