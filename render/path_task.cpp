@@ -9,15 +9,31 @@
 
 #include "render/rasteriser.h"
 #include "render/saturate.h"
+#include "render/stamp_for_testing.h"
 #include "render/stroke_skipping_for_testing.h"
 
 namespace velmora {
+
+namespace testing {
+namespace {
+std::atomic<StampFunction>& StampSlot() {
+    static std::atomic<StampFunction> slot{nullptr};
+    return slot;
+}
+}  // namespace
+void SetStampForTesting(StampFunction fn) { StampSlot().store(fn, std::memory_order_relaxed); }
+StampFunction StampOverride() { return StampSlot().load(std::memory_order_relaxed); }
+}  // namespace testing
+
 namespace {
 
 std::atomic<bool> skippingEnabled{true};
 
 // A stop request is looked at this often inside long walks.
 constexpr uint64_t kCancelCheckSteps = 4096;
+// Drawing steps are dearer (a wide pen stamps a large disc a step), so a
+// stop request is looked at far more often there.
+constexpr uint64_t kDrawCancelCheckSteps = 16;
 // Off-canvas stretches shorter than this are still stepped through, so the
 // dirty box grows exactly as the discs there say.
 constexpr uint64_t kInertStepBudget = uint64_t{1} << 20;
@@ -68,7 +84,7 @@ bool CanvasWindow(const RenderContext& context, PathPoint origin, PathPoint dir,
 
 // The discs of one segment; returns how many were placed.
 uint64_t StampDiscs(RenderContext& context, PathPoint a, PathPoint b, double p0, double p1,
-                    double size) {
+                    double size, testing::StampFunction stamp) {
     const double d = std::hypot(b.x - a.x, b.y - a.y);
     if (d == 0 || !std::isfinite(d)) return 0;
     const PathPoint u{(b.x - a.x) / d, (b.y - a.y) / d};
@@ -91,7 +107,10 @@ uint64_t StampDiscs(RenderContext& context, PathPoint a, PathPoint b, double p0,
             s += 0.1;
         } else {
             s += std::min(w, 1.0);
-            Stamp(context, a.x + u.x * s, a.y + u.y * s, w);
+            if (stamp)
+                stamp(context, a.x + u.x * s, a.y + u.y * s, w);
+            else
+                Stamp(context, a.x + u.x * s, a.y + u.y * s, w);
             ++placed;
         }
     } while (s <= last);
@@ -256,7 +275,7 @@ double PressureAt(const RenderSettings& settings, const StrokeRun& run, double k
 
 void StampSegment(RenderContext& context, PathPoint a, PathPoint b, double p0, double p1,
                   double size) {
-    StampDiscs(context, a, b, p0, p1, size);
+    StampDiscs(context, a, b, p0, p1, size, testing::StampOverride());
 }
 
 void PathTask::DrawRuns(const std::vector<StrokeRun>& runs) {
@@ -357,7 +376,11 @@ uint64_t PathTask::SkipHead(const StrokeRun& run, double a, double L, PathPoint&
         // One disc grows the box as every skipped disc in the corner would.
         const double k = exactJump - 2;
         const PathPoint corner = path.Advance(k);
-        Stamp(*context, corner.x, corner.y, std::clamp(pressureAt(k), 0.0, 1.0) * size);
+        const double w = std::clamp(pressureAt(k), 0.0, 1.0) * size;
+        if (const testing::StampFunction stamp = testing::StampOverride())
+            stamp(*context, corner.x, corner.y, w);
+        else
+            Stamp(*context, corner.x, corner.y, w);
         prev = path.Advance(jump - k);
     } else {
         prev = path.Advance(jump);
@@ -369,6 +392,7 @@ uint64_t PathTask::SkipHead(const StrokeRun& run, double a, double L, PathPoint&
 bool PathTask::DrawSteps(const StrokeRun& run, double a, double L, PathPoint prev, double prevP) {
     const double size = settings->size;
     const double reach = size * 0.5 + 2;  // disc radius plus rounding of its box
+    const testing::StampFunction stamp = testing::StampOverride();
     const bool open = !path.closed && !path.segments.empty() && skippingEnabled.load();
     const LineSegment* first = open ? &path.segments.front() : nullptr;
     const LineSegment* last = open ? &path.segments.back() : nullptr;
@@ -390,14 +414,14 @@ bool PathTask::DrawSteps(const StrokeRun& run, double a, double L, PathPoint pre
     uint64_t inertSteps = 0;
     for (uint64_t taken = 1; static_cast<double>(step) <= L; ++step, ++taken) {
         if (taken > kMaxRunSteps) break;
-        if (taken % kCancelCheckSteps == 0 && IsCancelled()) return false;
+        if (taken % kDrawCancelCheckSteps == 0 && IsCancelled()) return false;
 
         const double prevWalked = path.walked;
         const PathPoint from = prev;
         const double p = pressureAt(step);
         const PathPoint next = path.Advance(1);
         uint64_t placed = 0;
-        if (prevP > 0 || p > 0) placed = StampDiscs(*context, prev, next, prevP, p, size);
+        if (prevP > 0 || p > 0) placed = StampDiscs(*context, prev, next, prevP, p, size, stamp);
         prev = next;
         prevP = p;
 

@@ -1,0 +1,365 @@
+// Whole render passes through the module's entry point and the in-process
+// host, timed against a one-pixel-at-a-time baseline, the memory-traffic
+// floor and a general 2-D library drawing the same discs.
+//
+//   velmora_bench [--quick] [--plots DIR]
+//
+// Exits non-zero when any pass's bytes differ from the baseline's.
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "bench/alloc_meter.h"
+#include "bench/baseline.h"
+#include "bench/cairo_peer.h"
+#include "bench/plot.h"
+#include "bench/scenes.h"
+#include "controller/composite_for_testing.h"
+#include "render/rasteriser.h"
+#include "render/stamp_for_testing.h"
+#include "render/worker_count_for_testing.h"
+#include "tools/host_core/host_core.h"
+
+extern "C" void TriglavPluginCall(HostInt* result, void** pluginData, HostInt selector,
+                                  HostServer* server);
+
+namespace velmora::bench {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+using hostcore::HostCore;
+
+double Since(Clock::time_point start) {
+    return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+double Median(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    return v.size() % 2 ? v[v.size() / 2] : (v[v.size() / 2 - 1] + v[v.size() / 2]) * 0.5;
+}
+
+// Panel edits of a workload, made after the module declared its panel.
+struct Edits {
+    int32_t type = 0;
+    int32_t guide = 0;
+    int32_t spacing = -1;
+    double size = -1;
+    double hardness = -1;
+    int32_t length = -1;
+};
+
+enum class Scene { kShapes, kBlobs, kPage };
+
+struct Workload {
+    std::string name;
+    std::string what;
+    Scene scene;
+    int32_t width;
+    int32_t height;
+    Edits edits;
+};
+
+Picture MakeScene(Scene scene, int32_t w, int32_t h) {
+    switch (scene) {
+        case Scene::kShapes: return ShapesScene(w, h);
+        case Scene::kBlobs: return BlobScene(w, h);
+        case Scene::kPage: return PageScene(w, h);
+    }
+    return {};
+}
+
+// One module, initialised, with the workload's layers and settings.
+class Session {
+public:
+    explicit Session(const Workload& w) : host(Options()) {
+        host.UseEntryPoint(&TriglavPluginCall);
+        host.ModuleInitialize();
+        host.FilterInitialize();
+        {
+            Picture ink = MakeScene(w.scene, w.width, w.height);
+            host.SetSource(host.OffscreenFromRgba(w.width, w.height, ink.rgba.data()));
+        }
+        destination = host.CreateOffscreen(w.width, w.height, 3);
+        host.SetDestination(destination);
+        host.SetDrawingColours(HostRgb{30, 60, 200});
+        host.EditEnum(150, w.edits.type);
+        host.EditEnum(161, w.edits.guide);
+        if (w.edits.spacing >= 0) host.EditInt(224, w.edits.spacing);
+        if (w.edits.size >= 0) host.EditDouble(202, w.edits.size);
+        if (w.edits.hardness >= 0) host.EditDouble(203, w.edits.hardness);
+        if (w.edits.length >= 0) host.EditInt(222, w.edits.length);
+    }
+    ~Session() {
+        host.FilterTerminate();
+        host.ModuleTerminate();
+    }
+
+    // Seconds of one filter run of one pass.
+    double Pass() {
+        const auto start = Clock::now();
+        host.FilterRun();
+        const double seconds = Since(start);
+        host.ClearLogs();
+        return seconds;
+    }
+    const std::vector<uint8_t>& Bytes() { return host.GetOffscreen(destination)->pixels; }
+
+    static hostcore::HostOptions Options() {
+        hostcore::HostOptions o;
+        o.logCalls = false;
+        return o;
+    }
+
+    HostCore host;
+    HostOffscreen destination = nullptr;
+};
+
+struct Modes {
+    static void Ours() {
+        testing::SetStampForTesting(nullptr);
+        testing::SetCompositeForTesting(nullptr);
+    }
+    static void Baseline() {
+        testing::SetStampForTesting(&BaselineStamp);
+        testing::SetCompositeForTesting(&BaselineComposite);
+    }
+};
+
+struct Timing {
+    double median = 0;
+    size_t peakBytes = 0;  // allocated during the pass, above what was live before
+};
+
+Timing TimePasses(Session& s, int reps) {
+    std::vector<double> times;
+    Timing t;
+    for (int i = 0; i < reps; ++i) {
+        const size_t before = AllocatedBytes();
+        ResetPeak();
+        times.push_back(s.Pass());
+        t.peakBytes = std::max(t.peakBytes, PeakAllocatedBytes() - before);
+    }
+    t.median = Median(times);
+    return t;
+}
+
+// --- Disc recording for the 2-D library comparison ----------------------
+
+std::mutex discLock;
+std::vector<Disc>* recorded = nullptr;
+
+void RecordStamp(RenderContext& context, double cx, double cy, double diameter) {
+    {
+        std::lock_guard<std::mutex> guard(discLock);
+        recorded->push_back({cx, cy, diameter});
+    }
+    Stamp(context, cx, cy, diameter);
+}
+
+// Seconds our Stamp takes for the discs, one thread, into a fresh buffer.
+double OurStampSeconds(int32_t width, int32_t height, double hardness,
+                       const std::vector<Disc>& discs) {
+    RenderContext context(1);
+    context.settings.hardness = hardness;
+    context.source.width = width;
+    context.source.height = height;
+    context.AllocateCoverage();
+    const auto start = Clock::now();
+    for (const Disc& d : discs) Stamp(context, d.cx, d.cy, d.diameter);
+    return Since(start);
+}
+
+// --- The memory-traffic floor --------------------------------------------
+
+// Clearing coverage and destination, copying the source and destination
+// layers in and the destination back out, with plain memset and memcpy.
+double FloorSeconds(int32_t width, int32_t height, int reps) {
+    const size_t pixels = static_cast<size_t>(width) * height;
+    std::vector<uint8_t> a(pixels * 4, 1), b(pixels * 4, 2), c(pixels * 4, 3), d(pixels * 4, 4);
+    std::unique_ptr<uint8_t[]> coverage(new uint8_t[pixels]);
+    std::vector<double> times;
+    for (int i = 0; i < reps; ++i) {
+        const auto start = Clock::now();
+        std::memset(coverage.get(), 0, pixels);
+        std::memcpy(b.data(), a.data(), pixels * 4);  // source layer in
+        std::memcpy(d.data(), c.data(), pixels * 4);  // destination layer in
+        std::memset(d.data(), 0, pixels * 4);         // destination cleared
+        std::memcpy(c.data(), d.data(), pixels * 4);  // destination back out
+        times.push_back(Since(start));
+    }
+    return Median(times);
+}
+
+// --- Stop latency ----------------------------------------------------------
+
+// Seconds from the host's stop answer to the end of the filter run.
+double StopLatency(Session& s, double after) {
+    std::atomic<bool> stopped{false};
+    Clock::time_point stopAt{};
+    const auto start = Clock::now();
+    s.host.SetReplyFunction([&](int32_t request) -> int32_t {
+        if (request == 258) {
+            if (!stopped && Since(start) < after) return 257;
+            if (!stopped) {
+                stopped = true;
+                stopAt = Clock::now();
+            }
+            return 259;
+        }
+        return request == 257 ? 257 : 259;
+    });
+    s.host.FilterRun();
+    const double latency = stopped ? Since(stopAt) : -1;
+    s.host.SetReplyFunction(nullptr);
+    s.host.ClearLogs();
+    return latency;
+}
+
+std::string Mib(size_t bytes) {
+    char b[32];
+    std::snprintf(b, sizeof b, "%.0f", bytes / 1048576.0);
+    return b;
+}
+
+struct Options {
+    bool quick = false;
+    std::string plots;
+};
+
+int Run(const Options& opt) {
+    // Presets and guide files of the user stay out of the measurements.
+    const auto scratch = std::filesystem::temp_directory_path() / "velmora-bench-config";
+    std::filesystem::create_directories(scratch);
+    setenv("XDG_CONFIG_HOME", scratch.c_str(), 1);
+
+    const int32_t W = opt.quick ? 800 : 4000, H = opt.quick ? 600 : 3000;
+    const int32_t PW = opt.quick ? 607 : 6071, PH = opt.quick ? 860 : 8598;
+    const int reps = opt.quick ? 1 : 3;
+    const int baseReps = 1;
+    const std::vector<Workload> workloads = {
+        {"W1", "preview, default radial", Scene::kShapes, W, H, {}},
+        {"W2", "dense radial focus lines", Scene::kBlobs, W, H, {0, 0, 2, 4, -1, 200}},
+        {"W3", "heavy pen", Scene::kBlobs, W, H, {0, 0, 10, 30, 0.5, 200}},
+        {"W4", "concentric rings", Scene::kBlobs, W, H, {2, 0, 3, -1, -1, -1}},
+        {"W5", "parallel lines, curve guide", Scene::kBlobs, W, H, {1, 1, 1, -1, -1, -1}},
+        {"W6", "comic page, default radial", Scene::kPage, PW, PH, {}},
+    };
+
+    std::printf("%-3s %-28s %11s %10s %9s %9s %9s %8s %9s\n", "", "workload", "canvas", "ours ms",
+                "base ms", "base/ours", "1w/all", "pass MiB", "identical");
+    bool allIdentical = true;
+    std::vector<Disc> w2Discs, w3Discs;
+    double w3Latency = -1;
+    for (const Workload& w : workloads) {
+        Session s(w);
+        Modes::Ours();
+        testing::SetWorkerCountForTesting(0);
+        const Timing ours = TimePasses(s, reps);
+        const std::vector<uint8_t> oursBytes = s.Bytes();
+        testing::SetWorkerCountForTesting(1);
+        const Timing single = TimePasses(s, reps);
+        const bool singleSame = s.Bytes() == oursBytes;
+        testing::SetWorkerCountForTesting(0);
+        Modes::Baseline();
+        const Timing base = TimePasses(s, baseReps);
+        const bool same = singleSame && s.Bytes() == oursBytes;
+        Modes::Ours();
+        allIdentical = allIdentical && same;
+
+        if (w.name == "W2" || w.name == "W3") {
+            std::vector<Disc>& discs = w.name == "W2" ? w2Discs : w3Discs;
+            recorded = &discs;
+            testing::SetStampForTesting(&RecordStamp);
+            testing::SetWorkerCountForTesting(1);
+            s.Pass();
+            testing::SetWorkerCountForTesting(0);
+            Modes::Ours();
+            recorded = nullptr;
+        }
+        if (w.name == "W3") w3Latency = StopLatency(s, ours.median * 0.4);
+
+        char canvas[32];
+        std::snprintf(canvas, sizeof canvas, "%dx%d", w.width, w.height);
+        std::printf("%-3s %-28s %11s %10.1f %9.1f %9.2f %8.2f %8s %9s\n", w.name.c_str(),
+                    w.what.c_str(), canvas, ours.median * 1e3, base.median * 1e3,
+                    base.median / ours.median, single.median / ours.median,
+                    Mib(ours.peakBytes).c_str(), same ? "yes" : "NO");
+        std::fflush(stdout);
+    }
+
+    std::printf("\nfloor (memset coverage and destination, copy layers once):\n");
+    const double floorW1 = FloorSeconds(W, H, reps);
+    std::printf("  %dx%d: %.1f ms\n", W, H, floorW1 * 1e3);
+    std::printf("  %dx%d: %.1f ms\n", PW, PH, FloorSeconds(PW, PH, reps) * 1e3);
+
+    std::printf("\nthe same discs filled by the 2-D library (A8 surface, one thread):\n");
+    for (int k = 0; k < 2; ++k) {
+        const std::vector<Disc>& discs = k == 0 ? w2Discs : w3Discs;
+        const double hardness = k == 0 ? 1.0 : 0.5;
+        const double oursS = OurStampSeconds(W, H, hardness, discs);
+        const double cairoS = CairoFillSeconds(W, H, discs);
+        std::printf("  %s: %zu discs, ours %.1f ms, library %.1f ms, ours/library %.2f\n",
+                    k == 0 ? "W2" : "W3", discs.size(), oursS * 1e3, cairoS * 1e3, oursS / cairoS);
+    }
+    std::printf("\nstop request during a W3 pass: the run ended %.1f ms after the answer\n",
+                w3Latency * 1e3);
+
+    std::printf("\ncost growth, W1 by canvas size:\n");
+    std::vector<PlotPoint> bySize, bySpacing;
+    const int32_t sizes[4][2] = {{1000, 750}, {2000, 1500}, {4000, 3000}, {8000, 6000}};
+    for (int i = 0; i < (opt.quick ? 2 : 4); ++i) {
+        Workload w = workloads[0];
+        w.width = sizes[i][0];
+        w.height = sizes[i][1];
+        Session s(w);
+        const double t = TimePasses(s, reps).median;
+        const double f = FloorSeconds(w.width, w.height, reps);
+        std::printf("  %5dx%-5d %9.1f ms  (floor %.1f ms)\n", w.width, w.height, t * 1e3, f * 1e3);
+        bySize.push_back({static_cast<double>(w.width) * w.height, t * 1e3});
+        std::fflush(stdout);
+    }
+    std::printf("\ncost growth, W2 by spacing:\n");
+    for (int32_t spacing : {16, 8, 4, 2, 1}) {
+        Workload w = workloads[1];
+        w.edits.spacing = spacing;
+        Session s(w);
+        const double t = TimePasses(s, reps).median;
+        std::printf("  spacing %2d %9.1f ms\n", spacing, t * 1e3);
+        bySpacing.push_back({1.0 / spacing, t * 1e3});
+        std::fflush(stdout);
+    }
+    if (!opt.plots.empty()) {
+        std::filesystem::create_directories(opt.plots);
+        WriteGrowthPlot(opt.plots + "/growth_canvas.png", bySize);
+        WriteGrowthPlot(opt.plots + "/growth_spacing.png", bySpacing);
+    }
+    std::printf("\nprocess peak resident: %s MiB\n", Mib(MaxResidentBytes()).c_str());
+    std::printf("%s\n", allIdentical ? "all passes byte-identical to the baseline"
+                                     : "FAILED: a pass differs from the baseline");
+    return allIdentical ? 0 : 1;
+}
+
+}  // namespace
+}  // namespace velmora::bench
+
+int main(int argc, char** argv) {
+    velmora::bench::Options opt;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--quick") == 0) opt.quick = true;
+        else if (std::strcmp(argv[i], "--plots") == 0 && i + 1 < argc) opt.plots = argv[++i];
+        else {
+            std::fprintf(stderr, "usage: %s [--quick] [--plots DIR]\n", argv[0]);
+            return 2;
+        }
+    }
+    return velmora::bench::Run(opt);
+}

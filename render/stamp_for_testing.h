@@ -1,0 +1,17 @@
+// Test and benchmark seam: replaces the disc rasteriser that pen strokes
+// call, so a benchmark can run whole passes through another rasteriser (or
+// record the discs). The module never sets it.
+#pragma once
+
+namespace velmora {
+struct RenderContext;
+}
+
+namespace velmora::testing {
+
+using StampFunction = void (*)(RenderContext& context, double cx, double cy, double diameter);
+// nullptr restores the module's own Stamp.
+void SetStampForTesting(StampFunction fn);
+StampFunction StampOverride();
+
+}  // namespace velmora::testing
