@@ -5,6 +5,7 @@
 // maxima. The result does not depend on the order of the dabs.
 #include "render/rasteriser.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cmath>
 #include <cstddef>
@@ -30,7 +31,29 @@ struct Dab {
     double outLimit;  // r^2 - 1e-12
     double invBand;   // 1 / (r - ri), or 0 for a hard edge
     double exponent;  // 4 h + 1
+    int powers;       // the exponent when it is a whole number 1..5, else 0
 };
+
+// A coverage value from the sum of the 16 sub-sample weights.
+inline uint8_t CoverageOf(double sum) { return SaturateCoverage(sum * 0.0625 * 255 + 0.5); }
+
+// How far a weight sum made with plain products (or bounded from above)
+// may lie from the sum of the library's powers. Both powers are within a
+// few units in the last place of the true one, so 1e-9 leaves a margin of
+// about a million of them; CoverageOf is monotone, so a sum known to within
+// this decides the byte whenever both ends of the interval give the same.
+constexpr double kSumSlack = 1e-9;
+
+inline double WholePower(double base, int n) {
+    double p = base;
+    for (int i = 1; i < n; ++i) p *= base;
+    return p;
+}
+
+// The band weight of a sub-point at squared distance s2, before the power.
+inline double BandBase(const Dab& dab, double s2) {
+    return 1.0 - (std::sqrt(s2) - dab.ri) * dab.invBand;
+}
 
 // Weight of one sub-point at squared distance s2 from the centre.
 template <bool kHardEdge>
@@ -57,6 +80,55 @@ inline void AtomicMax(std::atomic<int32_t>& bound, int32_t value) {
     while (value > current &&
            !bound.compare_exchange_weak(current, value, std::memory_order_relaxed)) {
     }
+}
+
+// The exact sum of a soft pixel: the library's power for every band point.
+inline double SoftSum(const Dab& dab, const double subX2[4], const double subY2[4]) {
+    double sum = 0.0;
+    for (int iy = 0; iy < 4; ++iy)
+        for (int ix = 0; ix < 4; ++ix) sum += SubWeight<false>(dab, subX2[ix] + subY2[iy]);
+    return sum;
+}
+
+// True when no sub-point of the pixel can weigh enough to lift it above
+// old: the nearest sub-point bounds all 16 (the weight falls with the
+// distance), and for a base in [0, 1] its power is at most the base itself
+// (the exponent is at least 1), or exactly a product for whole exponents.
+inline bool BandCannotRaise(const Dab& dab, const double subX2[4], const double subY2[4],
+                            uint8_t old) {
+    const double nearX2 = std::min(std::min(subX2[0], subX2[1]), std::min(subX2[2], subX2[3]));
+    const double nearY2 = std::min(std::min(subY2[0], subY2[1]), std::min(subY2[2], subY2[3]));
+    const double near2 = nearX2 + nearY2;
+    if (near2 <= dab.inLimit) return false;
+    if (near2 >= dab.outLimit) return true;  // every sub-point weighs 0
+    const double base = BandBase(dab, near2);
+    if (!(base <= 1.0)) return false;
+    const double top = dab.powers ? WholePower(base, dab.powers) : base;
+    return CoverageOf(16.0 * top + kSumSlack) <= old;
+}
+
+// The coverage value of a soft pixel. With a whole exponent the weights are
+// first made with products; only a sum that falls within the slack of a
+// step of the byte is made again with the library's powers. Returns a
+// value not above old when the pixel cannot rise.
+inline uint8_t SoftValue(const Dab& dab, const double subX2[4], const double subY2[4],
+                         uint8_t old) {
+    if (!dab.powers) return CoverageOf(SoftSum(dab, subX2, subY2));
+    double sum = 0.0;
+    for (int iy = 0; iy < 4; ++iy) {
+        for (int ix = 0; ix < 4; ++ix) {
+            const double s2 = subX2[ix] + subY2[iy];
+            if (s2 <= dab.inLimit) {
+                sum += 1.0;
+            } else if (s2 < dab.outLimit) {
+                sum += WholePower(BandBase(dab, s2), dab.powers);
+            }
+        }
+    }
+    const uint8_t high = CoverageOf(sum + kSumSlack);
+    if (high <= old) return old;
+    const uint8_t low = CoverageOf(sum - kSumSlack);
+    return low == high ? high : CoverageOf(SoftSum(dab, subX2, subY2));
 }
 
 template <bool kHardEdge>
@@ -101,11 +173,18 @@ void StampBox(RenderContext& context, const Dab& dab, int32_t x0, int32_t y0, in
 
             double subX2[4];
             for (int i = 0; i < 4; ++i) subX2[i] = (dx + kSubOffsets[i]) * (dx + kSubOffsets[i]);
-            // One running sum, row by row of sub-points.
-            double sum = 0.0;
-            for (int iy = 0; iy < 4; ++iy)
-                for (int ix = 0; ix < 4; ++ix) sum += SubWeight<kHardEdge>(dab, subX2[ix] + subY2[iy]);
-            const uint8_t value = SaturateCoverage(sum * 0.0625 * 255 + 0.5);
+            uint8_t value;
+            if constexpr (kHardEdge) {
+                // One running sum, row by row of sub-points.
+                double sum = 0.0;
+                for (int iy = 0; iy < 4; ++iy)
+                    for (int ix = 0; ix < 4; ++ix) sum += SubWeight<true>(dab, subX2[ix] + subY2[iy]);
+                value = CoverageOf(sum);
+            } else {
+                if (old > 0 && BandCannotRaise(dab, subX2, subY2, old)) continue;
+                value = SoftValue(dab, subX2, subY2, old);
+                if (value <= old) continue;
+            }
             while (value > old &&
                    !cell.compare_exchange_weak(old, value, std::memory_order_relaxed)) {
             }
@@ -150,6 +229,9 @@ void Stamp(RenderContext& context, double cx, double cy, double diameter) {
     dab.outLimit = r * r - 1e-12;
     dab.invBand = band > 1e-12 ? 1 / band : 0;
     dab.exponent = 4 * h + 1;
+    dab.powers = 0;
+    for (int n = 1; n <= 5; ++n)
+        if (dab.exponent == n) dab.powers = n;
 
     if (dab.invBand == 0 && std::isfinite(ri))
         StampBox<true>(context, dab, x0, y0, x1, y1);
