@@ -2,7 +2,7 @@
 // host, timed against a one-pixel-at-a-time baseline, the memory-traffic
 // floor and a general 2-D library drawing the same discs.
 //
-//   velmora_bench [--quick] [--plots DIR]
+//   velmora_bench [--quick] [--plots DIR] [--only W2]
 //
 // Exits non-zero when any pass's bytes differ from the baseline's.
 #include <algorithm>
@@ -142,6 +142,7 @@ struct Timing {
 Timing TimePasses(Session& s, int reps) {
     std::vector<double> times;
     Timing t;
+    s.Pass();  // warm: pages of the layers touched, caches filled
     for (int i = 0; i < reps; ++i) {
         const size_t before = AllocatedBytes();
         ResetPeak();
@@ -233,6 +234,7 @@ std::string Mib(size_t bytes) {
 struct Options {
     bool quick = false;
     std::string plots;
+    std::string only;  // one workload of the table, nothing else
 };
 
 int Run(const Options& opt) {
@@ -260,6 +262,7 @@ int Run(const Options& opt) {
     std::vector<Disc> w2Discs, w3Discs;
     double w3Latency = -1;
     for (const Workload& w : workloads) {
+        if (!opt.only.empty() && w.name != opt.only) continue;
         Session s(w);
         Modes::Ours();
         testing::SetWorkerCountForTesting(0);
@@ -296,6 +299,7 @@ int Run(const Options& opt) {
         std::fflush(stdout);
     }
 
+    if (!opt.only.empty()) return allIdentical ? 0 : 1;
     std::printf("\nfloor (memset coverage and destination, copy layers once):\n");
     const double floorW1 = FloorSeconds(W, H, reps);
     std::printf("  %dx%d: %.1f ms\n", W, H, floorW1 * 1e3);
@@ -356,8 +360,9 @@ int main(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--quick") == 0) opt.quick = true;
         else if (std::strcmp(argv[i], "--plots") == 0 && i + 1 < argc) opt.plots = argv[++i];
+        else if (std::strcmp(argv[i], "--only") == 0 && i + 1 < argc) opt.only = argv[++i];
         else {
-            std::fprintf(stderr, "usage: %s [--quick] [--plots DIR]\n", argv[0]);
+            std::fprintf(stderr, "usage: %s [--quick] [--plots DIR] [--only NAME]\n", argv[0]);
             return 2;
         }
     }
