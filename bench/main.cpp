@@ -187,18 +187,25 @@ double OurStampSeconds(int32_t width, int32_t height, double hardness,
 
 // Clearing coverage and destination, copying the source and destination
 // layers in and the destination back out, with plain memset and memcpy.
+// As in a run, the two layer copies and the coverage are fresh memory
+// every time (the layers themselves are not).
 double FloorSeconds(int32_t width, int32_t height, int reps) {
     const size_t pixels = static_cast<size_t>(width) * height;
-    std::vector<uint8_t> a(pixels * 4, 1), b(pixels * 4, 2), c(pixels * 4, 3), d(pixels * 4, 4);
-    std::unique_ptr<uint8_t[]> coverage(new uint8_t[pixels]);
+    std::vector<uint8_t> source(pixels * 4, 1), destination(pixels * 4, 3);
     std::vector<double> times;
     for (int i = 0; i < reps; ++i) {
         const auto start = Clock::now();
+        std::unique_ptr<uint8_t[]> sourceCopy(new uint8_t[pixels * 4]);
+        std::unique_ptr<uint8_t[]> destinationCopy(new uint8_t[pixels * 4]);
+        std::unique_ptr<uint8_t[]> coverage(new uint8_t[pixels]);
+        std::memcpy(sourceCopy.get(), source.data(), pixels * 4);
+        std::memcpy(destinationCopy.get(), destination.data(), pixels * 4);
         std::memset(coverage.get(), 0, pixels);
-        std::memcpy(b.data(), a.data(), pixels * 4);  // source layer in
-        std::memcpy(d.data(), c.data(), pixels * 4);  // destination layer in
-        std::memset(d.data(), 0, pixels * 4);         // destination cleared
-        std::memcpy(c.data(), d.data(), pixels * 4);  // destination back out
+        std::memset(destinationCopy.get(), 0, pixels * 4);
+        std::memcpy(destination.data(), destinationCopy.get(), pixels * 4);
+        sourceCopy.reset();
+        destinationCopy.reset();
+        coverage.reset();
         times.push_back(Since(start));
     }
     return Median(times);

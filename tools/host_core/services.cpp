@@ -1,6 +1,7 @@
 // The service tables: C-callable slots that find the current host, check
 // what the module passes, and act on the host's state.
 #include <algorithm>
+#include <cstring>
 #include <string>
 
 #include "tools/host_core/host_core.h"
@@ -464,9 +465,21 @@ void CopyBox(HostCore* h, const char* where, int32_t dstW, int32_t dstH, int32_t
                  Num(srcBytes) + ")");
     }
     const int32_t n = std::min(dstBytes, srcBytes);
+    // Columns inside both images; pixels of one row lie side by side in
+    // both, so equal pixel sizes copy a row's stretch at once.
+    int64_t xFirst = 0, xEnd = width;
+    xFirst = std::max({xFirst, -int64_t(sp.x), -int64_t(dp.x)});
+    xEnd = std::min({xEnd, int64_t(srcW) - sp.x, int64_t(dstW) - dp.x});
     for (int32_t y = 0; y < height; ++y) {
         const int64_t sy = int64_t(sp.y) + y, dy = int64_t(dp.y) + y;
         if (sy < 0 || dy < 0 || sy >= srcH || dy >= dstH) continue;
+        if (dstBytes == srcBytes) {
+            if (xFirst < xEnd)
+                std::memmove(dstAt(int32_t(dp.x + xFirst), int32_t(dy)),
+                             srcAt(int32_t(sp.x + xFirst), int32_t(sy)),
+                             size_t(xEnd - xFirst) * size_t(n));
+            continue;
+        }
         for (int32_t x = 0; x < width; ++x) {
             const int64_t sx = int64_t(sp.x) + x, dx = int64_t(dp.x) + x;
             if (sx < 0 || dx < 0 || sx >= srcW || dx >= dstW) continue;
