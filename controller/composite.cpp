@@ -2,8 +2,12 @@
 #include "controller/composite.h"
 
 #include <algorithm>
+#include <atomic>
+#include <bit>
 #include <cstddef>
 #include <cstring>
+
+#include "controller/composite_for_testing.h"
 
 namespace velmora {
 
@@ -14,7 +18,37 @@ uint32_t Luma(HostRgb c) {
     return (77u * uint32_t{c.r} + 150u * uint32_t{c.g} + 29u * uint32_t{c.b}) >> 8;
 }
 
+std::atomic<testing::CompositeFunction>& CompositeSlot() {
+    static std::atomic<testing::CompositeFunction> slot{nullptr};
+    return slot;
+}
+
+// Pixels x0 up to x1 of one row: the colour, then the coverage as alpha.
+void CompositeRow(uint8_t* row, const uint8_t* coverageRow, int32_t x0, int32_t x1,
+                  const ColourValue& colour, int32_t n, int32_t s) {
+    if (n == 3 && s == 4 && std::endian::native == std::endian::little) {
+        // Four bytes a pixel: one word, the alpha in its top byte.
+        const uint32_t rgb = uint32_t{colour[0]} | uint32_t{colour[1]} << 8 |
+                             uint32_t{colour[2]} << 16;
+        uint8_t* p = row + static_cast<size_t>(x0) * 4;
+        for (int32_t x = x0; x < x1; ++x, p += 4) {
+            const uint32_t word = rgb | uint32_t{coverageRow[x]} << 24;
+            std::memcpy(p, &word, 4);
+        }
+        return;
+    }
+    for (int32_t x = x0; x < x1; ++x) {
+        uint8_t* p = row + static_cast<size_t>(x) * static_cast<size_t>(s);
+        std::memcpy(p, colour.data(), static_cast<size_t>(n));
+        p[n] = coverageRow[x];
+    }
+}
+
 }  // namespace
+
+namespace testing {
+void SetCompositeForTesting(CompositeFunction fn) { CompositeSlot().store(fn); }
+}  // namespace testing
 
 ColourValue ColourValueFor(const LayerBlock& destination, HostRgb colour) {
     ColourValue value{};
@@ -48,15 +82,20 @@ PixelShape PixelShapeFor(uint8_t layout) {
 
 void Composite(const RenderContext& context, const ColourValue& colour,
                const LayerBlock& destination) {
+    if (const testing::CompositeFunction fn = CompositeSlot().load(std::memory_order_relaxed)) {
+        fn(context, colour, destination);
+        return;
+    }
     uint8_t* const pixels = destination.pixels;
     const int32_t rowBytes = destination.rowBytes;
     if (pixels == nullptr || rowBytes <= 0 || destination.height <= 0) return;
-
-    // Everything outside the drawn box becomes transparent and colourless.
-    std::memset(pixels, 0, static_cast<size_t>(rowBytes) * static_cast<size_t>(destination.height));
+    const size_t stride = static_cast<size_t>(rowBytes);
 
     const uint8_t* const coverage = context.coverage.get();
-    if (coverage == nullptr) return;
+    if (coverage == nullptr) {
+        std::memset(pixels, 0, stride * static_cast<size_t>(destination.height));
+        return;
+    }
 
     const PixelShape shape = PixelShapeFor(LayoutCodeForKind(destination.kind));
     const int32_t n = shape.colourBytes;
@@ -70,16 +109,31 @@ void Composite(const RenderContext& context, const ColourValue& colour,
     const int32_t x1 = std::min({context.dirty.x1.load(), destination.width, coverageWidth, fitting});
     const int32_t y1 = std::min({context.dirty.y1.load(), destination.height, context.source.height});
 
-    for (int32_t y = y0; y < y1; ++y) {
-        uint8_t* row = pixels + static_cast<size_t>(y) * static_cast<size_t>(rowBytes);
-        const uint8_t* coverageRow =
-            coverage + static_cast<size_t>(y) * static_cast<size_t>(coverageWidth);
-        for (int32_t x = x0; x < x1; ++x) {
-            uint8_t* p = row + static_cast<size_t>(x) * static_cast<size_t>(s);
-            std::memcpy(p, colour.data(), static_cast<size_t>(n));
-            p[n] = coverageRow[x];
+    // Everything outside the drawn box becomes transparent and colourless;
+    // the box's pixels are written whole (n colour bytes and the alpha byte
+    // fill the stride), so each byte is written once.
+    if (x0 >= x1 || y0 >= y1 || n + 1 != s) {
+        std::memset(pixels, 0, stride * static_cast<size_t>(destination.height));
+        if (x0 < x1) {
+            for (int32_t y = y0; y < y1; ++y)
+                CompositeRow(pixels + static_cast<size_t>(y) * stride,
+                             coverage + static_cast<size_t>(y) * static_cast<size_t>(coverageWidth),
+                             x0, x1, colour, n, s);
         }
+        return;
     }
+    std::memset(pixels, 0, stride * static_cast<size_t>(y0));
+    const size_t before = static_cast<size_t>(x0) * static_cast<size_t>(s);
+    const size_t through = static_cast<size_t>(x1) * static_cast<size_t>(s);
+    for (int32_t y = y0; y < y1; ++y) {
+        uint8_t* row = pixels + static_cast<size_t>(y) * stride;
+        std::memset(row, 0, before);
+        CompositeRow(row, coverage + static_cast<size_t>(y) * static_cast<size_t>(coverageWidth),
+                     x0, x1, colour, n, s);
+        std::memset(row + through, 0, stride - through);
+    }
+    std::memset(pixels + static_cast<size_t>(y1) * stride, 0,
+                stride * static_cast<size_t>(destination.height - y1));
 }
 
 }  // namespace velmora
