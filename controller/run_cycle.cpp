@@ -170,9 +170,12 @@ void VelmoraManager::Render() {
     if (completed && lastReply == kProcessStart) {
         const ColourValue colour = ColourValueFor(destination, host.MainColour());
         Composite(context, colour, destination);
-        host.CopyFromBitmap(destination.offscreen, destination.bitmap, destination.width,
-                            destination.height);
-        host.AreaChanged(HostRect{0, 0, destination.width, destination.height});
+        // Without a destination layer (or its copy) there is nothing to hand back.
+        if (destination.offscreen != nullptr && destination.bitmap != nullptr) {
+            host.CopyFromBitmap(destination.offscreen, destination.bitmap, destination.width,
+                                destination.height);
+            host.AreaChanged(HostRect{0, 0, destination.width, destination.height});
+        }
     }
 }
 

@@ -82,6 +82,30 @@ bool CanvasWindow(const RenderContext& context, PathPoint origin, PathPoint dir,
     return lo <= hi;
 }
 
+// Steps for the ink scan's next advance on an open path: 1, or, on a
+// segment far longer than any canvas, the whole stretch ahead that stays
+// off the canvas (no ink can be sampled there), passed in one advance so a
+// line from far outside the canvas does not take billions of steps.
+double ScanStep(const RenderContext& context, const PathParser& path, PathPoint here) {
+    if (path.segmentIndex < 0 || static_cast<size_t>(path.segmentIndex) >= path.segments.size()) {
+        return 1;
+    }
+    const LineSegment& s = path.segments[static_cast<size_t>(path.segmentIndex)];
+    if (!(s.length > kHugeSegment) || !std::isfinite(s.length)) return 1;
+    const double rem = (1.0 - path.segmentFraction) * s.length;
+    const PathPoint u{(s.end.x - s.start.x) / s.length, (s.end.y - s.start.y) / s.length};
+    double lo, hi, clear;
+    if (!CanvasWindow(context, here, u, 4, lo, hi) || hi < 0) {
+        clear = rem;
+    } else if (lo > 0) {
+        clear = std::min(lo, rem);
+    } else {
+        return 1;
+    }
+    const double steps = std::floor(clear) - 4;
+    return std::isfinite(steps) && steps > static_cast<double>(kCancelCheckSteps) ? steps : 1;
+}
+
 // The discs of one segment; returns how many were placed.
 uint64_t StampDiscs(RenderContext& context, PathPoint a, PathPoint b, double p0, double p1,
                     double size, testing::StampFunction stamp) {
@@ -186,7 +210,9 @@ void PathTask::ScanInk(std::vector<StrokeRun>& runs) {
             AddRun(runs, here, runStart, gain, halfLength);
             outside = true;
         }
-        here = path.Advance(1);
+        const double step = !ring && outside ? ScanStep(*context, path, here) : 1;
+        here = path.Advance(step);
+        if (step > 1 && IsCancelled()) break;
         if (++steps % kCancelCheckSteps == 0 && IsCancelled()) break;
         if (!path.ended) continue;
 

@@ -22,6 +22,38 @@ TEST_F(HostileProtocol, CallbackForUndeclaredKeysChangesNothing) {
     ExpectNothingLeft(host);
 }
 
+TEST_F(HostileProtocol, NotifyKindsOtherThanEditAndEventAreIgnored) {
+    HostCore host;
+    UseModule(host);
+    InkedCanvas(host, 20, 20);
+    Open(host);
+    PropertyItem* size = host.Item(202);
+    ASSERT_NE(size, nullptr);
+    size->doubleValue = 9.0;
+    for (const int32_t kind : {0, 1, 16, 18, 32, 34, 0x1000, -1, INT32_MIN, INT32_MAX}) {
+        EXPECT_EQ(host.Notify(202, kind), 1) << kind;
+        EXPECT_EQ(host.Notify(140, kind), 1) << kind;
+    }
+    // Only the edit kind reads the value: the first real edit still changes it.
+    EXPECT_EQ(host.Notify(202, 0x11), 2);
+    EXPECT_EQ(host.ModuleTerminate(), 0);
+    ExpectNothingLeft(host);
+}
+
+TEST_F(HostileProtocol, FilterInitialiseTwiceKeepsOnePanel) {
+    HostCore host;
+    UseModule(host);
+    InkedCanvas(host, 24, 24);
+    Open(host);
+    EXPECT_EQ(host.FilterInitialize(), 0);
+    EXPECT_EQ(host.livePropertyObjects(), 1u);  // the first went back
+    EXPECT_EQ(host.EditEnum(150, 2), 2);
+    EXPECT_EQ(host.FilterRun(), 0);
+    EXPECT_EQ(host.ModuleTerminate(), 0);
+    EXPECT_EQ(host.livePropertyObjects(), 0u);
+    ExpectNothingLeft(host);
+}
+
 TEST_F(HostileProtocol, FilterRunBeforeFilterInitialiseRunsWithTheDefaults) {
     HostCore host;
     UseModule(host);

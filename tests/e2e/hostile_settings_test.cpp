@@ -1,0 +1,122 @@
+// Settings no panel would send: NaN and infinities in every decimal item,
+// sizes and gains far past their ranges, lines longer than the canvas, base
+// points that coincide, sit at the int32 limits or far off the canvas.
+// Outcome: the run answers 0 in bounded time and memory, whatever it draws
+// stays inside the destination, and nothing is left with the host.
+#include <cmath>
+#include <limits>
+#ifndef _WIN32
+#include <sys/resource.h>
+#endif
+
+#include "tests/e2e/hostile_scene.h"
+
+namespace velmora::hostcore::hostile {
+namespace {
+
+constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+constexpr double kInf = std::numeric_limits<double>::infinity();
+constexpr int32_t kMin = std::numeric_limits<int32_t>::min();
+constexpr int32_t kMax = std::numeric_limits<int32_t>::max();
+
+class HostileSettings : public HostileTest {
+protected:
+    // A session on a small canvas with the template chosen; `edit` sets
+    // the hostile values, then one run.
+    template <typename Edit>
+    void RunEach(int32_t w, int32_t h, Edit edit, const char* what) {
+        for (const int32_t type : {0, 1, 2}) {
+            HostCore host;
+            UseModule(host);
+            InkedCanvas(host, w, h);
+            Open(host);
+            host.EditEnum(150, type);
+            edit(host);
+            const double seconds = TimedRun(host);
+            EXPECT_LT(seconds, 10.0) << what << " template " << type;
+            for (const HostRect& r : host.areasChanged()) {
+                EXPECT_GE(r.left, 0) << what;
+                EXPECT_GE(r.top, 0) << what;
+                EXPECT_LE(r.right, w) << what;
+                EXPECT_LE(r.bottom, h) << what;
+            }
+            EXPECT_EQ(host.ModuleTerminate(), 0) << what;
+            ExpectNothingLeft(host);
+        }
+    }
+};
+
+TEST_F(HostileSettings, NaNAndInfinitiesInEveryDecimal) {
+    for (const double v : {kNaN, -kNaN, kInf, -kInf}) {
+        for (const int32_t key : kDecimalKeys) {
+            RunEach(40, 30, [&](HostCore& host) { SetRawDouble(host, key, v); },
+                    ("decimal " + std::to_string(key) + " = " + std::to_string(v)).c_str());
+        }
+        // All of them at once.
+        RunEach(40, 30, [&](HostCore& host) {
+            for (const int32_t key : kDecimalKeys) SetRawDouble(host, key, v);
+        }, "every decimal");
+    }
+}
+
+TEST_F(HostileSettings, SizesAndGainsFarPastTheirRanges) {
+    RunEach(40, 30, [](HostCore& host) { SetRawDouble(host, 202, 1e308); }, "size 1e308");
+    RunEach(40, 30, [](HostCore& host) { SetRawDouble(host, 202, -1e308); }, "size -1e308");
+    RunEach(40, 30, [](HostCore& host) { SetRawDouble(host, 202, 0.0); }, "size 0");
+    for (const double gain : {-100.0, 100.0}) {
+        RunEach(64, 64, [gain](HostCore& host) {
+            host.EditInt(224, 1);
+            host.EditDouble(227, gain);
+        }, "spacing 1 with spacing gain");
+    }
+    RunEach(64, 64, [](HostCore& host) {
+        host.EditInt(222, 1000);
+        host.EditDouble(226, 100.0);
+    }, "length 1000 with length gain 100");
+    RunEach(64, 64, [](HostCore& host) {
+        SetRawDouble(host, 226, 1e308);
+        SetRawDouble(host, 227, -1e308);
+        SetRawDouble(host, 162, 1e308);
+    }, "gains and curvature 1e308");
+}
+
+TEST_F(HostileSettings, IntegersAtTheirLimits) {
+    for (const int32_t v : {kMin, kMax, 0, -1}) {
+        RunEach(32, 32, [v](HostCore& host) {
+            for (const int32_t key : {205, 206, 220, 222, 224}) SetRawInt(host, key, v);
+        }, ("integers " + std::to_string(v)).c_str());
+    }
+}
+
+TEST_F(HostileSettings, PenStartAndEndAsDistancesOnTinyLines) {
+    RunEach(8, 8, [](HostCore& host) {
+        host.EditBool(207, true);
+        host.EditInt(205, 1000);
+        host.EditInt(206, 1000);
+        host.EditInt(222, 0);
+    }, "in/out 1000 px");
+    RunEach(8, 8, [](HostCore& host) {
+        host.EditBool(207, false);
+        SetRawInt(host, 205, kMax);
+        SetRawInt(host, 206, kMax);
+    }, "in/out int32 max as fractions");
+}
+
+TEST_F(HostileSettings, BasePointsThatDegenerate) {
+    const HostPoint cases[][3] = {
+        {{10, 10}, {10, 10}, {10, 10}},                       // all equal
+        {{kMax, kMax}, {kMin, kMin}, {kMax, kMin}},           // int32 extremes
+        {{kMin, kMax}, {kMin, kMax}, {kMin, kMax}},           // equal at the extremes
+        {{-100000, -100000}, {200000, 5}, {5, 300000}},       // far off the canvas
+        {{0, 0}, {20, 20}, {10, 10}},                         // p3 on the p1-p2 axis
+        {{0, 15}, {39, 15}, {80, 15}},                        // p3 on the axis, beyond p2
+    };
+    for (const auto& points : cases) {
+        RunEach(40, 30, [&points](HostCore& host) {
+            for (int i = 0; i < 3; ++i) SetRawPoint(host, 170 + i, points[i]);
+        }, "points");
+    }
+}
+
+}  // namespace
+}  // namespace velmora::hostcore::hostile
