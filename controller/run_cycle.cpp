@@ -15,6 +15,10 @@ namespace velmora {
 
 namespace {
 
+// The "Size" item's maximum.
+constexpr double kLargestPenSize = 50.0;
+
+
 constexpr int32_t kProgressRange = 500;
 
 // Channels of the plug-in bitmap for a host channel kind.
@@ -130,6 +134,10 @@ void VelmoraManager::Render() {
 
     RenderContext context;
     context.settings = snapshot.settings;
+    // A pen wider than the panel allows (a preset or host past the range)
+    // would stamp discs over the whole canvas at every step: the pass takes
+    // the panel's largest pen instead.
+    if (context.settings.size > kLargestPenSize) context.settings.size = kLargestPenSize;
     if (!context.settings.asdist) {
         context.settings.in = std::min(context.settings.in, 1.0);
         context.settings.out = std::min(context.settings.out, 1.0);

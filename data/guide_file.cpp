@@ -167,7 +167,8 @@ void LoadGuide(PathParser& parser, std::u16string_view name) {
     bool usable = false;
     try {
         const std::string content = ReadWholeFile(ToUtf8(DataFilePath(name, DataKind::kGuide)));
-        usable = !content.empty() && ParseSvgGuide(parser, content);
+        usable = !content.empty() && ParseSvgGuide(parser, content) &&
+                 parser.commands.size() <= kMaxGuideCommands;
     } catch (const std::exception&) {
         usable = false;  // a file too big to work on is unusable like any other
     }

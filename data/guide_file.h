@@ -16,8 +16,13 @@ struct GuideTransform {
     double a = 1.0, b = 0.0, c = 0.0, d = 1.0, e = 0.0, f = 0.0;
 };
 
+// Every line of a pass maps and walks the whole guide: a guide of more
+// commands than this would make one pass take minutes, and is unusable.
+constexpr size_t kMaxGuideCommands = 10000;
+
 // ":S" straight, ":C" curve, else the guide file of that name; an unusable
-// file gives the straight guide. Always leaves a usable guide.
+// file (or one of more than kMaxGuideCommands commands) gives the straight
+// guide. Always leaves a usable guide.
 void LoadGuide(PathParser& parser, std::u16string_view name);
 void MakeStraightGuide(PathParser& parser);
 void MakeCurveGuide(PathParser& parser);

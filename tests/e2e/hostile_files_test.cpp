@@ -155,7 +155,8 @@ TEST_F(HostileFiles, JapaneseFileNamesListLoadAndSave) {
     ExpectNothingLeft(host);
 }
 
-TEST_F(HostileFiles, HundredThousandCommands) {
+TEST_F(HostileFiles, GuidesOfTooManyCommandsBecomeTheStraightGuide) {
+    // 100000 commands parse, but a pass over them would take minutes.
     std::string d = "M0 0";
     for (int i = 0; i < 100000; ++i) d += (i % 2 == 0) ? " C1 2 3 4 5 6" : " Q 7 8 9 0";
     PathParser parser;
@@ -164,9 +165,26 @@ TEST_F(HostileFiles, HundredThousandCommands) {
     parser.Flatten(false);
     EXPECT_GT(parser.segments.size(), 100000u);
     WriteGuide(u8"many", "<path d=\"" + d + "\"/>");
+    PathParser loaded;
+    LoadGuide(loaded, u"many");
+    EXPECT_TRUE(SameCommands(loaded.commands, StraightCommands()));
+    // 10 MB of path data likewise, and quickly.
+    std::string big = "M0 0";
+    while (big.size() < (10u << 20)) big += " L 1.25 2.5 L 3.75 0";
+    WriteGuide(u8"big", "<svg><path d=\"" + big + "\"/></svg>");
     HostCore host;
     OpenSession(host);
+    const auto start = std::chrono::steady_clock::now();
     RunWithGuide(host, u"many");
+    RunWithGuide(host, u"big");
+    EXPECT_LT(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(),
+              10.0);
+    // The largest guide still used: every command of it is followed.
+    std::string most = "M0 0";
+    for (size_t i = 1; i < kMaxGuideCommands; ++i) most += (i % 2 == 0) ? " L 1 1" : " L 2 0";
+    WriteGuide(u8"most", "<path d=\"" + most + "\"/>");
+    LoadGuide(loaded, u"most");
+    EXPECT_EQ(loaded.commands.size(), kMaxGuideCommands);
     EXPECT_EQ(host.ModuleTerminate(), 0);
     ExpectNothingLeft(host);
 }

@@ -118,5 +118,44 @@ TEST_F(HostileSettings, BasePointsThatDegenerate) {
     }
 }
 
+// A few worst cases at full size: each pass within 10 s (and, on CI's
+// machine, well within 2 GiB). Too slow under the sanitizers.
+TEST_F(HostileSettings, WorstCasesOnABigCanvasFinishInTime) {
+    if (UnderSanitizer()) GTEST_SKIP() << "a 4000 x 4000 pass is too slow under a sanitizer";
+    struct Case {
+        const char* what;
+        int32_t type;
+        void (*edit)(HostCore&);
+    };
+    const Case cases[] = {
+        {"radial spacing 1, size 50", 0, [](HostCore& h) { h.EditInt(224, 1); h.EditDouble(202, 50); }},
+        {"parallel spacing 1, gain -100", 1, [](HostCore& h) { h.EditInt(224, 1); h.EditDouble(227, -100); }},
+        {"concentric spacing 1, gain -100", 2, [](HostCore& h) { h.EditInt(224, 1); h.EditDouble(227, -100); }},
+        {"concentric long lines", 2, [](HostCore& h) { h.EditInt(222, 1000); h.EditDouble(226, 100); h.EditInt(224, 1); }},
+        {"size 1e308", 0, [](HostCore& h) { SetRawDouble(h, 202, 1e308); }},
+        {"points far off", 2, [](HostCore& h) {
+             SetRawPoint(h, 170, HostPoint{kMin, kMin});
+             SetRawPoint(h, 171, HostPoint{kMax, kMax});
+             SetRawPoint(h, 172, HostPoint{0, kMax});
+         }},
+    };
+    for (const Case& c : cases) {
+        HostCore host;
+        UseModule(host);
+        InkedCanvas(host, 4000, 4000);
+        Open(host);
+        host.EditEnum(150, c.type);
+        c.edit(host);
+        EXPECT_LT(TimedRun(host), 10.0) << c.what;
+        EXPECT_EQ(host.ModuleTerminate(), 0) << c.what;
+        ExpectNothingLeft(host);
+    }
+#ifndef _WIN32
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    EXPECT_LT(usage.ru_maxrss, 2L << 20) << "peak KiB";  // the whole process stayed under 2 GiB
+#endif
+}
+
 }  // namespace
 }  // namespace velmora::hostcore::hostile
