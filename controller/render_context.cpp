@@ -30,8 +30,13 @@ PixelBlock MakePixelBlock(const LayerBlock& layer) {
     // the zeroed order rather than writing past it.
     const int32_t bytes = layer.pixelBytes;
     if (bytes >= 1 && bytes <= 5) {
-        for (int32_t i = 0; i < bytes; ++i)
-            block.order[i] = static_cast<uint8_t>(layer.channelIndex[i] & 0xff);
+        // An index the host gives outside the pixel would read the next
+        // pixel, or past the last one: that channel keeps its own place.
+        const int32_t layoutBytes = PixelBytesForLayout(block.layout);
+        for (int32_t i = 0; i < bytes; ++i) {
+            const int32_t index = layer.channelIndex[i] & 0xff;
+            block.order[i] = static_cast<uint8_t>(index < layoutBytes ? index : i < layoutBytes ? i : 0);
+        }
         // Alpha is the last byte of a pixel.
         block.order[bytes - 1] = static_cast<uint8_t>(bytes - 1);
     }
@@ -40,6 +45,12 @@ PixelBlock MakePixelBlock(const LayerBlock& layer) {
     block.height = layer.height;
     block.rowBytes = layer.rowBytes;
     block.pixelBytes = PixelBytesForLayout(block.layout);
+    // Pixels or rows smaller than the layout reads would be read past their
+    // end: such a layer is treated as one without pixels.
+    if (layer.pixelBytes < block.pixelBytes ||
+        int64_t{layer.rowBytes} < int64_t{layer.width} * block.pixelBytes) {
+        block.pixels = nullptr;
+    }
     return block;
 }
 
