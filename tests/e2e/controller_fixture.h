@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "controller/velmora_manager.h"
+#include "platform/data_root_for_testing.h"
 #include "tools/host_core/host_core.h"
 
 extern "C" void TriglavPluginCall(HostInt* result, void** pluginData, HostInt selector,
@@ -30,7 +31,8 @@ public:
         std::filesystem::remove_all(dir_);
         std::filesystem::create_directories(dir_);
 #ifdef _WIN32
-        _putenv_s("APPDATA", dir_.string().c_str());
+        // The shell's folder can't be moved by the environment: the seam moves it.
+        velmora::testing::SetRoamingDataFolderForTesting(dir_.u16string());
 #else
         setenv("XDG_CONFIG_HOME", dir_.string().c_str(), 1);
 #endif

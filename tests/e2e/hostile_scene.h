@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/data_root_for_testing.h"
 #include "tools/host_core/host_core.h"
 
 extern "C" void TriglavPluginCall(HostInt* result, void** pluginData, HostInt selector,
@@ -48,7 +49,8 @@ protected:
         std::filesystem::remove_all(root_, ignored);
         std::filesystem::create_directories(root_);
 #ifdef _WIN32
-        _putenv_s("APPDATA", root_.string().c_str());
+        // The shell's folder can't be moved by the environment: the seam moves it.
+        velmora::testing::SetRoamingDataFolderForTesting(root_.u16string());
 #else
         setenv("XDG_CONFIG_HOME", root_.string().c_str(), 1);
 #endif
