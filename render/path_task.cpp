@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstdint>
 
+#include "platform/hypot.h"
 #include "render/rasteriser.h"
 #include "render/saturate.h"
 #include "render/stamp_for_testing.h"
@@ -109,7 +110,7 @@ double ScanStep(const RenderContext& context, const PathParser& path, PathPoint 
 // The discs of one segment; returns how many were placed.
 uint64_t StampDiscs(RenderContext& context, PathPoint a, PathPoint b, double p0, double p1,
                     double size, testing::StampFunction stamp) {
-    const double d = std::hypot(b.x - a.x, b.y - a.y);
+    const double d = platform::Hypot(b.x - a.x, b.y - a.y);
     if (d == 0 || !std::isfinite(d)) return 0;
     const PathPoint u{(b.x - a.x) / d, (b.y - a.y) / d};
 
@@ -244,7 +245,7 @@ void PathTask::AddRun(std::vector<StrokeRun>& runs, PathPoint here, double runSt
         if (settings->type == 0 || settings->type == 1) {
             gain = settings->lengain * path.walked / path.totalLength;
         } else if (settings->type == 2 && centre) {
-            gain = std::hypot(here.x - centre->x, here.y - centre->y) / 50 * settings->lengain;
+            gain = platform::Hypot(here.x - centre->x, here.y - centre->y) / 50 * settings->lengain;
         }
     }
     b += gain;

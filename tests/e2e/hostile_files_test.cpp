@@ -116,10 +116,10 @@ TEST_F(HostileFiles, FiftyMegabytePresetIsReadInTime) {
 
 TEST_F(HostileFiles, NulBytesSpoilOnlyTheirOwnValues) {
     using namespace std::string_literals;
-    WritePreset(u8"nul", "[pen]\nsize=\0"s "9\nhardness=0.5\0"s "\nfluction=0.75\n[li\0ne]\nspacing=3\n"s);
+    WritePreset(u8"nul_bytes", "[pen]\nsize=\0"s "9\nhardness=0.5\0"s "\nfluction=0.75\n[li\0ne]\nspacing=3\n"s);
     HostCore host;
     OpenSession(host);
-    EXPECT_EQ(host.EditEnum(140, IndexOf(host, 140, u"nul")), 2);
+    EXPECT_EQ(host.EditEnum(140, IndexOf(host, 140, u"nul_bytes")), 2);
     EXPECT_EQ(host.Item(202)->doubleValue, 2.0);   // "\0" "9" does not read
     EXPECT_EQ(host.Item(203)->doubleValue, 0.5);   // a NUL after the number ends it
     EXPECT_EQ(host.Item(204)->doubleValue, 0.75);  // the clean line does
@@ -197,7 +197,7 @@ TEST_F(HostileFiles, UnusableGuidesBecomeTheStraightGuide) {
         {u8"minus_nan", "<svg><path d=\"M 0 0 L -nan 5\"/></svg>"},
         {u8"no_d", "<svg><path transform=\"translate(3,4)\"/></svg>"},
         {u8"empty", ""},
-        {u8"nul", std::string("<svg><path d=\"M0 0\0L 5 5\"/></svg>", 33)},
+        {u8"nul_bytes", std::string("<svg><path d=\"M0 0\0L 5 5\"/></svg>", 33)},
     };
     for (const auto& [name, text] : files) WriteGuide(name, text);
     const std::vector<PathCommand> straight = StraightCommands();
