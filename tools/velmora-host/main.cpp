@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "tools/velmora-host/commands.h"
+#include "tools/velmora-host/self_path.h"
 
 namespace velmora::cli {
 
@@ -54,8 +55,8 @@ int RunCommandLine(const std::vector<std::string>& args, std::FILE* out, std::FI
 
 int main(int argc, char** argv) {
     try {
-        return velmora::cli::RunCommandLine(std::vector<std::string>(argv + 1, argv + argc),
-                                            stdout, stderr);
+        return velmora::cli::RunCommandLine(velmora::cli::Utf8Arguments(argc, argv), stdout,
+                                            stderr);
     } catch (const std::bad_alloc&) {
         std::fputs("velmora-host: out of memory\n", stderr);
     } catch (const std::exception& e) {

@@ -13,6 +13,10 @@ std::filesystem::path ExecutableFolder() {
     return ec ? std::filesystem::path() : exe.parent_path();
 }
 
+std::vector<std::string> Utf8Arguments(int argc, char** argv) {
+    return std::vector<std::string>(argv + (argc > 0 ? 1 : 0), argv + (argc > 0 ? argc : 0));
+}
+
 long ProcessId() { return static_cast<long>(::getpid()); }
 
 bool StderrIsTerminal() { return ::isatty(STDERR_FILENO) == 1; }

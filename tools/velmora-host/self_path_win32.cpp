@@ -1,6 +1,9 @@
-// The running program on Windows: GetModuleFileNameW, the process id, _isatty.
+// The running program on Windows: GetModuleFileNameW, the wide command
+// line, the process id, _isatty.
 #include <io.h>
 #include <windows.h>
+// After windows.h, which it needs.
+#include <shellapi.h>
 
 #include <string>
 
@@ -19,6 +22,24 @@ std::filesystem::path ExecutableFolder() {
         }
         buffer.resize(buffer.size() * 2);
     }
+}
+
+std::vector<std::string> Utf8Arguments(int argc, char** argv) {
+    int count = 0;
+    LPWSTR* wide = CommandLineToArgvW(GetCommandLineW(), &count);
+    if (wide == nullptr) {
+        return std::vector<std::string>(argv + (argc > 0 ? 1 : 0), argv + (argc > 0 ? argc : 0));
+    }
+    std::vector<std::string> out;
+    for (int i = 1; i < count; ++i) {
+        const int n = WideCharToMultiByte(CP_UTF8, 0, wide[i], -1, nullptr, 0, nullptr, nullptr);
+        std::string text(n > 0 ? size_t(n) : 1, '\0');
+        if (n > 0) WideCharToMultiByte(CP_UTF8, 0, wide[i], -1, text.data(), n, nullptr, nullptr);
+        text.resize(text.size() - 1);  // the terminating NUL
+        out.push_back(std::move(text));
+    }
+    LocalFree(wide);
+    return out;
 }
 
 long ProcessId() { return static_cast<long>(GetCurrentProcessId()); }

@@ -1,0 +1,67 @@
+# velmora-host.exe under Wine, as a user runs it: the bundled sample onto a
+# picture in a folder with a Japanese name, then a preset and a guide with
+# Japanese names. Checks the picture against the Linux build's reference,
+# byte for byte, and that the module's data folders sit in the prefix's
+# roaming application-data folder.
+#   cmake -DWINE_RUN=... -DPREFIX=... -DHOST=...exe -DGOLDEN=sample.png
+#         -DPRESET=rings.ini -DGUIDE=wave.svg -DWORK=scratch -P check_windows_host.cmake
+cmake_minimum_required(VERSION 3.20)
+
+file(REMOVE_RECURSE "${WORK}")
+set(out_dir "${WORK}/出力")
+file(MAKE_DIRECTORY "${out_dir}")
+
+function(run_host)
+  execute_process(COMMAND sh "${WINE_RUN}" "${PREFIX}" "${HOST}" ${ARGN}
+    WORKING_DIRECTORY "${WORK}"
+    RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
+  if(NOT rc EQUAL 0)
+    message(FATAL_ERROR "velmora-host ${ARGN} exited with ${rc}:\n${out}\n${err}")
+  endif()
+  set(host_output "${out}" PARENT_SCOPE)
+endfunction()
+
+# The prefix's roaming folder: drive_c/users/<user>/AppData/Roaming.
+function(roaming_file kind name result)
+  file(GLOB found "${PREFIX}/drive_c/users/*/AppData/Roaming/orvalen/vmplugin/${kind}/${name}")
+  set(${result} "${found}" PARENT_SCOPE)
+endfunction()
+
+# 1. The sample, written into the Japanese folder: the Linux build's bytes.
+run_host(render -o "出力/効果.png" --save-preset)
+if(NOT EXISTS "${out_dir}/効果.png")
+  message(FATAL_ERROR "no picture at 出力/効果.png:\n${host_output}")
+endif()
+file(SHA256 "${out_dir}/効果.png" drawn)
+file(SHA256 "${GOLDEN}" expected)
+if(NOT drawn STREQUAL expected)
+  message(FATAL_ERROR "the sample's effect differs from ${GOLDEN}")
+endif()
+
+# The saved preset's path as printed, and the file in the prefix.
+string(REGEX MATCH "saved preset [^\r\n]*[\\\\/]([^\\\\/\r\n]+\\.ini)" printed "${host_output}")
+if(NOT printed)
+  message(FATAL_ERROR "no saved preset reported:\n${host_output}")
+endif()
+set(saved "${CMAKE_MATCH_1}")
+roaming_file(preset "${saved}" saved_file)
+if(NOT saved_file)
+  message(FATAL_ERROR "preset ${saved} is not in the prefix's roaming folder:\n${host_output}")
+endif()
+file(REMOVE ${saved_file})
+
+# 2. A preset and a guide whose names are Japanese, found and used.
+configure_file("${PRESET}" "${WORK}/輪.ini" COPYONLY)
+configure_file("${GUIDE}" "${WORK}/波線.svg" COPYONLY)
+run_host(render -o "出力/波.png" --preset "輪.ini" --guide "波線.svg")
+roaming_file(preset "輪.ini" preset_file)
+roaming_file(guide "波線.svg" guide_file)
+if(NOT preset_file OR NOT guide_file)
+  message(FATAL_ERROR "the Japanese preset or guide is not in the prefix's roaming folder")
+endif()
+file(SHA256 "${out_dir}/波.png" bent)
+if(bent STREQUAL expected)
+  message(FATAL_ERROR "the Japanese guide and preset changed nothing")
+endif()
+file(REMOVE ${preset_file} ${guide_file})
+file(REMOVE_RECURSE "${WORK}")
