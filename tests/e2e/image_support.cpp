@@ -74,7 +74,10 @@ Difference Compare(const Image& expected, const Image& actual) {
         bool differs = false;
         for (int c = 0; c < 4; ++c) {
             const int diff = std::abs(int{expected.rgba[i + c]} - int{actual.rgba[i + c]});
-            if (diff != 0) differs = true;
+            if (diff != 0) {
+                differs = true;
+                ++d.bytes;
+            }
             d.largest = std::max(d.largest, diff);
         }
         if (differs) ++d.pixels;

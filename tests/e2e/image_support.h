@@ -38,6 +38,7 @@ Image OverWhite(const Image& image);
 struct Difference {
     bool sameSize = true;
     int64_t pixels = 0;   // pixels with any differing byte
+    int64_t bytes = 0;    // differing bytes
     int32_t largest = 0;  // largest difference of one byte
 };
 Difference Compare(const Image& expected, const Image& actual);
