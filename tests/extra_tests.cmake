@@ -30,3 +30,18 @@ if(TARGET velmora-host AND NOT WIN32)
   add_dependencies(velmora_cli_tests velmora-host velmora_failing_module make-sample)
   add_test(NAME cli COMMAND velmora_cli_tests)
 endif()
+
+# On Windows the tool's own picture and progress code runs under Wine; the
+# program itself is run there by win32/ (velmora-host.exe on Japanese paths).
+if(TARGET velmora-host AND WIN32)
+  add_executable(velmora_cli_unit_tests
+    tools/picture_test.cpp tools/progress_bar_test.cpp
+    ${CMAKE_SOURCE_DIR}/tools/velmora-host/picture.cpp
+    ${CMAKE_SOURCE_DIR}/tools/velmora-host/png_io.cpp
+    ${CMAKE_SOURCE_DIR}/tools/velmora-host/files.cpp
+    ${CMAKE_SOURCE_DIR}/tools/velmora-host/progress_bar.cpp
+    ${CMAKE_SOURCE_DIR}/tools/velmora-host/self_path_win32.cpp)
+  target_include_directories(velmora_cli_unit_tests PRIVATE ${CMAKE_SOURCE_DIR})
+  target_link_libraries(velmora_cli_unit_tests PRIVATE velmora_host_core GTest::gmock_main)
+  add_test(NAME cli_units COMMAND velmora_cli_unit_tests)
+endif()
