@@ -3,6 +3,8 @@
 // floor and a general 2-D library drawing the same discs.
 //
 //   velmora_bench [--quick] [--plots DIR] [--only W2]
+//   velmora_bench --only W2 --profile 3 [--workers 1]   (our passes alone)
+//   velmora_bench --discs [--only W3]   (the stamps alone on recorded discs)
 //
 // Exits non-zero when any pass's bytes differ from the baseline's.
 #include <algorithm>
@@ -170,17 +172,36 @@ void RecordStamp(RenderContext& context, double cx, double cy, double diameter) 
     Stamp(context, cx, cy, diameter);
 }
 
-// Seconds our Stamp takes for the discs, one thread, into a fresh buffer.
-double OurStampSeconds(int32_t width, int32_t height, double hardness,
-                       const std::vector<Disc>& discs) {
+// Seconds a stamp function takes for the discs, one thread, into a fresh
+// buffer; the buffer is left in coverage.
+double StampSeconds(int32_t width, int32_t height, double hardness, const std::vector<Disc>& discs,
+                    testing::StampFunction stamp, std::unique_ptr<uint8_t[]>& coverage) {
     RenderContext context(1);
     context.settings.hardness = hardness;
     context.source.width = width;
     context.source.height = height;
     context.AllocateCoverage();
     const auto start = Clock::now();
-    for (const Disc& d : discs) Stamp(context, d.cx, d.cy, d.diameter);
-    return Since(start);
+    for (const Disc& d : discs) stamp(context, d.cx, d.cy, d.diameter);
+    const double seconds = Since(start);
+    coverage = std::move(context.coverage);
+    return seconds;
+}
+
+// Our stamp, the baseline's and the library's on the same discs; false
+// when our coverage differs from the baseline's.
+bool CompareDiscs(const char* name, int32_t width, int32_t height, double hardness,
+                  const std::vector<Disc>& discs) {
+    std::unique_ptr<uint8_t[]> ours, base;
+    const double oursS = StampSeconds(width, height, hardness, discs, &Stamp, ours);
+    const double baseS = StampSeconds(width, height, hardness, discs, &BaselineStamp, base);
+    const double cairoS = CairoFillSeconds(width, height, discs);
+    const bool same = std::memcmp(ours.get(), base.get(), static_cast<size_t>(width) * height) == 0;
+    std::printf("  %s: %zu discs, ours %.1f ms, baseline %.1f ms, library %.1f ms, "
+                "ours/library %.2f%s\n",
+                name, discs.size(), oursS * 1e3, baseS * 1e3, cairoS * 1e3, oursS / cairoS,
+                same ? "" : ", coverage DIFFERS from the baseline's");
+    return same;
 }
 
 // --- The memory-traffic floor --------------------------------------------
@@ -246,6 +267,12 @@ struct Options {
     bool quick = false;
     std::string plots;
     std::string only;  // one workload of the table, nothing else
+    // --profile: only our passes of the --only workload, for a profiler.
+    int profilePasses = 0;
+    unsigned profileWorkers = 0;
+    // --discs: only the disc comparison of W2 and W3 (the discs recorded
+    // from one pass each), no timed passes.
+    bool discsOnly = false;
 };
 
 int Run(const Options& opt) {
@@ -274,6 +301,27 @@ int Run(const Options& opt) {
     double w3Latency = -1;
     for (const Workload& w : workloads) {
         if (!opt.only.empty() && w.name != opt.only) continue;
+        if (opt.profilePasses > 0) {
+            Session s(w);
+            Modes::Ours();
+            testing::SetWorkerCountForTesting(opt.profileWorkers);
+            for (int i = 0; i < opt.profilePasses; ++i)
+                std::printf("%s pass %d: %.1f ms\n", w.name.c_str(), i, s.Pass() * 1e3);
+            testing::SetWorkerCountForTesting(0);
+            continue;
+        }
+        if (opt.discsOnly) {
+            if (w.name != "W2" && w.name != "W3") continue;
+            Session s(w);
+            recorded = w.name == "W2" ? &w2Discs : &w3Discs;
+            testing::SetStampForTesting(&RecordStamp);
+            testing::SetWorkerCountForTesting(1);
+            s.Pass();
+            testing::SetWorkerCountForTesting(0);
+            Modes::Ours();
+            recorded = nullptr;
+            continue;
+        }
         Session s(w);
         Modes::Ours();
         testing::SetWorkerCountForTesting(0);
@@ -310,20 +358,23 @@ int Run(const Options& opt) {
         std::fflush(stdout);
     }
 
-    if (!opt.only.empty()) return allIdentical ? 0 : 1;
-    std::printf("\nfloor (memset coverage and destination, copy layers once):\n");
-    const double floorW1 = FloorSeconds(W, H, reps);
-    std::printf("  %dx%d: %.1f ms\n", W, H, floorW1 * 1e3);
-    std::printf("  %dx%d: %.1f ms\n", PW, PH, FloorSeconds(PW, PH, reps) * 1e3);
+    const bool onlyOne = !opt.only.empty() || opt.discsOnly;
+    if (!onlyOne) {
+        std::printf("\nfloor (memset coverage and destination, copy layers once):\n");
+        std::printf("  %dx%d: %.1f ms\n", W, H, FloorSeconds(W, H, reps) * 1e3);
+        std::printf("  %dx%d: %.1f ms\n", PW, PH, FloorSeconds(PW, PH, reps) * 1e3);
+    }
 
-    std::printf("\nthe same discs filled by the 2-D library (A8 surface, one thread):\n");
-    for (int k = 0; k < 2; ++k) {
-        const std::vector<Disc>& discs = k == 0 ? w2Discs : w3Discs;
-        const double hardness = k == 0 ? 1.0 : 0.5;
-        const double oursS = OurStampSeconds(W, H, hardness, discs);
-        const double cairoS = CairoFillSeconds(W, H, discs);
-        std::printf("  %s: %zu discs, ours %.1f ms, library %.1f ms, ours/library %.2f\n",
-                    k == 0 ? "W2" : "W3", discs.size(), oursS * 1e3, cairoS * 1e3, oursS / cairoS);
+    if (!w2Discs.empty() || !w3Discs.empty())
+        std::printf("\nthe same discs, our stamp, the baseline's and the 2-D library's "
+                    "(A8 surface), one thread:\n");
+    if (!w2Discs.empty()) allIdentical = CompareDiscs("W2", W, H, 1.0, w2Discs) && allIdentical;
+    if (!w3Discs.empty()) allIdentical = CompareDiscs("W3", W, H, 0.5, w3Discs) && allIdentical;
+    if (onlyOne) {
+        if (w3Latency >= 0)
+            std::printf("\nstop request during a W3 pass: the run ended %.1f ms after the answer\n",
+                        w3Latency * 1e3);
+        return allIdentical ? 0 : 1;
     }
     std::printf("\nstop request during a W3 pass: the run ended %.1f ms after the answer\n",
                 w3Latency * 1e3);
@@ -372,8 +423,12 @@ int main(int argc, char** argv) {
         if (std::strcmp(argv[i], "--quick") == 0) opt.quick = true;
         else if (std::strcmp(argv[i], "--plots") == 0 && i + 1 < argc) opt.plots = argv[++i];
         else if (std::strcmp(argv[i], "--only") == 0 && i + 1 < argc) opt.only = argv[++i];
+        else if (std::strcmp(argv[i], "--discs") == 0) opt.discsOnly = true;
+        else if (std::strcmp(argv[i], "--profile") == 0 && i + 1 < argc) opt.profilePasses = std::atoi(argv[++i]);
+        else if (std::strcmp(argv[i], "--workers") == 0 && i + 1 < argc)
+            opt.profileWorkers = static_cast<unsigned>(std::atoi(argv[++i]));
         else {
-            std::fprintf(stderr, "usage: %s [--quick] [--plots DIR] [--only NAME]\n", argv[0]);
+            std::fprintf(stderr, "usage: %s [--quick] [--plots DIR] [--only NAME [--profile PASSES [--workers N]]] [--discs]\n", argv[0]);
             return 2;
         }
     }

@@ -12,6 +12,10 @@
 
 #include "render/saturate.h"
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace velmora {
 namespace {
 
@@ -31,41 +35,237 @@ struct Dab {
     double outLimit;  // r^2 - 1e-12
     double invBand;   // 1 / (r - ri), or 0 for a hard edge
     double exponent;  // 4 h + 1
-    int powers;       // the exponent when it is a whole number 1..5, else 0
+    // For the test that a pixel cannot rise: the band width, and the inner
+    // radius widened by a margin far above the rounding of the weights.
+    double band;
+    double riMargin;
+    const double* reach;  // ReachTable of the exponent
 };
 
 // A coverage value from the sum of the 16 sub-sample weights.
 inline uint8_t CoverageOf(double sum) { return SaturateCoverage(sum * 0.0625 * 255 + 0.5); }
 
-// How far a weight sum made with plain products (or bounded from above)
-// may lie from the sum of the library's powers. Both powers are within a
-// few units in the last place of the true one, so 1e-9 leaves a margin of
-// about a million of them; CoverageOf is monotone, so a sum known to within
-// this decides the byte whenever both ends of the interval give the same.
+// How far a weight sum made with plain products (in any order) may lie from
+// the running sum of the library's powers. Both powers are within a few
+// units in the last place of the true one, so 1e-9 leaves a margin of about
+// a million of them; CoverageOf is monotone, so a sum known to within this
+// decides the byte whenever both ends of the interval give the same.
 constexpr double kSumSlack = 1e-9;
 
-inline double WholePower(double base, int n) {
-    double p = base;
-    for (int i = 1; i < n; ++i) p *= base;
-    return p;
+// Coverage of a count of sub-points of weight 1: CoverageOf(count).
+constexpr uint8_t kCountCoverage[17] = {0,   16,  32,  48,  64,  80,  96,  112, 128,
+                                        143, 159, 175, 191, 207, 223, 239, 255};
+
+// --- Two sub-points at a time ---------------------------------------------
+//
+// The compiler's vector extension: plain IEEE operations lane by lane, so
+// every value is the one the scalar expression gives.
+
+using Pair = double __attribute__((vector_size(16)));
+using PairMask = long long __attribute__((vector_size(16)));  // lanes all ones or zero
+
+inline Pair Splat(double v) { return Pair{v, v}; }
+
+inline Pair SqrtPair(Pair v) {
+#if defined(__SSE2__)
+    return reinterpret_cast<Pair>(_mm_sqrt_pd(reinterpret_cast<__m128d>(v)));
+#else
+    return Pair{std::sqrt(v[0]), std::sqrt(v[1])};
+#endif
 }
 
-// The band weight of a sub-point at squared distance s2, before the power.
-inline double BandBase(const Dab& dab, double s2) {
-    return 1.0 - (std::sqrt(s2) - dab.ri) * dab.invBand;
+// One pixel's squared sub-point distances along x, as two pairs.
+struct PixelX {
+    Pair low;   // offsets -0.375, -0.125
+    Pair high;  // offsets 0.125, 0.375
+};
+
+inline PixelX SubX(double dx) {
+    const Pair low = Splat(dx) + Pair{kSubOffsets[0], kSubOffsets[1]};
+    const Pair high = Splat(dx) + Pair{kSubOffsets[2], kSubOffsets[3]};
+    return {low * low, high * high};
 }
 
-// Weight of one sub-point at squared distance s2 from the centre.
-template <bool kHardEdge>
-inline double SubWeight(const Dab& dab, double s2) {
+// Sub-points of weight 1 under a hard edge: within the inner limit, or
+// short of the outer one.
+inline int HardCount(const Dab& dab, const PixelX& px, const double subY2[4]) {
+    const Pair in = Splat(dab.inLimit), out = Splat(dab.outLimit);
+    PairMask count = {0, 0};
+    for (int iy = 0; iy < 4; ++iy) {
+        const Pair t = Splat(subY2[iy]);
+        const Pair a = px.low + t, b = px.high + t;
+        count -= (a <= in) | (a < out);  // a true lane is -1
+        count -= (b <= in) | (b < out);
+    }
+    return static_cast<int>(count[0] + count[1]);
+}
+
+// --- Soft edges -------------------------------------------------------------
+
+// Weight of one sub-point at squared distance s2 from the centre, with the
+// library's power, as the pen model words it.
+inline double SoftWeight(const Dab& dab, double s2) {
     if (s2 <= dab.inLimit) return 1.0;
     if (s2 >= dab.outLimit) return 0.0;
-    if constexpr (kHardEdge) {
-        return 1.0;  // (1 - distance x 0)^e
-    } else {
-        const double w = std::pow(1.0 - (std::sqrt(s2) - dab.ri) * dab.invBand, dab.exponent);
-        return w == w ? w : 0.0;  // a base rounded below 0 has no real power
+    const double w = std::pow(1.0 - (std::sqrt(s2) - dab.ri) * dab.invBand, dab.exponent);
+    return w == w ? w : 0.0;  // a base rounded below 0 has no real power
+}
+
+// The exact sum of a soft pixel: one running sum, row by row.
+inline double SoftSum(const Dab& dab, const double subX2[4], const double subY2[4]) {
+    double sum = 0.0;
+    for (int iy = 0; iy < 4; ++iy)
+        for (int ix = 0; ix < 4; ++ix) sum += SoftWeight(dab, subX2[ix] + subY2[iy]);
+    return sum;
+}
+
+// Per exponent, for each old value v: the fraction g of the band beyond
+// which a sub-point weighs less than (v + 0.5) / 255 (shrunk by 1e-12),
+// the least weight of 16 alike that could lift a pixel above v.
+struct ReachTable {
+    double exponent = -1.0;
+    double g[256];
+};
+
+const double* ReachFor(double exponent) {
+    thread_local ReachTable table;
+    if (table.exponent != exponent) {
+        for (int v = 0; v < 256; ++v) {
+            const double least = (v + 0.5) / 255 * (1 - 1e-12);
+            table.g[v] = 1.0 - std::pow(least, 1.0 / exponent);
+        }
+        table.exponent = exponent;
     }
+    return table.g;
+}
+
+// True when no sub-point of the pixel can weigh enough to lift it above
+// old: the nearest sub-point (squared distance near2) bounds all 16, as the
+// weight falls with the distance, and it lies beyond the reach for old.
+inline bool CannotRaise(const Dab& dab, double near2, uint8_t old) {
+    if (near2 <= dab.inLimit) return false;
+    if (near2 >= dab.outLimit) return true;  // every sub-point weighs 0
+    if (!dab.reach) return false;
+    const double reach = dab.riMargin + dab.reach[old] * dab.band;
+    return near2 > reach * reach * (1 + 1e-12);
+}
+
+// The soft sum with the power as N - 1 products, two sub-points at a time.
+template <int N>
+inline double ProductSum(const Dab& dab, const PixelX& px, const double subY2[4]) {
+    const Pair in = Splat(dab.inLimit), out = Splat(dab.outLimit);
+    const Pair one = Splat(1.0), zero = Splat(0.0);
+    const Pair ri = Splat(dab.ri), invBand = Splat(dab.invBand);
+    Pair sum = zero;
+    for (int iy = 0; iy < 4; ++iy) {
+        const Pair t = Splat(subY2[iy]);
+        for (const Pair x : {px.low, px.high}) {
+            const Pair s2 = x + t;
+            const Pair base = one - (SqrtPair(s2) - ri) * invBand;
+            Pair w = base;
+            for (int i = 1; i < N; ++i) w *= base;
+            sum += s2 <= in ? one : (s2 < out ? w : zero);
+        }
+    }
+    return sum[0] + sum[1];
+}
+
+// The coverage value of a soft pixel whose exponent is the whole number N:
+// the weights are made with products; only a sum that falls within the
+// slack of a step of the byte is made again with the library's powers.
+// Returns a value not above old when the pixel cannot rise.
+template <int N>
+inline uint8_t WholeSoftValue(const Dab& dab, const PixelX& px, double dx,
+                              const double subY2[4], uint8_t old) {
+    const double sum = ProductSum<N>(dab, px, subY2);
+    const uint8_t high = CoverageOf(sum + kSumSlack);
+    if (high <= old) return old;
+    const uint8_t low = CoverageOf(sum - kSumSlack);
+    if (low == high) return high;
+    double subX2[4];
+    for (int i = 0; i < 4; ++i) subX2[i] = (dx + kSubOffsets[i]) * (dx + kSubOffsets[i]);
+    return CoverageOf(SoftSum(dab, subX2, subY2));
+}
+
+// How the sub-points of a dab weigh: a hard edge, a soft one with a whole
+// exponent 1 to 5, or any other soft one.
+enum class Edge { kHard, kWhole1, kWhole2, kWhole3, kWhole4, kWhole5, kSoft };
+
+inline void RaiseTo(std::atomic_ref<uint8_t> cell, uint8_t old, uint8_t value) {
+    while (value > old && !cell.compare_exchange_weak(old, value, std::memory_order_relaxed)) {
+    }
+}
+
+// The pixels x0 <= x < x1 of row y, each decided as the pen model words it.
+template <Edge kEdge>
+void StampRow(uint8_t* row, const Dab& dab, int32_t y, int32_t x0, int32_t x1) {
+    const double dy = y + 0.5 - dab.cy;
+    const double dy2 = dy * dy;
+    double subY2[4];
+    for (int i = 0; i < 4; ++i) subY2[i] = (dy + kSubOffsets[i]) * (dy + kSubOffsets[i]);
+    // (dy -+ 0.375)^2: the corner rows are the outer sub-rows.
+    const double cornerLow = subY2[0], cornerHigh = subY2[3];
+    const double nearY2 = std::min(std::min(subY2[0], subY2[1]), std::min(subY2[2], subY2[3]));
+
+    for (int32_t x = x0; x < x1; ++x) {
+        std::atomic_ref<uint8_t> cell(row[x]);
+        const uint8_t old = cell.load(std::memory_order_relaxed);
+        if (old == 255) continue;
+
+        const double dx = x + 0.5 - dab.cx;
+        const double d2 = dx * dx + dy2;
+        if (dab.deep > d2) {
+            cell.store(255, std::memory_order_relaxed);
+            continue;
+        }
+
+        const double left = (dx - kCorner) * (dx - kCorner);
+        const double right = (dx + kCorner) * (dx + kCorner);
+        const double c0 = left + cornerLow, c1 = right + cornerLow;
+        const double c2 = left + cornerHigh, c3 = right + cornerHigh;
+        const bool allIn = c0 <= dab.inLimit && c1 <= dab.inLimit && c2 <= dab.inLimit &&
+                           c3 <= dab.inLimit;
+        const bool allOut = c0 >= dab.outLimit && c1 >= dab.outLimit &&
+                            c2 >= dab.outLimit && c3 >= dab.outLimit;
+        if (allIn && !allOut) {
+            cell.store(255, std::memory_order_relaxed);
+            continue;
+        }
+        if (allOut && (!allIn || d2 >= dab.r2)) continue;
+
+        const PixelX px = SubX(dx);
+        if constexpr (kEdge == Edge::kHard) {
+            RaiseTo(cell, old, kCountCoverage[HardCount(dab, px, subY2)]);
+        } else {
+            if (old > 0) {
+                const double nearX2 = std::min(std::min(px.low[0], px.low[1]),
+                                               std::min(px.high[0], px.high[1]));
+                if (CannotRaise(dab, nearX2 + nearY2, old)) continue;
+            }
+            uint8_t value;
+            if constexpr (kEdge == Edge::kWhole1) value = WholeSoftValue<1>(dab, px, dx, subY2, old);
+            if constexpr (kEdge == Edge::kWhole2) value = WholeSoftValue<2>(dab, px, dx, subY2, old);
+            if constexpr (kEdge == Edge::kWhole3) value = WholeSoftValue<3>(dab, px, dx, subY2, old);
+            if constexpr (kEdge == Edge::kWhole4) value = WholeSoftValue<4>(dab, px, dx, subY2, old);
+            if constexpr (kEdge == Edge::kWhole5) value = WholeSoftValue<5>(dab, px, dx, subY2, old);
+            if constexpr (kEdge == Edge::kSoft) {
+                double subX2[4];
+                for (int i = 0; i < 4; ++i)
+                    subX2[i] = (dx + kSubOffsets[i]) * (dx + kSubOffsets[i]);
+                value = CoverageOf(SoftSum(dab, subX2, subY2));
+            }
+            RaiseTo(cell, old, value);
+        }
+    }
+}
+
+template <Edge kEdge>
+void StampBox(RenderContext& context, const Dab& dab, int32_t x0, int32_t y0, int32_t x1,
+              int32_t y1) {
+    uint8_t* const coverage = context.coverage.get();
+    const ptrdiff_t stride = context.source.width;
+    for (int32_t y = y0; y < y1; ++y)
+        StampRow<kEdge>(coverage + static_cast<ptrdiff_t>(y) * stride, dab, y, x0, x1);
 }
 
 inline void AtomicMin(std::atomic<int32_t>& bound, int32_t value) {
@@ -79,116 +279,6 @@ inline void AtomicMax(std::atomic<int32_t>& bound, int32_t value) {
     int32_t current = bound.load(std::memory_order_relaxed);
     while (value > current &&
            !bound.compare_exchange_weak(current, value, std::memory_order_relaxed)) {
-    }
-}
-
-// The exact sum of a soft pixel: the library's power for every band point.
-inline double SoftSum(const Dab& dab, const double subX2[4], const double subY2[4]) {
-    double sum = 0.0;
-    for (int iy = 0; iy < 4; ++iy)
-        for (int ix = 0; ix < 4; ++ix) sum += SubWeight<false>(dab, subX2[ix] + subY2[iy]);
-    return sum;
-}
-
-// True when no sub-point of the pixel can weigh enough to lift it above
-// old: the nearest sub-point bounds all 16 (the weight falls with the
-// distance), and for a base in [0, 1] its power is at most the base itself
-// (the exponent is at least 1), or exactly a product for whole exponents.
-inline bool BandCannotRaise(const Dab& dab, const double subX2[4], const double subY2[4],
-                            uint8_t old) {
-    const double nearX2 = std::min(std::min(subX2[0], subX2[1]), std::min(subX2[2], subX2[3]));
-    const double nearY2 = std::min(std::min(subY2[0], subY2[1]), std::min(subY2[2], subY2[3]));
-    const double near2 = nearX2 + nearY2;
-    if (near2 <= dab.inLimit) return false;
-    if (near2 >= dab.outLimit) return true;  // every sub-point weighs 0
-    const double base = BandBase(dab, near2);
-    if (!(base <= 1.0)) return false;
-    const double top = dab.powers ? WholePower(base, dab.powers) : base;
-    return CoverageOf(16.0 * top + kSumSlack) <= old;
-}
-
-// The coverage value of a soft pixel. With a whole exponent the weights are
-// first made with products; only a sum that falls within the slack of a
-// step of the byte is made again with the library's powers. Returns a
-// value not above old when the pixel cannot rise.
-inline uint8_t SoftValue(const Dab& dab, const double subX2[4], const double subY2[4],
-                         uint8_t old) {
-    if (!dab.powers) return CoverageOf(SoftSum(dab, subX2, subY2));
-    double sum = 0.0;
-    for (int iy = 0; iy < 4; ++iy) {
-        for (int ix = 0; ix < 4; ++ix) {
-            const double s2 = subX2[ix] + subY2[iy];
-            if (s2 <= dab.inLimit) {
-                sum += 1.0;
-            } else if (s2 < dab.outLimit) {
-                sum += WholePower(BandBase(dab, s2), dab.powers);
-            }
-        }
-    }
-    const uint8_t high = CoverageOf(sum + kSumSlack);
-    if (high <= old) return old;
-    const uint8_t low = CoverageOf(sum - kSumSlack);
-    return low == high ? high : CoverageOf(SoftSum(dab, subX2, subY2));
-}
-
-template <bool kHardEdge>
-void StampBox(RenderContext& context, const Dab& dab, int32_t x0, int32_t y0, int32_t x1,
-              int32_t y1) {
-    uint8_t* const coverage = context.coverage.get();
-    const ptrdiff_t stride = context.source.width;
-    for (int32_t y = y0; y < y1; ++y) {
-        const double dy = y + 0.5 - dab.cy;
-        const double dy2 = dy * dy;
-        const double cornerLow = (dy - kCorner) * (dy - kCorner);
-        const double cornerHigh = (dy + kCorner) * (dy + kCorner);
-        double subY2[4];
-        for (int i = 0; i < 4; ++i) subY2[i] = (dy + kSubOffsets[i]) * (dy + kSubOffsets[i]);
-        uint8_t* const row = coverage + static_cast<ptrdiff_t>(y) * stride;
-
-        for (int32_t x = x0; x < x1; ++x) {
-            std::atomic_ref<uint8_t> cell(row[x]);
-            uint8_t old = cell.load(std::memory_order_relaxed);
-            if (old == 255) continue;
-
-            const double dx = x + 0.5 - dab.cx;
-            const double d2 = dx * dx + dy2;
-            if (dab.deep > d2) {
-                cell.store(255, std::memory_order_relaxed);
-                continue;
-            }
-
-            const double left = (dx - kCorner) * (dx - kCorner);
-            const double right = (dx + kCorner) * (dx + kCorner);
-            const double c0 = left + cornerLow, c1 = right + cornerLow;
-            const double c2 = left + cornerHigh, c3 = right + cornerHigh;
-            const bool allIn = c0 <= dab.inLimit && c1 <= dab.inLimit && c2 <= dab.inLimit &&
-                               c3 <= dab.inLimit;
-            const bool allOut = c0 >= dab.outLimit && c1 >= dab.outLimit &&
-                                c2 >= dab.outLimit && c3 >= dab.outLimit;
-            if (allIn && !allOut) {
-                cell.store(255, std::memory_order_relaxed);
-                continue;
-            }
-            if (allOut && (!allIn || d2 >= dab.r2)) continue;
-
-            double subX2[4];
-            for (int i = 0; i < 4; ++i) subX2[i] = (dx + kSubOffsets[i]) * (dx + kSubOffsets[i]);
-            uint8_t value;
-            if constexpr (kHardEdge) {
-                // One running sum, row by row of sub-points.
-                double sum = 0.0;
-                for (int iy = 0; iy < 4; ++iy)
-                    for (int ix = 0; ix < 4; ++ix) sum += SubWeight<true>(dab, subX2[ix] + subY2[iy]);
-                value = CoverageOf(sum);
-            } else {
-                if (old > 0 && BandCannotRaise(dab, subX2, subY2, old)) continue;
-                value = SoftValue(dab, subX2, subY2, old);
-                if (value <= old) continue;
-            }
-            while (value > old &&
-                   !cell.compare_exchange_weak(old, value, std::memory_order_relaxed)) {
-            }
-        }
     }
 }
 
@@ -229,14 +319,23 @@ void Stamp(RenderContext& context, double cx, double cy, double diameter) {
     dab.outLimit = r * r - 1e-12;
     dab.invBand = band > 1e-12 ? 1 / band : 0;
     dab.exponent = 4 * h + 1;
-    dab.powers = 0;
-    for (int n = 1; n <= 5; ++n)
-        if (dab.exponent == n) dab.powers = n;
+    dab.band = band;
+    dab.riMargin = ri + 1e-9 * (1 + r);
+    dab.reach = nullptr;
 
-    if (dab.invBand == 0 && std::isfinite(ri))
-        StampBox<true>(context, dab, x0, y0, x1, y1);
-    else
-        StampBox<false>(context, dab, x0, y0, x1, y1);
+    if (dab.invBand == 0 && std::isfinite(ri)) {
+        StampBox<Edge::kHard>(context, dab, x0, y0, x1, y1);
+    } else if (x0 < x1 && y0 < y1) {
+        const bool bounded = dab.exponent >= 1 && std::isfinite(r) && std::isfinite(ri);
+        if (bounded) dab.reach = ReachFor(dab.exponent);
+        const double e = dab.exponent;
+        if (bounded && e == 1) StampBox<Edge::kWhole1>(context, dab, x0, y0, x1, y1);
+        else if (bounded && e == 2) StampBox<Edge::kWhole2>(context, dab, x0, y0, x1, y1);
+        else if (bounded && e == 3) StampBox<Edge::kWhole3>(context, dab, x0, y0, x1, y1);
+        else if (bounded && e == 4) StampBox<Edge::kWhole4>(context, dab, x0, y0, x1, y1);
+        else if (bounded && e == 5) StampBox<Edge::kWhole5>(context, dab, x0, y0, x1, y1);
+        else StampBox<Edge::kSoft>(context, dab, x0, y0, x1, y1);
+    }
 
     // The box grows even when the dab missed the canvas.
     AtomicMin(context.dirty.x0, x0);

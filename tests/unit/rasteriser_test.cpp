@@ -4,7 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstddef>
 #include <limits>
+#include <random>
 
 #include "render_scene.h"
 
@@ -102,6 +104,94 @@ TEST(Stamp, FarAwayCentresTouchNoPixel) {
     EXPECT_EQ(scene.CountNonZero(), 0);
     // Every box lay beyond the right edge; the top one also above the canvas.
     EXPECT_EQ(scene.Dirty(), (Box{16, 0, 16, 12}));
+}
+
+// The pen model as worded, one pixel at a time with the library's power for
+// every band sub-point: each shortcut of Stamp must give these bytes.
+void ReferenceStamp(std::vector<uint8_t>& coverage, int32_t width, int32_t height,
+                    double hardness, double cx, double cy, double diameter) {
+    const double r = diameter * 0.5, ri = hardness * r, band = r - ri;
+    const double invBand = band > 1e-12 ? 1 / band : 0, e = 4 * hardness + 1;
+    const int32_t x0 = static_cast<int32_t>(std::max(0.0, std::floor(cx - r)));
+    const int32_t x1 = static_cast<int32_t>(std::min<double>(width, std::ceil(cx + r)));
+    const int32_t y0 = static_cast<int32_t>(std::max(0.0, std::floor(cy - r)));
+    const int32_t y1 = static_cast<int32_t>(std::min<double>(height, std::ceil(cy + r)));
+    const double offsets[4] = {-0.375, -0.125, 0.125, 0.375};
+    for (int32_t y = y0; y < y1; ++y) {
+        for (int32_t x = x0; x < x1; ++x) {
+            uint8_t& byte = coverage[static_cast<size_t>(y) * width + x];
+            if (byte == 255) continue;
+            const double dx = x + 0.5 - cx, dy = y + 0.5 - cy, d2 = dx * dx + dy * dy;
+            if (ri * ri - 1 > d2) {
+                byte = 255;
+                continue;
+            }
+            bool allIn = true, allOut = true;
+            for (double oy : {-0.375, 0.375})
+                for (double ox : {-0.375, 0.375}) {
+                    const double q2 = (dx + ox) * (dx + ox) + (dy + oy) * (dy + oy);
+                    allIn = allIn && q2 <= ri * ri + 1e-12;
+                    allOut = allOut && q2 >= r * r - 1e-12;
+                }
+            if (allIn && !allOut) {
+                byte = 255;
+                continue;
+            }
+            if (allOut && (!allIn || d2 >= r * r)) continue;
+            double sum = 0;
+            for (double oy : offsets)
+                for (double ox : offsets) {
+                    const double s2 = (dx + ox) * (dx + ox) + (dy + oy) * (dy + oy);
+                    double w = 0;
+                    if (s2 <= ri * ri + 1e-12) {
+                        w = 1;
+                    } else if (s2 < r * r - 1e-12) {
+                        w = std::pow(1 - (std::sqrt(s2) - ri) * invBand, e);
+                        if (std::isnan(w)) w = 0;
+                    }
+                    sum += w;
+                }
+            const double v = sum * 0.0625 * 255 + 0.5;
+            const uint8_t value = v >= 255 ? 255 : v > 0 ? static_cast<uint8_t>(v) : 0;
+            if (value > byte) byte = value;
+        }
+    }
+}
+
+// Chains of overlapping dabs, as a stroke lays them, so that most pixels
+// are met again with a value already there; every hardness family (hard,
+// whole exponents, others) and tapering diameters up to the widest pen.
+TEST(Stamp, AgreesWithThePenModelOnOverlappingDabs) {
+    const int32_t width = 96, height = 64;
+    std::mt19937 random(20240601);
+    std::uniform_real_distribution<double> unit(0.0, 1.0);
+    for (double hardness : {1.0, 0.0, 0.25, 0.5, 0.75, 0.3, 0.9, 0.999999}) {
+        Scene scene(width, height);
+        scene.context->settings.hardness = hardness;
+        std::vector<uint8_t> expected(static_cast<size_t>(width) * height, 0);
+        for (int chain = 0; chain < 12; ++chain) {
+            double x = unit(random) * width, y = unit(random) * height;
+            const double angle = unit(random) * 6.283185307179586;
+            const double size = 0.1 + unit(random) * 49.9;
+            const double spacing = unit(random) < 0.5 ? 1.0 : 0.1 + unit(random) * 0.9;
+            for (int k = 0; k < 40; ++k) {
+                const double diameter = size * std::min(1.0, (k + 1) / 10.0);
+                Stamp(*scene.context, x, y, diameter);
+                ReferenceStamp(expected, width, height, hardness, x, y, diameter);
+                x += std::cos(angle) * spacing;
+                y += std::sin(angle) * spacing;
+            }
+        }
+        // Dabs centred on pixel corners and centres, where sub-points meet
+        // the limits exactly.
+        for (double c : {8.0, 8.5, 20.0, 20.25}) {
+            for (double diameter : {1.0, 2.0, 3.0, 4.0, 7.5}) {
+                Stamp(*scene.context, c, c + 20, diameter);
+                ReferenceStamp(expected, width, height, hardness, c, c + 20, diameter);
+            }
+        }
+        ASSERT_EQ(scene.Coverage(), expected) << "hardness " << hardness;
+    }
 }
 
 TEST(SampleInk, ReadsDarknessTimesOpacity) {
