@@ -11,6 +11,14 @@
 
 namespace velmora {
 
+// One handed-out task, the token through which Run learns it finished, and
+// its place in Run's list of tokens.
+struct PoolJob {
+    std::shared_ptr<ThreadPoolTask> task;
+    std::promise<void> done;
+    size_t place = 0;
+};
+
 namespace {
 
 constexpr std::chrono::milliseconds kPollInterval{10};
@@ -20,13 +28,7 @@ std::atomic<unsigned>& WorkerCountSlot() {
     return slot;
 }
 
-// One handed-out task and the token through which Run learns it finished.
-struct Job {
-    std::shared_ptr<ThreadPoolTask> task;
-    std::promise<void> done;
-};
-
-void RunJob(Job& job) {
+void RunJob(PoolJob& job) {
     std::exception_ptr error;
     try {
         job.task->Execute();
@@ -41,10 +43,6 @@ void RunJob(Job& job) {
     } else {
         job.done.set_value();
     }
-}
-
-bool IsComplete(const std::future<void>& token) {
-    return token.wait_for(std::chrono::seconds(0)) == std::future_status::ready;
 }
 
 }  // namespace
@@ -103,7 +101,7 @@ ThreadPool::~ThreadPool() {
 
 void ThreadPool::WorkerLoop() {
     for (;;) {
-        std::function<void()> job;
+        std::shared_ptr<PoolJob> job;
         {
             std::unique_lock<std::mutex> guard(lock_);
             wake_.wait(guard, [this] { return stopping_ || !jobs_.empty(); });
@@ -112,17 +110,22 @@ void ThreadPool::WorkerLoop() {
             jobs_.pop_front();
         }
         try {
-            job();
+            RunJob(*job);
         } catch (...) {
             // Task errors travel in the job's token; nothing else may end
             // the thread with an exception.
         }
+        const size_t place = job->place;
         job = nullptr;
+        bool wakeRun;
         {
             std::lock_guard<std::mutex> guard(lock_);
-            ++completions_;
+            finished_.push_back(place);
+            if (outstanding_ > 0) --outstanding_;
+            wakeRun = eager_ || outstanding_ == 0;
         }
-        finished_.notify_all();
+        // While the tasks run, Run looks every poll interval on its own.
+        if (wakeRun) collect_.notify_all();
     }
 }
 
@@ -137,12 +140,16 @@ void ThreadPool::Run() {
     try {
         std::lock_guard<std::mutex> guard(lock_);
         tokens.reserve(pending_.size());
+        finished_.reserve(pending_.size());
+        eager_ = false;
         while (!pending_.empty()) {
-            auto job = std::make_shared<Job>();
+            auto job = std::make_shared<PoolJob>();
             job->task = pending_.front();
+            job->place = tokens.size();
             tokens.push_back(job->done.get_future());
             running_.push_back(job->task);
-            jobs_.push_back([job] { RunJob(*job); });
+            jobs_.push_back(std::move(job));
+            ++outstanding_;
             pending_.pop_front();
         }
     } catch (...) {
@@ -150,47 +157,51 @@ void ThreadPool::Run() {
         firstError = std::current_exception();
     }
     wake_.notify_all();
-    if (firstError) AbortAll();
+    auto abort = [this] {
+        AbortAll();
+        std::lock_guard<std::mutex> guard(lock_);
+        eager_ = true;
+    };
+    if (firstError) abort();
 
     const int total = static_cast<int>(tokens.size());
     int done = 0;
-    while (!tokens.empty()) {
-        uint64_t seen;
+    size_t collected = 0;
+    std::vector<size_t> batch;
+    batch.reserve(tokens.size());
+    while (collected < tokens.size()) {
         {
-            std::lock_guard<std::mutex> guard(lock_);
-            seen = completions_;
+            // Each finished job once: woken every poll interval, when the
+            // last job finishes, or at every finish while draining.
+            std::unique_lock<std::mutex> guard(lock_);
+            collect_.wait_for(guard, kPollInterval, [this] {
+                return outstanding_ == 0 ? !finished_.empty() : eager_ && !finished_.empty();
+            });
+            batch.swap(finished_);
         }
-        for (size_t j = 0; j < tokens.size();) {
-            if (!IsComplete(tokens[j])) {
-                ++j;
-                continue;
-            }
-            std::future<void> token = std::move(tokens[j]);
-            tokens[j] = std::move(tokens.back());
-            tokens.pop_back();
+        for (const size_t place : batch) {
+            std::future<void> token = std::move(tokens[place]);
+            ++collected;
             if (firstError) continue;  // draining after an error
             try {
                 token.get();
                 ++done;
-                if (progressFn && !progressFn(total, done, progressData)) AbortAll();
+                if (progressFn && !progressFn(total, done, progressData)) abort();
             } catch (...) {
                 // Stop the rest, but wait for every handed-out task before
                 // rethrowing: they still use the pass's buffers.
                 firstError = std::current_exception();
-                AbortAll();
+                abort();
             }
         }
-        if (tokens.empty()) break;
-        // Poll again 10 ms on, or as soon as a job finishes.
-        const auto deadline = std::chrono::steady_clock::now() + kPollInterval;
-        std::unique_lock<std::mutex> guard(lock_);
-        finished_.wait_until(guard, deadline, [&] { return completions_ != seen; });
+        batch.clear();
     }
 
     std::vector<std::shared_ptr<ThreadPoolTask>> finished;
     {
         std::lock_guard<std::mutex> guard(lock_);
         finished.swap(running_);
+        eager_ = false;
     }
     finished.clear();  // tasks may be freed here, outside the lock
     if (firstError) std::rethrow_exception(firstError);

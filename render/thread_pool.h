@@ -5,7 +5,6 @@
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
-#include <functional>
 #include <memory>
 #include <mutex>
 #include <thread>
@@ -22,6 +21,8 @@ public:
 
     std::atomic<bool> cancelled{false};
 };
+
+struct PoolJob;  // a handed-out task and its completion token
 
 // total tasks, tasks done so far, opaque data; false asks to stop.
 using ProgressFunction = bool (*)(int total, int done, void* data);
@@ -57,14 +58,18 @@ private:
 
     std::vector<std::thread> threads_;
     std::deque<std::shared_ptr<ThreadPoolTask>> pending_;
-    std::deque<std::function<void()>> jobs_;
+    std::deque<std::shared_ptr<PoolJob>> jobs_;
     std::vector<std::shared_ptr<ThreadPoolTask>> running_;
     mutable std::mutex lock_;
     std::condition_variable wake_;
     bool stopping_ = false;
-    // Jobs finished so far; Run waits on finished_ between its scans.
-    uint64_t completions_ = 0;
-    std::condition_variable finished_;
+    // Run's places of the jobs finished and not yet collected, in the order
+    // they finished, and the jobs still running or queued.
+    std::vector<size_t> finished_;
+    size_t outstanding_ = 0;
+    // Run is draining after a stop or an error and wants each finish at once.
+    bool eager_ = false;
+    std::condition_variable collect_;
 };
 
 }  // namespace velmora
