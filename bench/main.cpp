@@ -3,6 +3,7 @@
 // floor and a general 2-D library drawing the same discs.
 //
 //   velmora_bench [--quick] [--plots DIR] [--only W2]
+//   velmora_bench --smoke   (tiny canvases, each pass once: the bytes alone)
 //   velmora_bench --only W2 --profile 3 [--workers 1]   (our passes alone)
 //   velmora_bench --discs [--only W3]   (the stamps alone on recorded discs)
 //
@@ -265,6 +266,9 @@ std::string Mib(size_t bytes) {
 
 struct Options {
     bool quick = false;
+    // --smoke: tiny canvases, every pass once, only the byte comparisons
+    // count (the test suite's run).
+    bool smoke = false;
     std::string plots;
     std::string only;  // one workload of the table, nothing else
     // --profile: only our passes of the --only workload, for a profiler.
@@ -281,9 +285,12 @@ int Run(const Options& opt) {
     std::filesystem::create_directories(scratch);
     setenv("XDG_CONFIG_HOME", scratch.c_str(), 1);
 
-    const int32_t W = opt.quick ? 800 : 4000, H = opt.quick ? 600 : 3000;
-    const int32_t PW = opt.quick ? 607 : 6071, PH = opt.quick ? 860 : 8598;
-    const int reps = opt.quick ? 1 : 3;
+    const int32_t W = opt.smoke ? 240 : opt.quick ? 800 : 4000;
+    const int32_t H = opt.smoke ? 180 : opt.quick ? 600 : 3000;
+    const int32_t PW = opt.smoke ? 243 : opt.quick ? 607 : 6071;
+    const int32_t PH = opt.smoke ? 344 : opt.quick ? 860 : 8598;
+    const int reps = opt.quick || opt.smoke ? 1 : 3;
+    const bool warm = !opt.smoke;
     const int baseReps = 1;
     const std::vector<Workload> workloads = {
         {"W1", "preview, default radial", Scene::kShapes, W, H, {}},
@@ -325,19 +332,19 @@ int Run(const Options& opt) {
         Session s(w);
         Modes::Ours();
         testing::SetWorkerCountForTesting(0);
-        const Timing ours = TimePasses(s, reps);
+        const Timing ours = TimePasses(s, reps, warm);
         const std::vector<uint8_t> oursBytes = s.Bytes();
         testing::SetWorkerCountForTesting(1);
-        const Timing single = TimePasses(s, reps);
+        const Timing single = TimePasses(s, reps, warm);
         const bool singleSame = s.Bytes() == oursBytes;
         testing::SetWorkerCountForTesting(0);
         Modes::Baseline();
-        const Timing base = TimePasses(s, baseReps, ours.median < 1.0);
+        const Timing base = TimePasses(s, baseReps, warm && ours.median < 1.0);
         const bool same = singleSame && s.Bytes() == oursBytes;
         Modes::Ours();
         allIdentical = allIdentical && same;
 
-        if (w.name == "W2" || w.name == "W3") {
+        if ((w.name == "W2" || w.name == "W3") && !opt.smoke) {
             std::vector<Disc>& discs = w.name == "W2" ? w2Discs : w3Discs;
             recorded = &discs;
             testing::SetStampForTesting(&RecordStamp);
@@ -347,7 +354,7 @@ int Run(const Options& opt) {
             Modes::Ours();
             recorded = nullptr;
         }
-        if (w.name == "W3") w3Latency = StopLatency(s, ours.median * 0.4);
+        if (w.name == "W3" && !opt.smoke) w3Latency = StopLatency(s, ours.median * 0.4);
 
         char canvas[32];
         std::snprintf(canvas, sizeof canvas, "%dx%d", w.width, w.height);
@@ -358,7 +365,7 @@ int Run(const Options& opt) {
         std::fflush(stdout);
     }
 
-    const bool onlyOne = !opt.only.empty() || opt.discsOnly;
+    const bool onlyOne = !opt.only.empty() || opt.discsOnly || opt.smoke;
     if (!onlyOne) {
         std::printf("\nfloor (memset coverage and destination, copy layers once):\n");
         std::printf("  %dx%d: %.1f ms\n", W, H, FloorSeconds(W, H, reps) * 1e3);
@@ -421,6 +428,7 @@ int main(int argc, char** argv) {
     velmora::bench::Options opt;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--quick") == 0) opt.quick = true;
+        else if (std::strcmp(argv[i], "--smoke") == 0) opt.smoke = true;
         else if (std::strcmp(argv[i], "--plots") == 0 && i + 1 < argc) opt.plots = argv[++i];
         else if (std::strcmp(argv[i], "--only") == 0 && i + 1 < argc) opt.only = argv[++i];
         else if (std::strcmp(argv[i], "--discs") == 0) opt.discsOnly = true;
@@ -428,7 +436,7 @@ int main(int argc, char** argv) {
         else if (std::strcmp(argv[i], "--workers") == 0 && i + 1 < argc)
             opt.profileWorkers = static_cast<unsigned>(std::atoi(argv[++i]));
         else {
-            std::fprintf(stderr, "usage: %s [--quick] [--plots DIR] [--only NAME [--profile PASSES [--workers N]]] [--discs]\n", argv[0]);
+            std::fprintf(stderr, "usage: %s [--quick | --smoke] [--plots DIR] [--only NAME [--profile PASSES [--workers N]]] [--discs]\n", argv[0]);
             return 2;
         }
     }
