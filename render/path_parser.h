@@ -2,6 +2,7 @@
 // segments and walking along them by distance.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -36,6 +37,9 @@ struct WalkState {
 
 class PathParser {
 public:
+    // Distances left at or below this are walked; see the walk.
+    static constexpr double kWalkEpsilon = 1e-6;
+
     std::vector<PathCommand> commands;
     double width = 0.0;  // a guide's extent along x; 0 for a line's own path
     std::vector<LineSegment> segments;
@@ -57,6 +61,27 @@ public:
     PathPoint Advance(double x);
     // Moves x pixels backward (forward when x < 0).
     PathPoint Retreat(double x);
+    // Advance(1), its common case inline: a step that stays on the current
+    // segment, made with the very operations the walk makes.
+    PathPoint AdvanceOne() {
+        if (walked < kWalkEpsilon && walked > -kWalkEpsilon) walked = 0.0;
+        if ((walked >= 0.0 || closed) && segmentIndex >= 0 &&
+            static_cast<size_t>(segmentIndex) < segments.size()) {
+            const LineSegment& s = segments[static_cast<size_t>(segmentIndex)];
+            if (1.0 <= (1.0 - segmentFraction) * s.length + kWalkEpsilon) {
+                segmentFraction += 1.0 / s.length;
+                position = {s.start.x + (s.end.x - s.start.x) * segmentFraction,
+                            s.start.y + (s.end.y - s.start.y) * segmentFraction};
+                walked += 1.0;
+                if (!closed && !(walked < totalLength)) {
+                    ended = true;
+                    position = Extrapolate(walked);
+                }
+                return position;
+            }
+        }
+        return Advance(1.0);
+    }
 
     WalkState SaveWalk() const;
     void RestoreWalk(const WalkState& state);

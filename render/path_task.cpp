@@ -176,7 +176,7 @@ void PathTask::ScanInk(std::vector<StrokeRun>& runs) {
     if (ring) {
         while (path.totalLength > path.walked) {
             if (InkAt(*context, here) <= 128) break;
-            here = path.Advance(1);
+            here = path.AdvanceOne();
             if (++steps % kCancelCheckSteps == 0 && IsCancelled()) return;
         }
         if (path.walked >= path.totalLength) {
@@ -212,7 +212,7 @@ void PathTask::ScanInk(std::vector<StrokeRun>& runs) {
             outside = true;
         }
         const double step = !ring && outside ? ScanStep(*context, path, here) : 1;
-        here = path.Advance(step);
+        here = step == 1 ? path.AdvanceOne() : path.Advance(step);
         if (step > 1 && IsCancelled()) break;
         if (++steps % kCancelCheckSteps == 0 && IsCancelled()) break;
         if (!path.ended) continue;
@@ -446,7 +446,7 @@ bool PathTask::DrawSteps(const StrokeRun& run, double a, double L, PathPoint pre
         const double prevWalked = path.walked;
         const PathPoint from = prev;
         const double p = pressureAt(step);
-        const PathPoint next = path.Advance(1);
+        const PathPoint next = path.AdvanceOne();
         uint64_t placed = 0;
         if (prevP > 0 || p > 0) placed = StampDiscs(*context, prev, next, prevP, p, size, stamp);
         prev = next;

@@ -9,7 +9,7 @@ namespace {
 
 // Remaining distances at or below this are done; shorter segments cannot
 // absorb a step.
-constexpr double kEpsilon = 1e-6;
+constexpr double kEpsilon = PathParser::kWalkEpsilon;
 
 // A closed path this many times shorter than the distance left is walked
 // round whole laps at once (a ring of almost no length would otherwise be

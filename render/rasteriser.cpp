@@ -1,4 +1,4 @@
-// Pen dabs into the shared coverage buffer and ink sampling of the source.
+// Pen dabs into the shared coverage buffer (ink sampling is inline in the header).
 //
 // Every worker stamps at once. A coverage byte only ever grows, so each
 // update is an atomic maximum; the dirty box bounds are atomic minima and
@@ -342,46 +342,6 @@ void Stamp(RenderContext& context, double cx, double cy, double diameter) {
     AtomicMin(context.dirty.y0, y0);
     AtomicMax(context.dirty.x1, x1);
     AtomicMax(context.dirty.y1, y1);
-}
-
-int32_t SampleInk(const RenderContext& context, int32_t x, int32_t y) {
-    const PixelBlock& source = context.source;
-    if (x < 0 || x >= source.width || y < 0 || y >= source.height || !source.pixels) return -1;
-
-    const uint8_t* p = source.pixels + static_cast<ptrdiff_t>(y) * source.rowBytes +
-                       static_cast<ptrdiff_t>(x) * source.pixelBytes;
-    const uint8_t* order = source.order;
-    int32_t lightness = 255;
-    int32_t alpha = p[0];
-    switch (source.layout) {
-        case kLayoutRgba:
-            lightness = (p[order[1]] * 150 + p[order[0]] * 77 + p[order[2]] * 29) >> 8;
-            alpha = p[order[3]];
-            break;
-        case kLayoutGrey:
-            lightness = p[order[0]];
-            alpha = p[order[1]];
-            break;
-        default:  // one channel: opacity only, never ink
-            break;
-    }
-
-    int32_t opacity = alpha;
-    if (context.mask.pixels) {
-        const ptrdiff_t at = static_cast<ptrdiff_t>(x) +
-                             static_cast<ptrdiff_t>(y) * context.mask.rowBytes;
-        opacity = (context.mask.pixels[at] * alpha + 127) / 255;
-    }
-
-    const int32_t darkness = 255 - lightness;
-    if (opacity > 254) return darkness;
-    if (opacity > 0 && darkness != 0) {
-        const int32_t q = darkness * opacity;
-        if (q < 256) return 0;
-        if (q < 65280) return q >> 8;
-        return 255;
-    }
-    return 0;
 }
 
 }  // namespace velmora

@@ -2,6 +2,7 @@
 // source layer. Both are called from every worker at once.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 #include "controller/render_context.h"
@@ -12,7 +13,46 @@ namespace velmora {
 // [x, x+1) x [y, y+1). Coverage combines by maximum; the dirty box grows.
 void Stamp(RenderContext& context, double cx, double cy, double diameter);
 
-// Ink value 0..255 at pixel (x, y), or -1 outside the canvas.
-int32_t SampleInk(const RenderContext& context, int32_t x, int32_t y);
+// Ink value 0..255 at pixel (x, y), or -1 outside the canvas. Inline: the
+// ink scan calls it at every step.
+inline int32_t SampleInk(const RenderContext& context, int32_t x, int32_t y) {
+    const PixelBlock& source = context.source;
+    if (x < 0 || x >= source.width || y < 0 || y >= source.height || !source.pixels) return -1;
+
+    const uint8_t* p = source.pixels + static_cast<ptrdiff_t>(y) * source.rowBytes +
+                       static_cast<ptrdiff_t>(x) * source.pixelBytes;
+    const uint8_t* order = source.order;
+    int32_t lightness = 255;
+    int32_t alpha = p[0];
+    switch (source.layout) {
+        case kLayoutRgba:
+            lightness = (p[order[1]] * 150 + p[order[0]] * 77 + p[order[2]] * 29) >> 8;
+            alpha = p[order[3]];
+            break;
+        case kLayoutGrey:
+            lightness = p[order[0]];
+            alpha = p[order[1]];
+            break;
+        default:  // one channel: opacity only, never ink
+            break;
+    }
+
+    int32_t opacity = alpha;
+    if (context.mask.pixels) {
+        const ptrdiff_t at = static_cast<ptrdiff_t>(x) +
+                             static_cast<ptrdiff_t>(y) * context.mask.rowBytes;
+        opacity = (context.mask.pixels[at] * alpha + 127) / 255;
+    }
+
+    const int32_t darkness = 255 - lightness;
+    if (opacity > 254) return darkness;
+    if (opacity > 0 && darkness != 0) {
+        const int32_t q = darkness * opacity;
+        if (q < 256) return 0;
+        if (q < 65280) return q >> 8;
+        return 255;
+    }
+    return 0;
+}
 
 }  // namespace velmora
