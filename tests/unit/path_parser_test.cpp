@@ -1,7 +1,9 @@
 // Flattening paths into segments and walking them by distance.
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <cmath>
+#include <cstdint>
 #include <limits>
 #include <numbers>
 
@@ -216,6 +218,36 @@ TEST(PathWalk, SaveAndRestore) {
     EXPECT_EQ(path.walked, 12.0);
     EXPECT_FALSE(path.ended);
     ExpectAt(path.Advance(1), 10, 3);
+}
+
+// The inline step of one pixel lands on the very bits of the walk's own
+// Advance(1), wherever the walk stands: short and long segments, segment
+// ends, before the start and past the end of open paths, round a ring.
+TEST(PathWalk, InlineStepOfOneIsTheWalksStep) {
+    const std::vector<PathParser> paths = {
+        Flattened({Move(0.3, 0.7), Line(10.1, 0.2), Line(10.4, 0.9), Line(37.77, 21.5),
+                   Quad({60, 80}, {90.25, 3.5}), Line(90.25, 3.5), Line(130, 3.5)}),
+        Flattened({Move(0, 0), Cubic({40, 90}, {-30, 70}, {25.5, -3.25}), Line(0, 0)}, true),
+        Square(),
+    };
+    for (const double start : {0.0, -7.3, 1e-7, 2.5}) {
+        for (const PathParser& original : paths) {
+            PathParser walk = original, inline_ = original;
+            walk.Advance(start);
+            inline_.Advance(start);
+            for (int k = 0; k < 400; ++k) {
+                const PathPoint a = walk.Advance(1);
+                const PathPoint b = inline_.AdvanceOne();
+                ASSERT_EQ(std::bit_cast<uint64_t>(a.x), std::bit_cast<uint64_t>(b.x)) << k;
+                ASSERT_EQ(std::bit_cast<uint64_t>(a.y), std::bit_cast<uint64_t>(b.y)) << k;
+                ASSERT_EQ(std::bit_cast<uint64_t>(walk.walked), std::bit_cast<uint64_t>(inline_.walked));
+                ASSERT_EQ(walk.segmentIndex, inline_.segmentIndex) << k;
+                ASSERT_EQ(std::bit_cast<uint64_t>(walk.segmentFraction),
+                          std::bit_cast<uint64_t>(inline_.segmentFraction));
+                ASSERT_EQ(walk.ended, inline_.ended) << k;
+            }
+        }
+    }
 }
 
 }  // namespace
