@@ -98,6 +98,38 @@ TEST(ThreadPool, ProgressOncePerTaskOnTheCallingThread) {
     }
 }
 
+TEST(ThreadPool, ManyTasksEachReportedOnceInOrderOfCounting) {
+    ThreadPool pool(3);
+    ProgressLog log;
+    pool.progressFn = &ProgressLog::Record;
+    pool.progressData = &log;
+    auto tasks = AddTasks(pool, 2000, ProbeTask::kQuick);
+    pool.Run();
+    ASSERT_EQ(log.calls.size(), tasks.size());
+    for (size_t i = 0; i < log.calls.size(); ++i)
+        EXPECT_EQ(log.calls[i], std::make_pair(2000, static_cast<int>(i) + 1));
+    for (const auto& task : tasks) EXPECT_EQ(task->executions.load(), 1);
+}
+
+TEST(ThreadPool, StopPartWayCancelsTheRestAndStillCountsEveryTask) {
+    ThreadPool pool(2);
+    int calls = 0;
+    struct Stop {
+        int* calls;
+        static bool At(int, int done, void* data) {
+            ++*static_cast<Stop*>(data)->calls;
+            return done < 5;
+        }
+    } stop{&calls};
+    pool.progressFn = &Stop::At;
+    pool.progressData = &stop;
+    auto quick = AddTasks(pool, 6, ProbeTask::kQuick);
+    auto blocked = AddTasks(pool, 4, ProbeTask::kUntilCancelled);
+    pool.Run();
+    EXPECT_EQ(calls, 10);
+    for (const auto& task : blocked) EXPECT_TRUE(task->finished.load());
+}
+
 TEST(ThreadPool, StopOnFirstProgressCancelsTheRestAndWaitsForThem) {
     ThreadPool pool(4);
     ProgressLog log;
