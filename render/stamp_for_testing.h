@@ -14,4 +14,8 @@ using StampFunction = void (*)(RenderContext& context, double cx, double cy, dou
 void SetStampForTesting(StampFunction fn);
 StampFunction StampOverride();
 
+// false keeps the module's Stamp to two sub-points at a time, the path of
+// processors without AVX2; true (the default) lets it take four where it can.
+void SetWideStampForTesting(bool allowed);
+
 }  // namespace velmora::testing

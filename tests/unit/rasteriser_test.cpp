@@ -8,6 +8,7 @@
 #include <limits>
 #include <random>
 
+#include "render/stamp_for_testing.h"
 #include "render_scene.h"
 
 namespace velmora {
@@ -163,35 +164,41 @@ void ReferenceStamp(std::vector<uint8_t>& coverage, int32_t width, int32_t heigh
 // whole exponents, others) and tapering diameters up to the widest pen.
 TEST(Stamp, AgreesWithThePenModelOnOverlappingDabs) {
     const int32_t width = 96, height = 64;
-    std::mt19937 random(20240601);
-    std::uniform_real_distribution<double> unit(0.0, 1.0);
-    for (double hardness : {1.0, 0.0, 0.25, 0.5, 0.75, 0.3, 0.9, 0.999999}) {
-        Scene scene(width, height);
-        scene.context->settings.hardness = hardness;
-        std::vector<uint8_t> expected(static_cast<size_t>(width) * height, 0);
-        for (int chain = 0; chain < 12; ++chain) {
-            double x = unit(random) * width, y = unit(random) * height;
-            const double angle = unit(random) * 6.283185307179586;
-            const double size = 0.1 + unit(random) * 49.9;
-            const double spacing = unit(random) < 0.5 ? 1.0 : 0.1 + unit(random) * 0.9;
-            for (int k = 0; k < 40; ++k) {
-                const double diameter = size * std::min(1.0, (k + 1) / 10.0);
-                Stamp(*scene.context, x, y, diameter);
-                ReferenceStamp(expected, width, height, hardness, x, y, diameter);
-                x += std::cos(angle) * spacing;
-                y += std::sin(angle) * spacing;
+    // Four sub-points at a time (where the processor can) and two.
+    for (const bool wide : {true, false}) {
+        testing::SetWideStampForTesting(wide);
+        std::mt19937 random(20240601);
+        std::uniform_real_distribution<double> unit(0.0, 1.0);
+        for (double hardness : {1.0, 0.0, 0.25, 0.5, 0.75, 0.3, 0.9, 0.999999}) {
+            Scene scene(width, height);
+            scene.context->settings.hardness = hardness;
+            std::vector<uint8_t> expected(static_cast<size_t>(width) * height, 0);
+            for (int chain = 0; chain < 12; ++chain) {
+                double x = unit(random) * width, y = unit(random) * height;
+                const double angle = unit(random) * 6.283185307179586;
+                const double size = 0.1 + unit(random) * 49.9;
+                const double spacing = unit(random) < 0.5 ? 1.0 : 0.1 + unit(random) * 0.9;
+                for (int k = 0; k < 40; ++k) {
+                    const double diameter = size * std::min(1.0, (k + 1) / 10.0);
+                    Stamp(*scene.context, x, y, diameter);
+                    ReferenceStamp(expected, width, height, hardness, x, y, diameter);
+                    x += std::cos(angle) * spacing;
+                    y += std::sin(angle) * spacing;
+                }
             }
-        }
-        // Dabs centred on pixel corners and centres, where sub-points meet
-        // the limits exactly.
-        for (double c : {8.0, 8.5, 20.0, 20.25}) {
-            for (double diameter : {1.0, 2.0, 3.0, 4.0, 7.5}) {
-                Stamp(*scene.context, c, c + 20, diameter);
-                ReferenceStamp(expected, width, height, hardness, c, c + 20, diameter);
+            // Dabs centred on pixel corners and centres, where sub-points
+            // meet the limits exactly.
+            for (double c : {8.0, 8.5, 20.0, 20.25}) {
+                for (double diameter : {1.0, 2.0, 3.0, 4.0, 7.5}) {
+                    Stamp(*scene.context, c, c + 20, diameter);
+                    ReferenceStamp(expected, width, height, hardness, c, c + 20, diameter);
+                }
             }
+            EXPECT_EQ(scene.Coverage(), expected)
+                << "hardness " << hardness << (wide ? "" : ", two at a time");
         }
-        ASSERT_EQ(scene.Coverage(), expected) << "hardness " << hardness;
     }
+    testing::SetWideStampForTesting(true);
 }
 
 TEST(SampleInk, ReadsDarknessTimesOpacity) {
