@@ -42,3 +42,19 @@ foreach(dll IN LISTS imports)
   endif()
 endforeach()
 message(STATUS "${MODULE}: exports ${exports}; imports ${imports}")
+
+# 64-bit Windows promises only 16-byte stack alignment, and MinGW's GCC does
+# not realign the stack for 32-byte AVX spills: an aligned ymm load or store
+# against the stack would fault on some calls. None may be in the code.
+execute_process(COMMAND ${OBJDUMP} -d ${MODULE}
+  OUTPUT_VARIABLE code RESULT_VARIABLE status)
+if(NOT status EQUAL 0)
+  message(FATAL_ERROR "${OBJDUMP} -d ${MODULE} failed: ${status}")
+endif()
+string(REGEX MATCH "[^\n]*vmov(aps|apd|dqa)[ \t]+[^\n]*%ymm[^\n]*\\(%r[sb]p\\)[^\n]*" spill "${code}")
+if(NOT spill)
+  string(REGEX MATCH "[^\n]*vmov(aps|apd|dqa)[ \t]+[^\n]*\\(%r[sb]p\\)[^\n]*%ymm[^\n]*" spill "${code}")
+endif()
+if(spill)
+  message(FATAL_ERROR "${MODULE} holds an aligned 32-byte stack access:\n${spill}")
+endif()
