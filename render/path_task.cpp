@@ -43,6 +43,11 @@ constexpr uint64_t kInertStepBudget = uint64_t{1} << 20;
 constexpr uint64_t kMaxRunSteps = uint64_t{1} << 26;
 // Segments longer than this place discs only where they can reach the canvas.
 constexpr double kHugeSegment = 16777216.0;
+// The ink scan passes the off-canvas stretches of segments longer than this
+// in one advance. No line of a canvas of sensible size is this long; lines
+// from base points far off the canvas are, and a radial pass at spacing 1
+// with a far point 2^24 away stepped for minutes.
+constexpr double kScanJumpSegment = 65536.0;
 // Distances before an open path's start where steps of 1 stay exact and
 // far from rounding the position.
 constexpr double kExactHead = 2199023255552.0;  // 2^41
@@ -92,7 +97,7 @@ double ScanStep(const RenderContext& context, const PathParser& path, PathPoint 
         return 1;
     }
     const LineSegment& s = path.segments[static_cast<size_t>(path.segmentIndex)];
-    if (!(s.length > kHugeSegment) || !std::isfinite(s.length)) return 1;
+    if (!(s.length > kScanJumpSegment) || !std::isfinite(s.length)) return 1;
     const double rem = (1.0 - path.segmentFraction) * s.length;
     const PathPoint u{(s.end.x - s.start.x) / s.length, (s.end.y - s.start.y) / s.length};
     double lo, hi, clear;

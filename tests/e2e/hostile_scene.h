@@ -38,6 +38,13 @@ inline bool UnderSanitizer() {
 #endif
 }
 
+// True where VELMORA_LIGHT_TESTS is set (and not "0"): the sanitizer test
+// presets set it, and the heaviest scenes take a smaller size of the same shape.
+inline bool LightTests() {
+    const char* v = std::getenv("VELMORA_LIGHT_TESTS");
+    return v != nullptr && *v != '\0' && std::string(v) != "0";
+}
+
 // Each test gets an empty data root of its own.
 class HostileTest : public ::testing::Test {
 protected:

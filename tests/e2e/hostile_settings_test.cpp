@@ -118,6 +118,19 @@ TEST_F(HostileSettings, BasePointsThatDegenerate) {
     }
 }
 
+// Lines of up to 2^24 pixels from a far base point, a thousand of them
+// crossing the canvas: the ink scan passes the stretches off the canvas.
+TEST_F(HostileSettings, LinesFromAFarPointAtSpacingOne) {
+    for (const int32_t far : {70000, 12201611, 16000000, 16777215}) {
+        RunEach(40, 30, [far](HostCore& host) {
+            host.EditInt(224, 1);
+            SetRawPoint(host, 170, HostPoint{0, 0});
+            SetRawPoint(host, 171, HostPoint{0, 0});
+            SetRawPoint(host, 172, HostPoint{0, far});
+        }, ("far point at " + std::to_string(far)).c_str());
+    }
+}
+
 // A few worst cases at full size: each pass within 10 s (and, on CI's
 // machine, well within 2 GiB). Too slow under the sanitizers.
 TEST_F(HostileSettings, WorstCasesOnABigCanvasFinishInTime) {

@@ -7,7 +7,7 @@
 #include "tests/fuzz/fuzz_support.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    velmora::fuzz::DataHome();
+    velmora::fuzz::ClearDataFolders();  // presets saved by earlier inputs
     velmora::fuzz::ByteReader in(data, size);
     velmora::fuzz::RunFilterSession(in);
     return 0;

@@ -4,6 +4,7 @@
 #include <fstream>
 #include <limits>
 #include <unistd.h>
+#include <vector>
 
 namespace velmora::fuzz {
 
@@ -25,6 +26,18 @@ std::filesystem::path DataHome() {
         return vmplugin;
     }();
     return home;
+}
+
+void ClearDataFolders() {
+    for (const char* folder : {"preset", "guide"}) {
+        const std::filesystem::path dir = DataHome() / folder;
+        std::error_code ignored;
+        std::vector<std::filesystem::path> entries;
+        for (const auto& entry : std::filesystem::directory_iterator(dir, ignored)) {
+            entries.push_back(entry.path());
+        }
+        for (const auto& entry : entries) std::filesystem::remove_all(entry, ignored);
+    }
 }
 
 bool WriteFile(const std::filesystem::path& path, std::string_view bytes) {

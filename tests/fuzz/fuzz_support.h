@@ -15,6 +15,10 @@ namespace velmora::fuzz {
 // folders exist. Returns the "orvalen/vmplugin" folder inside it.
 std::filesystem::path DataHome();
 
+// Empties the preset and guide folders of DataHome(), so that what one input
+// saved does not change the next: a finding reproduces from its file alone.
+void ClearDataFolders();
+
 // Writes bytes to a file, replacing it; false when it can't be written.
 bool WriteFile(const std::filesystem::path& path, std::string_view bytes);
 

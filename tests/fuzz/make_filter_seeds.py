@@ -56,6 +56,10 @@ def point(x, y):
     return integer(x) + integer(y)
 
 
+def raw_integer(v):
+    return bytes([255]) + i32(v)
+
+
 def session(w, h, src=3, dst=3, scene=0, hostile=b"\x00", extra_scene=b"", replies=(0, 0, 0),
             order=0, edits=(), later=()):
     out = hostile + bytes([scene]) + u16(w) + u16(h) + layer(src)
@@ -91,6 +95,10 @@ SEEDS = {
                                              edit(172, point("0", "0"))]),
     "points_equal": session(32, 32, edits=[edit(170, point("1", "1")), edit(171, point("1", "1")),
                                            edit(172, point("1", "1"))]),
+    # Found as a timeout: a thousand radial lines of 12 million pixels crossing the canvas.
+    "timeout_far_point_spacing_one": session(40, 30, edits=[
+        edit(224, integer("1")), edit(170, point("0", "0")), edit(171, point("0", "0")),
+        edit(172, integer("0") + raw_integer(12201611))]),
     "empty_canvas": session(0, 0),
     "thin_canvases": session(1, 256, order=4, later=[edit(150, bytes([0, 2]), raw=False)]),
     "kinds_differ": session(50, 40, src=4, dst=2, scene=2 | 4 | 8,
