@@ -4,7 +4,8 @@
 //
 //   velmora_bench [--quick] [--plots DIR] [--only W2]
 //   velmora_bench --smoke   (tiny canvases, each pass once: the bytes alone)
-//   velmora_bench --only W2 --profile 3 [--workers 1]   (our passes alone)
+//   velmora_bench --only W2 --profile 3 [--workers 1] [--base]
+//                 (our passes alone, or the baseline's)
 //   velmora_bench --discs [--only W3]   (the stamps alone on recorded discs)
 //
 // Exits non-zero when any pass's bytes differ from the baseline's.
@@ -280,6 +281,7 @@ struct Options {
     // --profile: only our passes of the --only workload, for a profiler.
     int profilePasses = 0;
     unsigned profileWorkers = 0;
+    bool profileBaseline = false;  // --base: the baseline's passes instead
     // --discs: only the disc comparison of W2 and W3 (the discs recorded
     // from one pass each), no timed passes.
     bool discsOnly = false;
@@ -316,11 +318,12 @@ int Run(const Options& opt) {
         if (!opt.only.empty() && w.name != opt.only) continue;
         if (opt.profilePasses > 0) {
             Session s(w);
-            Modes::Ours();
+            if (opt.profileBaseline) Modes::Baseline();
             testing::SetWorkerCountForTesting(opt.profileWorkers);
             for (int i = 0; i < opt.profilePasses; ++i)
                 std::printf("%s pass %d: %.1f ms\n", w.name.c_str(), i, s.Pass() * 1e3);
             testing::SetWorkerCountForTesting(0);
+            Modes::Ours();
             continue;
         }
         if (opt.discsOnly) {
@@ -439,10 +442,11 @@ int main(int argc, char** argv) {
         else if (std::strcmp(argv[i], "--only") == 0 && i + 1 < argc) opt.only = argv[++i];
         else if (std::strcmp(argv[i], "--discs") == 0) opt.discsOnly = true;
         else if (std::strcmp(argv[i], "--profile") == 0 && i + 1 < argc) opt.profilePasses = std::atoi(argv[++i]);
+        else if (std::strcmp(argv[i], "--base") == 0) opt.profileBaseline = true;
         else if (std::strcmp(argv[i], "--workers") == 0 && i + 1 < argc)
             opt.profileWorkers = static_cast<unsigned>(std::atoi(argv[++i]));
         else {
-            std::fprintf(stderr, "usage: %s [--quick | --smoke] [--plots DIR] [--only NAME [--profile PASSES [--workers N]]] [--discs]\n", argv[0]);
+            std::fprintf(stderr, "usage: %s [--quick | --smoke] [--plots DIR] [--only NAME [--profile PASSES [--workers N] [--base]]] [--discs]\n", argv[0]);
             return 2;
         }
     }
