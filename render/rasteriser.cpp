@@ -400,6 +400,25 @@ inline double ClampToExtent(double v, int32_t limit) {
     return v < 0.0 ? 0.0 : (v > hi ? hi : v);
 }
 
+// Centres and radii below this take the box by integer conversion.
+constexpr double kNearCoordinate = 1073741824.0;  // 2^30
+
+// floor and ceil of v, |v| < 2^31, as integers.
+inline int64_t FloorOf(double v) {
+    const int64_t t = static_cast<int64_t>(v);  // towards zero
+    return t - (v < static_cast<double>(t));
+}
+inline int64_t CeilOf(double v) {
+    const int64_t t = static_cast<int64_t>(v);
+    return t + (v > static_cast<double>(t));
+}
+
+// v clamped to [0, limit], as ClampToExtent gives it for a whole number.
+inline int32_t ClampToExtent(int64_t v, int32_t limit) {
+    const int64_t hi = limit > 0 ? limit : 0;
+    return static_cast<int32_t>(v < 0 ? 0 : (v > hi ? hi : v));
+}
+
 }  // namespace
 
 void testing::SetWideStampForTesting(bool allowed) {
@@ -414,16 +433,26 @@ void Stamp(RenderContext& context, double cx, double cy, double diameter) {
     const double ri = h * r;
     const double band = r - ri;
 
-    // The pixel box in double first: a NaN centre or diameter places no
-    // disc, a huge one is clamped to the canvas before any conversion.
-    const double fx0 = std::floor(cx - r), fx1 = std::ceil(cx + r);
-    const double fy0 = std::floor(cy - r), fy1 = std::ceil(cy + r);
-    if (std::isnan(fx0) || std::isnan(fx1) || std::isnan(fy0) || std::isnan(fy1)) return;
     const int32_t width = context.source.width, height = context.source.height;
-    const int32_t x0 = SaturateToInt32(ClampToExtent(fx0, width));
-    const int32_t x1 = SaturateToInt32(ClampToExtent(fx1, width));
-    const int32_t y0 = SaturateToInt32(ClampToExtent(fy0, height));
-    const int32_t y1 = SaturateToInt32(ClampToExtent(fy1, height));
+    int32_t x0, x1, y0, y1;
+    if (std::fabs(cx) < kNearCoordinate && std::fabs(cy) < kNearCoordinate && r >= 0 &&
+        r < kNearCoordinate) {
+        // The common dab: floor and ceil by conversion, exact at these sizes.
+        x0 = ClampToExtent(FloorOf(cx - r), width);
+        x1 = ClampToExtent(CeilOf(cx + r), width);
+        y0 = ClampToExtent(FloorOf(cy - r), height);
+        y1 = ClampToExtent(CeilOf(cy + r), height);
+    } else {
+        // The pixel box in double first: a NaN centre or diameter places no
+        // disc, a huge one is clamped to the canvas before any conversion.
+        const double fx0 = std::floor(cx - r), fx1 = std::ceil(cx + r);
+        const double fy0 = std::floor(cy - r), fy1 = std::ceil(cy + r);
+        if (std::isnan(fx0) || std::isnan(fx1) || std::isnan(fy0) || std::isnan(fy1)) return;
+        x0 = SaturateToInt32(ClampToExtent(fx0, width));
+        x1 = SaturateToInt32(ClampToExtent(fx1, width));
+        y0 = SaturateToInt32(ClampToExtent(fy0, height));
+        y1 = SaturateToInt32(ClampToExtent(fy1, height));
+    }
 
     Dab dab;
     dab.cx = cx;
