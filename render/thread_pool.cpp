@@ -157,7 +157,12 @@ void ThreadPool::Run() {
         firstError = std::current_exception();
     }
     wake_.notify_all();
-    auto abort = [this] {
+    // Once per run: every task is cancelled by the first call, and the host
+    // may go on answering stop for each task that finishes after it.
+    bool aborted = false;
+    auto abort = [this, &aborted] {
+        if (aborted) return;
+        aborted = true;
         AbortAll();
         std::lock_guard<std::mutex> guard(lock_);
         eager_ = true;

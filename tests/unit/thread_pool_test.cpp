@@ -35,8 +35,13 @@ public:
         }
         finished.store(true);
     }
+    void Cancel() override {
+        cancels.fetch_add(1);
+        ThreadPoolTask::Cancel();
+    }
 
     std::atomic<int> executions{0};
+    std::atomic<int> cancels{0};
     std::atomic<bool> finished{false};
     std::atomic<bool> sawCancel{false};
     std::thread::id thread;
@@ -127,7 +132,12 @@ TEST(ThreadPool, StopPartWayCancelsTheRestAndStillCountsEveryTask) {
     auto blocked = AddTasks(pool, 4, ProbeTask::kUntilCancelled);
     pool.Run();
     EXPECT_EQ(calls, 10);
-    for (const auto& task : blocked) EXPECT_TRUE(task->finished.load());
+    // The host answers stop five times; the tasks are stopped once.
+    for (const auto& task : blocked) {
+        EXPECT_TRUE(task->finished.load());
+        EXPECT_EQ(task->cancels.load(), 1);
+    }
+    for (const auto& task : quick) EXPECT_LE(task->cancels.load(), 1);
 }
 
 TEST(ThreadPool, StopOnFirstProgressCancelsTheRestAndWaitsForThem) {
