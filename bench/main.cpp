@@ -242,6 +242,17 @@ double FloorSeconds(int32_t width, int32_t height, int reps) {
 
 // --- Stop latency ----------------------------------------------------------
 
+// The discs of one pass on one worker, in discs; ours again afterwards.
+void RecordDiscs(Session& s, std::vector<Disc>& discs) {
+    recorded = &discs;
+    testing::SetStampForTesting(&RecordStamp);
+    testing::SetWorkerCountForTesting(1);
+    s.Pass();
+    testing::SetWorkerCountForTesting(0);
+    Modes::Ours();
+    recorded = nullptr;
+}
+
 // Seconds from the host's stop answer to the end of the filter run.
 double StopLatency(Session& s, double after) {
     std::atomic<bool> stopped{false};
@@ -329,13 +340,7 @@ int Run(const Options& opt) {
         if (opt.discsOnly) {
             if (w.name != "W2" && w.name != "W3") continue;
             Session s(w);
-            recorded = w.name == "W2" ? &w2Discs : &w3Discs;
-            testing::SetStampForTesting(&RecordStamp);
-            testing::SetWorkerCountForTesting(1);
-            s.Pass();
-            testing::SetWorkerCountForTesting(0);
-            Modes::Ours();
-            recorded = nullptr;
+            RecordDiscs(s, w.name == "W2" ? w2Discs : w3Discs);
             continue;
         }
         Session s(w);
@@ -354,14 +359,7 @@ int Run(const Options& opt) {
         allIdentical = allIdentical && same;
 
         if ((w.name == "W2" || w.name == "W3") && !opt.smoke) {
-            std::vector<Disc>& discs = w.name == "W2" ? w2Discs : w3Discs;
-            recorded = &discs;
-            testing::SetStampForTesting(&RecordStamp);
-            testing::SetWorkerCountForTesting(1);
-            s.Pass();
-            testing::SetWorkerCountForTesting(0);
-            Modes::Ours();
-            recorded = nullptr;
+            RecordDiscs(s, w.name == "W2" ? w2Discs : w3Discs);
         }
         if (w.name == "W3" && !opt.smoke) w3Latency = StopLatency(s, ours.median * 0.4);
 

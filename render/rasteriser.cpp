@@ -64,6 +64,11 @@ inline uint8_t CoverageOf(double sum) { return SaturateCoverage(sum * 0.0625 * 2
 // decides the byte whenever both ends of the interval give the same.
 constexpr double kSumSlack = 1e-9;
 
+// Squared sub-sample distances along one axis from a pixel centre offset d.
+inline void SubSquares(double d, double out[4]) {
+    for (int i = 0; i < 4; ++i) out[i] = (d + kSubOffsets[i]) * (d + kSubOffsets[i]);
+}
+
 // Coverage of a count of sub-points of weight 1: CoverageOf(count).
 constexpr uint8_t kCountCoverage[17] = {0,   16,  32,  48,  64,  80,  96,  112, 128,
                                         143, 159, 175, 191, 207, 223, 239, 255};
@@ -245,7 +250,7 @@ inline uint8_t WholeSoftValue(const Dab& dab, const PixelX& px, double dx,
     const uint8_t low = CoverageOf(sum - kSumSlack);
     if (low == high) return high;
     double subX2[4];
-    for (int i = 0; i < 4; ++i) subX2[i] = (dx + kSubOffsets[i]) * (dx + kSubOffsets[i]);
+    SubSquares(dx, subX2);
     return CoverageOf(SoftSum(dab, subX2, subY2));
 }
 
@@ -264,7 +269,7 @@ inline void StampRow(uint8_t* row, const Dab& dab, int32_t y, int32_t x0, int32_
     const double dy = y + 0.5 - dab.cy;
     const double dy2 = dy * dy;
     double subY2[4];
-    for (int i = 0; i < 4; ++i) subY2[i] = (dy + kSubOffsets[i]) * (dy + kSubOffsets[i]);
+    SubSquares(dy, subY2);
     // (dy -+ 0.375)^2: the corner rows are the outer sub-rows.
     const double cornerLow = subY2[0], cornerHigh = subY2[3];
     const double nearY2 = std::min(std::min(subY2[0], subY2[1]), std::min(subY2[2], subY2[3]));
@@ -319,8 +324,7 @@ inline void StampRow(uint8_t* row, const Dab& dab, int32_t y, int32_t x0, int32_
             if constexpr (kEdge == Edge::kWhole5) value = WholeSoftValue<5, kWide>(dab, px, dx, subY2, old);
             if constexpr (kEdge == Edge::kSoft) {
                 double subX2[4];
-                for (int i = 0; i < 4; ++i)
-                    subX2[i] = (dx + kSubOffsets[i]) * (dx + kSubOffsets[i]);
+                SubSquares(dx, subX2);
                 value = CoverageOf(SoftSum(dab, subX2, subY2));
             }
             RaiseTo(cell, old, value);

@@ -1,14 +1,17 @@
+# The tool's own picture, file and progress code, to make and check pictures.
+if(WIN32)
+  set(VELMORA_SELF_PATH self_path_win32.cpp)
+else()
+  set(VELMORA_SELF_PATH self_path_posix.cpp)
+endif()
+set(VELMORA_CLI_PARTS picture.cpp png_io.cpp files.cpp progress_bar.cpp ${VELMORA_SELF_PATH})
+list(TRANSFORM VELMORA_CLI_PARTS PREPEND ${CMAKE_SOURCE_DIR}/tools/velmora-host/)
+
 # The command-line host, run as a user runs it.
 # POSIX only: the runner uses a shell, mkdtemp and setenv.
 if(TARGET velmora-host AND NOT WIN32)
   file(GLOB VELMORA_CLI_TESTS CONFIGURE_DEPENDS tools/*_test.cpp)
-  # The tool's own picture, file and progress code, to make and check pictures.
-  add_executable(velmora_cli_tests ${VELMORA_CLI_TESTS}
-    ${CMAKE_SOURCE_DIR}/tools/velmora-host/picture.cpp
-    ${CMAKE_SOURCE_DIR}/tools/velmora-host/png_io.cpp
-    ${CMAKE_SOURCE_DIR}/tools/velmora-host/files.cpp
-    ${CMAKE_SOURCE_DIR}/tools/velmora-host/progress_bar.cpp
-    ${CMAKE_SOURCE_DIR}/tools/velmora-host/self_path_posix.cpp)
+  add_executable(velmora_cli_tests ${VELMORA_CLI_TESTS} ${VELMORA_CLI_PARTS})
   target_include_directories(velmora_cli_tests PRIVATE ${CMAKE_SOURCE_DIR})
   target_link_libraries(velmora_cli_tests PRIVATE velmora_host_core GTest::gmock_main)
 
@@ -35,12 +38,7 @@ endif()
 # program itself is run there by win32/ (velmora-host.exe on Japanese paths).
 if(TARGET velmora-host AND WIN32)
   add_executable(velmora_cli_unit_tests
-    tools/picture_test.cpp tools/progress_bar_test.cpp
-    ${CMAKE_SOURCE_DIR}/tools/velmora-host/picture.cpp
-    ${CMAKE_SOURCE_DIR}/tools/velmora-host/png_io.cpp
-    ${CMAKE_SOURCE_DIR}/tools/velmora-host/files.cpp
-    ${CMAKE_SOURCE_DIR}/tools/velmora-host/progress_bar.cpp
-    ${CMAKE_SOURCE_DIR}/tools/velmora-host/self_path_win32.cpp)
+    tools/picture_test.cpp tools/progress_bar_test.cpp ${VELMORA_CLI_PARTS})
   target_include_directories(velmora_cli_unit_tests PRIVATE ${CMAKE_SOURCE_DIR})
   target_link_libraries(velmora_cli_unit_tests PRIVATE velmora_host_core GTest::gmock_main)
   add_test(NAME cli_units COMMAND velmora_cli_unit_tests)
