@@ -210,7 +210,7 @@ void AddRing(RenderContext& context, PathPoint centre, double angle, double star
     ring.n = RingVertexCount(ra, rb);
 
     bool built = false;
-    if (ring.n <= kMaxRingVertices) {
+    if (ring.n <= kMaxRingVertices || (context.literal & kLiteralRings) != 0) {
         GuideWalk walk(context.guidePath, ring.curvature, ring.n);
         built = BuildWholeRing(task->path, ring, walk);
     } else {

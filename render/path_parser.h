@@ -46,6 +46,9 @@ public:
     bool closed = false;
     PathPoint currentPoint;
     double totalLength = 0.0;
+    // Test seam: a closed walk goes round every lap instead of dropping
+    // whole laps at once when the path is far shorter than the distance.
+    bool literalLaps = false;
 
     double walked = 0.0;
     int32_t segmentIndex = 0;

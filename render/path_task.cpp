@@ -11,7 +11,6 @@
 #include "render/rasteriser.h"
 #include "render/saturate.h"
 #include "render/stamp_for_testing.h"
-#include "render/stroke_skipping_for_testing.h"
 
 namespace velmora {
 
@@ -27,8 +26,6 @@ StampFunction StampOverride() { return StampSlot().load(std::memory_order_relaxe
 }  // namespace testing
 
 namespace {
-
-std::atomic<bool> skippingEnabled{true};
 
 // A stop request is looked at this often inside long walks.
 constexpr uint64_t kCancelCheckSteps = 4096;
@@ -114,14 +111,14 @@ double ScanStep(const RenderContext& context, const PathParser& path, PathPoint 
 
 // The discs of one segment; returns how many were placed.
 uint64_t StampDiscs(RenderContext& context, PathPoint a, PathPoint b, double p0, double p1,
-                    double size, testing::StampFunction stamp) {
+                    double size, testing::StampFunction stamp, bool everyDisc) {
     const double d = platform::Hypot(b.x - a.x, b.y - a.y);
     if (d == 0 || !std::isfinite(d)) return 0;
     const PathPoint u{(b.x - a.x) / d, (b.y - a.y) / d};
 
     double s = 0;
     double last = d;
-    if (d > kHugeSegment) {
+    if (d > kHugeSegment && !everyDisc) {
         // Only a jump across a gap of the path gets here: skip the stretch of
         // the segment that no disc of this pen can bring onto the canvas.
         double lo, hi;
@@ -149,14 +146,14 @@ uint64_t StampDiscs(RenderContext& context, PathPoint a, PathPoint b, double p0,
 
 }  // namespace
 
-void testing::SetStrokeSkippingForTesting(bool enabled) { skippingEnabled.store(enabled); }
-
 PathTask::PathTask(RenderContext& context, const Point32* centre)
     : context(&context),
       settings(&context.settings),
       centre(centre),
       guide(context.guidePath),
-      path() {}
+      path() {
+    path.literalLaps = (context.literal & kLiteralLaps) != 0;
+}
 
 void PathTask::Execute() {
     if (IsCancelled()) return;
@@ -204,6 +201,7 @@ void PathTask::ScanInk(std::vector<StrokeRun>& runs) {
     const double scanEnd = w0 + 2 * path.totalLength;
     bool outside = true;
     double runStart = 0;
+    const bool jumps = (context->literal & kLiteralScan) == 0;
     for (;;) {
         const double sampledAt = path.walked;
         const int32_t ink = InkAt(*context, here);
@@ -216,7 +214,7 @@ void PathTask::ScanInk(std::vector<StrokeRun>& runs) {
             AddRun(runs, here, runStart, gain, halfLength);
             outside = true;
         }
-        const double step = !ring && outside ? ScanStep(*context, path, here) : 1;
+        const double step = !ring && outside && jumps ? ScanStep(*context, path, here) : 1;
         here = step == 1 ? path.AdvanceOne() : path.Advance(step);
         if (step > 1 && IsCancelled()) break;
         if (++steps % kCancelCheckSteps == 0 && IsCancelled()) break;
@@ -307,7 +305,8 @@ double PressureAt(const RenderSettings& settings, const StrokeRun& run, double k
 
 void StampSegment(RenderContext& context, PathPoint a, PathPoint b, double p0, double p1,
                   double size) {
-    StampDiscs(context, a, b, p0, p1, size, testing::StampOverride());
+    StampDiscs(context, a, b, p0, p1, size, testing::StampOverride(),
+               (context.literal & kLiteralDraw) != 0);
 }
 
 void PathTask::DrawRuns(const std::vector<StrokeRun>& runs) {
@@ -425,7 +424,8 @@ bool PathTask::DrawSteps(const StrokeRun& run, double a, double L, PathPoint pre
     const double size = settings->size;
     const double reach = size * 0.5 + 2;  // disc radius plus rounding of its box
     const testing::StampFunction stamp = testing::StampOverride();
-    const bool open = !path.closed && !path.segments.empty() && skippingEnabled.load();
+    const bool everyStep = (context->literal & kLiteralDraw) != 0;
+    const bool open = !path.closed && !path.segments.empty() && !everyStep;
     const LineSegment* first = open ? &path.segments.front() : nullptr;
     const LineSegment* last = open ? &path.segments.back() : nullptr;
 
@@ -453,7 +453,7 @@ bool PathTask::DrawSteps(const StrokeRun& run, double a, double L, PathPoint pre
         const double p = pressureAt(step);
         const PathPoint next = path.AdvanceOne();
         uint64_t placed = 0;
-        if (prevP > 0 || p > 0) placed = StampDiscs(*context, prev, next, prevP, p, size, stamp);
+        if (prevP > 0 || p > 0) placed = StampDiscs(*context, prev, next, prevP, p, size, stamp, everyStep);
         prev = next;
         prevP = p;
 

@@ -25,7 +25,7 @@ PathPoint PointAt(const LineSegment& s, double fraction) {
 // drops whole laps when the path is much shorter than the distance left.
 class LapGuard {
 public:
-    explicit LapGuard(int32_t count) : count_(count) {}
+    LapGuard(int32_t count, bool everyLap) : count_(count), everyLap_(everyLap) {}
 
     // After passing a whole segment: true when the last count segments in a
     // row absorbed nothing.
@@ -36,7 +36,7 @@ public:
 
     // At each wrap: the remaining distance, with whole laps dropped.
     double AtWrap(double b) {
-        if (seenWrap_) {
+        if (seenWrap_ && !everyLap_) {
             const double lap = bAtWrap_ - b;
             if (lap > 0.0 && b > lap * kLapsBeforeSkipping) b = std::fmod(b, lap);
         }
@@ -47,6 +47,7 @@ public:
 
 private:
     int32_t count_;
+    bool everyLap_;
     int32_t idle_ = 0;
     bool seenWrap_ = false;
     double bAtWrap_ = 0.0;
@@ -99,7 +100,7 @@ void PathParser::WalkForward(double b) {
         return;
     }
     const PathPoint from = position;
-    LapGuard laps(count);
+    LapGuard laps(count, literalLaps);
     while (segmentIndex < count) {
         const LineSegment& s = segments[segmentIndex];
         const double rem = (1.0 - segmentFraction) * s.length;
@@ -137,7 +138,7 @@ void PathParser::WalkBackward(double b, double target) {
     const int32_t count = static_cast<int32_t>(segments.size());
     if (count == 0) return;
     const PathPoint from = position;
-    LapGuard laps(count);
+    LapGuard laps(count, literalLaps);
     if (segmentIndex >= count) {
         segmentIndex = count - 1;
         segmentFraction = 1.0;

@@ -8,7 +8,6 @@
 #include <thread>
 
 #include "render/rasteriser.h"
-#include "render/stroke_skipping_for_testing.h"
 #include "render_scene.h"
 
 namespace velmora {
@@ -289,8 +288,8 @@ TEST(Execute, SkippingFarStepsChangesNoByte) {
     };
     for (size_t i = 0; i < cases.size(); ++i) {
         auto render = [&](bool skipping) {
-            testing::SetStrokeSkippingForTesting(skipping);
             auto scene = std::make_unique<Scene>(90, 70);
+            scene->context->literal = skipping ? 0u : uint32_t{kLiteralDraw};
             scene->InkAll();
             RenderSettings& s = scene->context->settings;
             s.length = 0;
@@ -302,7 +301,6 @@ TEST(Execute, SkippingFarStepsChangesNoByte) {
             s.hardness = 0.5;
             s.lengain = cases[i].lengain;
             scene->Task(cases[i].line)->Execute();
-            testing::SetStrokeSkippingForTesting(true);
             return scene;
         };
         auto skipped = render(true);
