@@ -27,6 +27,11 @@ struct GuideExtent {
 };
 GuideExtent MeasureGuide(const PathParser& guide);
 
+// True when the first command a flattening draws from is not a move: every
+// mapped path then starts with a segment from the task path's own (0, 0),
+// a corner of the canvas, so no line of such a guide can be left out.
+bool GuideStartsAtOrigin(const PathParser& guide);
+
 // A rectangle centre + s (dx, dy) + t (-dy, dx), |s| <= halfU, |t| <= halfV.
 struct OrientedBox {
     PathPoint centre;
@@ -50,7 +55,8 @@ struct CanvasBox {
 };
 CanvasBox SampledRegion(int32_t width, int32_t height, double margin);
 
-// False when the boxes are disjoint or any value is NaN.
+// False when the boxes are disjoint or any value is NaN. The test allows for
+// the rounding of coordinates as large as the box's own.
 bool BoxesMeet(const OrientedBox& box, const CanvasBox& canvas);
 
 // A series of offsets where each step adds gain / 2 + gap to the offset and

@@ -84,9 +84,10 @@ void LayoutParallel(RenderContext& context) {
     const PathPoint origin{static_cast<double>(p1.x), static_cast<double>(p1.y)};
     const OrientedBox box0 = LineBox(guideExtent, origin, cosPhi, sinPhi, k, settings.curvature);
     const Sweep sweeps[2] = {MakeSweep(box0, n, canvas, false), MakeSweep(box0, n, canvas, true)};
-    if (sweeps[0].never || sweeps[1].never) {
-        if ((context.literal & kLiteralLayout) == 0) return;  // beside the canvas for good
-    }
+    // Lines that never come near the canvas sample no ink: they are left
+    // out, and so are runs of them before and after the canvas.
+    const bool cull = (context.literal & kLiteralLayout) == 0 && !GuideStartsAtOrigin(guide);
+    if (cull && (sweeps[0].never || sweeps[1].never)) return;  // beside the canvas for good
     // Jitter moves a line forwards by [0, spcfluct x spacing).
     const double jitterSpan = settings.spcfluct != 0 ? settings.spcfluct * settings.spacing : 0.0;
     const double jitterLow = std::min(0.0, jitterSpan);
@@ -94,7 +95,6 @@ void LayoutParallel(RenderContext& context) {
     // Base offsets below this put a line wholly before the canvas.
     const double arrival = std::max(sweeps[0].Arrival(), sweeps[1].Arrival()) - jitterHigh;
 
-    const bool cull = (context.literal & kLiteralLayout) == 0;
     RandomSource random(0.0, 1.0);
     OffsetSeries series{0.0, static_cast<double>(settings.spacing), 0};
     int64_t queued = 0;

@@ -49,7 +49,8 @@ void LayoutRadial(RenderContext& context) {
 
     const GuideExtent extent = MeasureGuide(guide);
     const CanvasBox canvas = SampledRegion(context.source.width, context.source.height, 2.0);
-    const bool cull = (context.literal & kLiteralLayout) == 0;
+    // Lines that never come near the canvas sample no ink and are left out.
+    const bool cull = (context.literal & kLiteralLayout) == 0 && !GuideStartsAtOrigin(guide);
     RandomSource random(0.0, 1.0);
 
     // The base angle accumulates the plain step; jitter never carries over.

@@ -86,6 +86,13 @@ public:
         return Advance(1.0);
     }
 
+    // Takes unit steps along the current segment exactly as that many
+    // AdvanceOne calls would, while the next step's fraction stays at or
+    // below fractionLimit, short of the segment's last pixels and of the end
+    // of an open path, at most maxSteps; returns how many it took. Long runs
+    // of steps cost one multiplication per binade of the fraction.
+    uint64_t StepAlongSegment(double fractionLimit, uint64_t maxSteps);
+
     WalkState SaveWalk() const;
     void RestoreWalk(const WalkState& state);
 

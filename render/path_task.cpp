@@ -41,9 +41,9 @@ constexpr uint64_t kMaxRunSteps = uint64_t{1} << 26;
 // Segments longer than this place discs only where they can reach the canvas.
 constexpr double kHugeSegment = 16777216.0;
 // The ink scan passes the off-canvas stretches of segments longer than this
-// in one advance. No line of a canvas of sensible size is this long; lines
-// from base points far off the canvas are, and a radial pass at spacing 1
-// with a far point 2^24 away stepped for minutes.
+// in bulk. No line of a canvas of sensible size is this long; lines from
+// base points far off the canvas are, and a radial pass at spacing 1 with a
+// far point 2^24 away stepped for minutes.
 constexpr double kScanJumpSegment = 65536.0;
 // Distances before an open path's start where steps of 1 stay exact and
 // far from rounding the position.
@@ -85,28 +85,33 @@ bool CanvasWindow(const RenderContext& context, PathPoint origin, PathPoint dir,
     return lo <= hi;
 }
 
-// Steps for the ink scan's next advance on an open path: 1, or, on a
-// segment far longer than any canvas, the whole stretch ahead that stays
-// off the canvas (no ink can be sampled there), passed in one advance so a
-// line from far outside the canvas does not take billions of steps.
-double ScanStep(const RenderContext& context, const PathParser& path, PathPoint here) {
+// On a segment far longer than any canvas, the scan passes the stretch
+// ahead that stays off the canvas (every sample there is -1, no ink) by
+// steps taken in bulk, each exactly where a one-pixel step puts it: a line
+// from far outside the canvas then costs a few hundred operations instead
+// of billions of steps. The stretch is found in fractions of the segment,
+// the walk's own measure, so every skipped sample lies off the canvas.
+// Returns the steps taken, 0 where the scan steps one by one.
+uint64_t PassOffCanvas(const RenderContext& context, PathParser& path) {
     if (path.segmentIndex < 0 || static_cast<size_t>(path.segmentIndex) >= path.segments.size()) {
-        return 1;
+        return 0;
     }
     const LineSegment& s = path.segments[static_cast<size_t>(path.segmentIndex)];
-    if (!(s.length > kScanJumpSegment) || !std::isfinite(s.length)) return 1;
-    const double rem = (1.0 - path.segmentFraction) * s.length;
-    const PathPoint u{(s.end.x - s.start.x) / s.length, (s.end.y - s.start.y) / s.length};
-    double lo, hi, clear;
-    if (!CanvasWindow(context, here, u, 4, lo, hi) || hi < 0) {
-        clear = rem;
-    } else if (lo > 0) {
-        clear = std::min(lo, rem);
+    if (!(s.length > kScanJumpSegment) || !std::isfinite(s.length)) return 0;
+    const PathPoint along{s.end.x - s.start.x, s.end.y - s.start.y};
+    const double margin =
+        4 + 1e-9 * (std::abs(s.start.x) + std::abs(s.start.y) + std::abs(s.end.x) + std::abs(s.end.y));
+    const double f = path.segmentFraction;
+    double lo, hi, limit;
+    if (!CanvasWindow(context, s.start, along, margin, lo, hi) || hi < f) {
+        limit = 1.0;  // off the canvas to the segment's end
+    } else if (lo > f) {
+        limit = lo;
     } else {
-        return 1;
+        return 0;
     }
-    const double steps = std::floor(clear) - 4;
-    return std::isfinite(steps) && steps > static_cast<double>(kCancelCheckSteps) ? steps : 1;
+    if (!((limit - f) * s.length > static_cast<double>(kCancelCheckSteps))) return 0;
+    return path.StepAlongSegment(limit, UINT64_MAX);
 }
 
 // The discs of one segment; returns how many were placed.
@@ -214,9 +219,9 @@ void PathTask::ScanInk(std::vector<StrokeRun>& runs) {
             AddRun(runs, here, runStart, gain, halfLength);
             outside = true;
         }
-        const double step = !ring && outside && jumps ? ScanStep(*context, path, here) : 1;
-        here = step == 1 ? path.AdvanceOne() : path.Advance(step);
-        if (step > 1 && IsCancelled()) break;
+        const uint64_t passed = !ring && outside && jumps ? PassOffCanvas(*context, path) : 0;
+        here = passed > 0 ? path.position : path.AdvanceOne();
+        if (passed > 0 && IsCancelled()) break;
         if (++steps % kCancelCheckSteps == 0 && IsCancelled()) break;
         if (!path.ended) continue;
 
