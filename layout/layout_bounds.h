@@ -13,7 +13,8 @@ namespace velmora {
 // int32 range. None of them is reached on a canvas of sensible size.
 inline constexpr int64_t kMaxLinesPerPass = int64_t{1} << 16;   // parallel lines
 inline constexpr int64_t kMaxRingsPerPass = int64_t{1} << 16;   // rings per direction
-inline constexpr int32_t kMaxRingVertices = int32_t{1} << 16;   // built vertex by vertex
+inline constexpr int32_t kMaxRingVertices = int32_t{1} << 16;   // built and stored vertex by vertex
+inline constexpr int32_t kMaxStreamedRingVertices = int32_t{1} << 24;  // made while walked
 inline constexpr int64_t kMaxWindowVertices = int64_t{1} << 18; // near-canvas arcs of a huge ring
 inline constexpr int64_t kExactStepLimit = int64_t{1} << 20;    // hidden steps taken one by one
 

@@ -7,6 +7,7 @@
 
 #include "layout/layout_bounds.h"
 #include "layout/layouts.h"
+#include "layout/ring_stream.h"
 #include "render/path_task.h"
 
 namespace velmora {
@@ -14,26 +15,6 @@ namespace velmora {
 namespace {
 
 constexpr double kTwoPi = 2 * std::numbers::pi;
-
-// The vertex formula of one ring; the guide's cross offset B comes from the
-// guide walker at the vertex's arc length.
-struct RingGeometry {
-    PathPoint centre;
-    double cosA = 1.0;
-    double sinA = 0.0;
-    double startAngle = 0.0;
-    double ra = 0.0;
-    double rb = 0.0;
-    double curvature = 0.0;
-    int64_t n = 4;
-
-    PathPoint Vertex(double index, double offset) const {
-        const double w = (index * kTwoPi) / static_cast<double>(n) + startAngle;
-        const double x = std::cos(w) * (offset + ra);
-        const double y = std::sin(w) * (offset + rb);
-        return {x * cosA - y * sinA + centre.x, x * sinA + y * cosA + centre.y};
-    }
-};
 
 // The guide's walker as AddRing uses it: flattened open, stepped once per
 // vertex; B is its y, relative to where it starts, times curvature.
@@ -213,6 +194,19 @@ void AddRing(RenderContext& context, PathPoint centre, double angle, double star
     if (ring.n <= kMaxRingVertices || (context.literal & kLiteralRings) != 0) {
         GuideWalk walk(context.guidePath, ring.curvature, ring.n);
         built = BuildWholeRing(task->path, ring, walk);
+    } else if (ring.n <= kMaxStreamedRingVertices) {
+        // Made segment by segment while the task runs. The guide is
+        // flattened here all the same: a guide that starts without a move
+        // flattens from where the last flattening left it.
+        auto plan = std::make_unique<RingPlan>();
+        plan->geometry = ring;
+        plan->guide = context.guidePath;
+        if (context.guidePath != nullptr) {
+            plan->guideFrom = context.guidePath->currentPoint;
+            context.guidePath->Flatten(false);
+        }
+        task->streamedRing = std::move(plan);
+        built = true;
     } else {
         GuideWalk walk(context.guidePath, ring.curvature, ring.n);
         const int64_t needed = BuildWindowedRing(task->path, ring, walk, context, kMaxWindowVertices);

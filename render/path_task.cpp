@@ -6,6 +6,7 @@
 #include <atomic>
 #include <cmath>
 #include <cstdint>
+#include <type_traits>
 
 #include "platform/hypot.h"
 #include "render/rasteriser.h"
@@ -162,35 +163,47 @@ PathTask::PathTask(RenderContext& context, const Point32* centre)
 
 void PathTask::Execute() {
     if (IsCancelled()) return;
-    path.Flatten(settings->type == 2);
     std::vector<StrokeRun> runs;
     runs.reserve(16);
+    if (streamedRing) {
+        RingStream ring;
+        ring.literalLaps = path.literalLaps;
+        if (!ring.Open(*streamedRing)) return;  // a vertex that is not finite: never drawn
+        ScanWith(ring, runs);
+        if (settings->connect) JoinRuns(runs);
+        DrawWith(ring, runs);
+        return;
+    }
+    path.Flatten(settings->type == 2);
     ScanInk(runs);
     if (settings->connect) JoinRuns(runs);
     DrawRuns(runs);
 }
 
-void PathTask::ScanInk(std::vector<StrokeRun>& runs) {
+void PathTask::ScanInk(std::vector<StrokeRun>& runs) { ScanWith(path, runs); }
+
+template <class Path>
+void PathTask::ScanWith(Path& walk, std::vector<StrokeRun>& runs) {
     const bool ring = settings->type == 2;
     // A path of no finite length has no stretch that could be measured.
-    if (!std::isfinite(path.totalLength)) return;
+    if (!std::isfinite(walk.totalLength)) return;
 
-    PathPoint here = path.Advance(0);
+    PathPoint here = walk.Advance(0);
     uint64_t steps = 0;
 
     // A ring's scan starts off ink, so no stretch is split at the lap start.
     double w0 = 0;
     if (ring) {
-        while (path.totalLength > path.walked) {
+        while (walk.totalLength > walk.walked) {
             if (InkAt(*context, here) <= 128) break;
-            here = path.AdvanceOne();
+            here = walk.AdvanceOne();
             if (++steps % kCancelCheckSteps == 0 && IsCancelled()) return;
         }
-        if (path.walked >= path.totalLength) {
-            runs.push_back({0.0, path.totalLength + 1, 0, 0});
+        if (walk.walked >= walk.totalLength) {
+            runs.push_back({0.0, walk.totalLength + 1, 0, 0});
             return;
         }
-        w0 = path.walked;
+        w0 = walk.walked;
     }
 
     const double halfLength = settings->length * 0.5;
@@ -202,37 +215,37 @@ void PathTask::ScanInk(std::vector<StrokeRun>& runs) {
 
     // One whole lap from w0; after it, a ring still on ink is followed for at
     // most one more lap.
-    const double lapEnd = w0 + path.totalLength;
-    const double scanEnd = w0 + 2 * path.totalLength;
+    const double lapEnd = w0 + walk.totalLength;
+    const double scanEnd = w0 + 2 * walk.totalLength;
     bool outside = true;
     double runStart = 0;
     const bool jumps = (context->literal & kLiteralScan) == 0;
     for (;;) {
-        const double sampledAt = path.walked;
+        const double sampledAt = walk.walked;
         const int32_t ink = InkAt(*context, here);
         if (ink > 128) {
             if (outside) {
                 outside = false;
-                runStart = path.walked;
+                runStart = walk.walked;
             }
         } else if (!outside) {
-            AddRun(runs, here, runStart, gain, halfLength);
+            AddRunOn(walk, runs, here, runStart, gain, halfLength);
             outside = true;
         }
         const uint64_t passed = !ring && outside && jumps ? PassOffCanvas(*context, path) : 0;
-        here = passed > 0 ? path.position : path.AdvanceOne();
+        here = passed > 0 ? walk.position : walk.AdvanceOne();
         if (passed > 0 && IsCancelled()) break;
         if (++steps % kCancelCheckSteps == 0 && IsCancelled()) break;
-        if (!path.ended) continue;
+        if (!walk.ended) continue;
 
         if (!ring) {
-            if (!outside) AddRun(runs, here, runStart, gain, halfLength);
+            if (!outside) AddRunOn(walk, runs, here, runStart, gain, halfLength);
             break;
         }
         const bool lapDone = w0 == 0 || sampledAt >= lapEnd;
         if (lapDone && ink <= 128) break;
-        if (path.walked >= scanEnd) {
-            if (!outside) AddRun(runs, here, runStart, gain, halfLength);
+        if (walk.walked >= scanEnd) {
+            if (!outside) AddRunOn(walk, runs, here, runStart, gain, halfLength);
             break;
         }
     }
@@ -243,7 +256,13 @@ void PathTask::ScanInk(std::vector<StrokeRun>& runs) {
 
 void PathTask::AddRun(std::vector<StrokeRun>& runs, PathPoint here, double runStart,
                       double& gain, double halfLength) {
-    const double c = path.walked;
+    AddRunOn(path, runs, here, runStart, gain, halfLength);
+}
+
+template <class Path>
+void PathTask::AddRunOn(const Path& walk, std::vector<StrokeRun>& runs, PathPoint here,
+                        double runStart, double& gain, double halfLength) {
+    const double c = walk.walked;
     double b = halfLength;
     if (lengthJitter) {
         const double u = lengthJitter->Draw();
@@ -251,7 +270,7 @@ void PathTask::AddRun(std::vector<StrokeRun>& runs, PathPoint here, double runSt
     }
     if (settings->lengain != 0) {
         if (settings->type == 0 || settings->type == 1) {
-            gain = settings->lengain * path.walked / path.totalLength;
+            gain = settings->lengain * walk.walked / walk.totalLength;
         } else if (settings->type == 2 && centre) {
             gain = platform::Hypot(here.x - centre->x, here.y - centre->y) / 50 * settings->lengain;
         }
@@ -314,8 +333,11 @@ void StampSegment(RenderContext& context, PathPoint a, PathPoint b, double p0, d
                (context.literal & kLiteralDraw) != 0);
 }
 
-void PathTask::DrawRuns(const std::vector<StrokeRun>& runs) {
-    path.Rewind();
+void PathTask::DrawRuns(const std::vector<StrokeRun>& runs) { DrawWith(path, runs); }
+
+template <class Path>
+void PathTask::DrawWith(Path& walk, const std::vector<StrokeRun>& runs) {
+    walk.Rewind();
     std::unique_ptr<RandomSource> pressure;
     if (settings->fluction > 0) pressure = std::make_unique<RandomSource>(0.0, 1.0);
     const double size = settings->size;
@@ -326,15 +348,15 @@ void PathTask::DrawRuns(const std::vector<StrokeRun>& runs) {
         // No disc is ever placed below a diameter of 0.1.
         if (!(size >= 0.1) || !Finite(run)) continue;
 
-        const WalkState saved = path.SaveWalk();
+        const WalkState saved = walk.SaveWalk();
         const double L = run.end - run.start;
-        PathPoint prev = path.Advance(run.start - saved.walked);
+        PathPoint prev = walk.Advance(run.start - saved.walked);
         double prevP = 0;
-        if (!DrawSteps(run, a, L, prev, prevP)) {
-            path.RestoreWalk(saved);
+        if (!DrawStepsOn(walk, run, a, L, prev, prevP)) {
+            walk.RestoreWalk(saved);
             return;
         }
-        path.RestoreWalk(saved);
+        walk.RestoreWalk(saved);
     }
 }
 
@@ -425,14 +447,22 @@ uint64_t PathTask::SkipHead(const StrokeRun& run, double a, double L, PathPoint&
     return static_cast<uint64_t>(jump);
 }
 
-bool PathTask::DrawSteps(const StrokeRun& run, double a, double L, PathPoint prev, double prevP) {
+template <class Path>
+bool PathTask::DrawStepsOn(Path& walk, const StrokeRun& run, double a, double L, PathPoint prev,
+                           double prevP) {
     const double size = settings->size;
     const double reach = size * 0.5 + 2;  // disc radius plus rounding of its box
     const testing::StampFunction stamp = testing::StampOverride();
     const bool everyStep = (context->literal & kLiteralDraw) != 0;
-    const bool open = !path.closed && !path.segments.empty() && !everyStep;
-    const LineSegment* first = open ? &path.segments.front() : nullptr;
-    const LineSegment* last = open ? &path.segments.back() : nullptr;
+    // Only a path that holds its segments can be open.
+    bool open = false;
+    const LineSegment* first = nullptr;
+    const LineSegment* last = nullptr;
+    if constexpr (std::is_same_v<Path, PathParser>) {
+        open = !walk.closed && !walk.segments.empty() && !everyStep;
+        first = open ? &walk.segments.front() : nullptr;
+        last = open ? &walk.segments.back() : nullptr;
+    }
 
     auto pressureAt = [&](uint64_t step) {
         double p = PressureAt(*settings, run, static_cast<double>(step), L);
@@ -441,7 +471,7 @@ bool PathTask::DrawSteps(const StrokeRun& run, double a, double L, PathPoint pre
     };
 
     uint64_t step = 0;
-    if (open && path.walked < 0 && path.walked > -kExactHead && first->length >= 1e-6)
+    if (open && 0 > walk.walked && walk.walked > -kExactHead && first->length >= 1e-6)
         step = SkipHead(run, a, L, prev, prevP);
 
     // Last step of the rising taper; the pressure never rises after it.
@@ -453,22 +483,22 @@ bool PathTask::DrawSteps(const StrokeRun& run, double a, double L, PathPoint pre
         if (taken > kMaxRunSteps) break;
         if (taken % kDrawCancelCheckSteps == 0 && IsCancelled()) return false;
 
-        const double prevWalked = path.walked;
+        const double prevWalked = walk.walked;
         const PathPoint from = prev;
         const double p = pressureAt(step);
-        const PathPoint next = path.AdvanceOne();
+        const PathPoint next = walk.AdvanceOne();
         uint64_t placed = 0;
         if (prevP > 0 || p > 0) placed = StampDiscs(*context, prev, next, prevP, p, size, stamp, everyStep);
         prev = next;
         prevP = p;
 
         if (!open) continue;
-        if (prevWalked < 0 && path.walked == prevWalked) break;  // stuck: never moves again
-        if (prevWalked < path.totalLength) continue;
+        if (prevWalked < 0 && walk.walked == prevWalked) break;  // stuck: never moves again
+        if (prevWalked < walk.totalLength) continue;
 
         // Beyond the end of an open path the pen runs out along the line
         // through the last segment, each axis monotone in its direction.
-        if (last->length < 1e-6 || path.walked + 1 == path.walked) break;  // fixed from here on
+        if (last->length < 1e-6 || walk.walked + 1 == walk.walked) break;  // fixed from here on
         const double ux = last->end.x - last->start.x, uy = last->end.y - last->start.y;
         const double w = context->source.width, h = context->source.height;
         const PathPoint at = from;  // this step's discs and all later lie beyond it

@@ -4,56 +4,14 @@
 #include <cstdint>
 
 #include "render/path_parser.h"
+#include "render/walk_core.h"
 
 namespace velmora {
 
 namespace {
 
-// Remaining distances at or below this are done; shorter segments cannot
-// absorb a step.
-constexpr double kEpsilon = PathParser::kWalkEpsilon;
-
-// A closed path this many times shorter than the distance left is walked
-// round whole laps at once (a ring of almost no length would otherwise be
-// circled millions of times per step).
-constexpr double kLapsBeforeSkipping = 1024.0;
-
-PathPoint PointAt(const LineSegment& s, double fraction) {
-    return {s.start.x + (s.end.x - s.start.x) * fraction,
-            s.start.y + (s.end.y - s.start.y) * fraction};
-}
-
-// Laps of a closed walk: stops a walk that a whole lap did not shorten, and
-// drops whole laps when the path is much shorter than the distance left.
-class LapGuard {
-public:
-    LapGuard(int32_t count, bool everyLap) : count_(count), everyLap_(everyLap) {}
-
-    // After passing a whole segment: true when the last count segments in a
-    // row absorbed nothing.
-    bool Stalled(double before, double after) {
-        idle_ = after < before ? 0 : idle_ + 1;
-        return idle_ >= count_;
-    }
-
-    // At each wrap: the remaining distance, with whole laps dropped.
-    double AtWrap(double b) {
-        if (seenWrap_ && !everyLap_) {
-            const double lap = bAtWrap_ - b;
-            if (lap > 0.0 && b > lap * kLapsBeforeSkipping) b = std::fmod(b, lap);
-        }
-        seenWrap_ = true;
-        bAtWrap_ = b;
-        return b;
-    }
-
-private:
-    int32_t count_;
-    bool everyLap_;
-    int32_t idle_ = 0;
-    bool seenWrap_ = false;
-    double bAtWrap_ = 0.0;
-};
+constexpr double kEpsilon = walk::kEpsilon;
+using walk::PointAt;
 
 }  // namespace
 
@@ -96,92 +54,13 @@ PathPoint PathParser::Extrapolate(double distance) const {
 }
 
 void PathParser::WalkForward(double b) {
-    const int32_t count = static_cast<int32_t>(segments.size());
-    if (closed && count == 0) {
-        ended = true;  // nothing to go round
-        return;
-    }
-    const PathPoint from = position;
-    LapGuard laps(count, literalLaps);
-    while (segmentIndex < count) {
-        const LineSegment& s = segments[segmentIndex];
-        const double rem = (1.0 - segmentFraction) * s.length;
-        bool stalled = false;
-        if (b <= rem + kEpsilon) {
-            segmentFraction += b / s.length;
-            position = PointAt(s, segmentFraction);
-            b = 0.0;
-        } else {
-            const double before = b;
-            b -= rem;
-            position = s.end;
-            stalled = closed && laps.Stalled(before, b);
-        }
-        if (b <= kEpsilon) break;
-        segmentIndex += 1;
-        segmentFraction = 0.0;
-        if (!closed) continue;
-        if (segmentIndex >= count) {
-            ended = true;
-            segmentIndex = 0;
-            b = laps.AtWrap(b);
-        }
-        if (stalled) {
-            // Once round every segment without moving: a loop of no length.
-            ended = true;
-            position = from;
-            break;
-        }
-        if (b <= kEpsilon) break;
-    }
+    walk::Forward(*this, [this](int32_t i) -> const LineSegment& { return segments[i]; },
+                  static_cast<int32_t>(segments.size()), b);
 }
 
 void PathParser::WalkBackward(double b, double target) {
-    const int32_t count = static_cast<int32_t>(segments.size());
-    if (count == 0) return;
-    const PathPoint from = position;
-    LapGuard laps(count, literalLaps);
-    if (segmentIndex >= count) {
-        segmentIndex = count - 1;
-        segmentFraction = 1.0;
-    }
-    for (;;) {
-        const LineSegment& s = segments[segmentIndex];
-        const double used = segmentFraction * s.length;
-        bool stalled = false;
-        if (b <= used + kEpsilon) {
-            segmentFraction -= b / s.length;
-            position = PointAt(s, segmentFraction);
-            b = 0.0;
-        } else {
-            const double before = b;
-            b -= used;
-            position = s.start;
-            stalled = closed && laps.Stalled(before, b);
-        }
-        if (b <= kEpsilon) break;
-        segmentFraction = 1.0;
-        segmentIndex -= 1;
-        if (!closed) {
-            if (segmentIndex < 0) {
-                // Past the start: the rest lies on the extension of segment 0.
-                segmentIndex = 0;
-                segmentFraction = 0.0;
-                position = Extrapolate(target);
-                break;
-            }
-            continue;
-        }
-        if (segmentIndex < 0) {
-            segmentIndex = count - 1;
-            b = laps.AtWrap(b);
-        }
-        if (stalled) {
-            position = from;
-            break;
-        }
-        if (b <= kEpsilon) break;
-    }
+    walk::Backward(*this, [this](int32_t i) -> const LineSegment& { return segments[i]; },
+                   static_cast<int32_t>(segments.size()), b, [&] { return Extrapolate(target); });
 }
 
 PathPoint PathParser::Advance(double x) {
