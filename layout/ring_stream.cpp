@@ -92,6 +92,14 @@ void RingStream::Fill(int64_t base) {
     base_ = base;
 }
 
+size_t RingStream::MemoryHeld() const {
+    size_t bytes = window_.capacity() * sizeof(LineSegment) + checkpoints_.capacity() * sizeof(WalkState) +
+                   guide_.segments.capacity() * sizeof(LineSegment) +
+                   guide_.commands.capacity() * sizeof(PathCommand);
+    for (const PathCommand& command : guide_.commands) bytes += command.points.capacity() * sizeof(PathPoint);
+    return bytes;
+}
+
 void RingStream::Rewind() {
     walked = 0.0;
     segmentIndex = 0;

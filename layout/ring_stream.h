@@ -3,6 +3,7 @@
 // with the very values a ring built and stored vertex by vertex holds.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -81,6 +82,9 @@ public:
         }
         return Advance(1.0);
     }
+    // Bytes held for the walk: the window, the checkpoints, the guide copy.
+    size_t MemoryHeld() const;
+
     WalkState SaveWalk() const { return {walked, segmentIndex, segmentFraction, ended, position}; }
     void RestoreWalk(const WalkState& state);
 

@@ -185,18 +185,18 @@ private:
     void Settings(RenderSettings& s) {
         s.spacing = Chance(0.2) ? 1 + Pick(5) : Chance(0.2) ? 1000 : 1 + Pick(300);
         s.spcgain = Chance(0.5) ? 0.0 : Chance(0.5) ? Uniform(-100, 100) : Uniform(-2, 2);
-        s.curvature = Chance(0.2) ? 0.0 : Uniform(-3, 3);
-        s.size = Chance(0.1) ? Uniform(0.01, 0.2) : Chance(0.05) ? 50.0 : Uniform(0.1, 12);
+        s.curvature = Chance(0.2) ? 0.0 : Chance(0.2) ? Uniform(-10, 10) : Uniform(-3, 3);
+        s.size = Chance(0.1) ? Uniform(0.01, 1) : Chance(0.05) ? 50.0 : Uniform(1, 12);
         if (s.spacing < 5) s.size = std::min(s.size, 6.0);
         s.hardness = Uniform(0, 1);
         s.asdist = Chance(0.5);
-        s.in = s.asdist ? Pick(200) : Uniform(0, 1);
-        s.out = s.asdist ? Pick(200) : Uniform(0, 1);
+        s.in = s.asdist ? Pick(Chance(0.2) ? 1001 : 200) : Uniform(0, 1);
+        s.out = s.asdist ? Pick(Chance(0.2) ? 1001 : 200) : Uniform(0, 1);
         if (Chance(0.2)) s.in = 0;
         if (Chance(0.2)) s.out = 0;
         s.easing = Chance(0.5);
-        s.position = Chance(0.5) ? 0 : Pick(401) - 200;
-        s.length = Chance(0.2) ? 0 : Pick(300);
+        s.position = Chance(0.5) ? 0 : Chance(0.2) ? Pick(2001) - 1000 : Pick(401) - 200;
+        s.length = Chance(0.2) ? 0 : Chance(0.1) ? Pick(1001) : Pick(300);
         s.lengain = Chance(0.5) ? 0.0 : Uniform(-100, 100);
         s.connect = Chance(0.5);
     }
@@ -218,8 +218,17 @@ private:
         Points3& p = spec.points;
         p = {Near(spec), Near(spec), Near(spec)};
         if (reach == 9) {
-            // Coincident and collinear points.
-            const int form = Pick(3);
+            // Coincident and collinear points; radial points at nearly the
+            // same distance from the centre (lines a fraction of a pixel
+            // long, whose length gain is huge).
+            const int form = Pick(4);
+            if (form == 3) {
+                const int32_t x = 5 + Pick(3000);
+                p[1] = {p[0].x + x, p[0].y};
+                p[2] = {p[0].x + (Chance(0.5) ? x : -x), p[0].y + (Chance(0.5) ? 1 : -1)};
+                if (Chance(0.5)) std::swap(p[1], p[2]);
+                s.spacing = std::max(s.spacing, 200 + Pick(801));
+            }
             if (form == 0) p[1] = p[0];
             if (form == 1) p[2] = p[0];
             if (form == 2) {
