@@ -92,6 +92,9 @@ struct RenderContext {
     // Test seam: LiteralSteps this pass takes one by one. The module leaves
     // it 0; it is read once per line, ring or run, never per step.
     uint32_t literal = 0;
+    // Set by the concentric layout once the guide's open flattening can no
+    // longer change from ring to ring.
+    bool ringGuideFlat = false;
     void* progressData = nullptr;
     bool (*progressFn)(int total, int done, void* data) = nullptr;
 

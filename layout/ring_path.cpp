@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <limits>
 #include <memory>
@@ -18,11 +19,30 @@ constexpr double kTwoPi = 2 * std::numbers::pi;
 
 // The guide's walker as AddRing uses it: flattened open, stepped once per
 // vertex; B is its y, relative to where it starts, times curvature.
+// Flattens the pass's guide open, as every ring does. A flattening that
+// starts where the last one ended, or of a guide that starts with a move,
+// gives the segments the last one gave: from then on the guide is only
+// rewound, so a pass of many rings flattens a long guide once or twice.
+void FlattenGuide(RenderContext& context) {
+    PathParser* guide = context.guidePath;
+    if (guide == nullptr) return;
+    if (context.ringGuideFlat && (context.literal & kLiteralRings) == 0) {
+        guide->Rewind();
+        return;
+    }
+    const PathPoint from = guide->currentPoint;
+    guide->Flatten(false);
+    const bool sameStart = std::bit_cast<uint64_t>(from.x) == std::bit_cast<uint64_t>(guide->currentPoint.x) &&
+                           std::bit_cast<uint64_t>(from.y) == std::bit_cast<uint64_t>(guide->currentPoint.y);
+    context.ringGuideFlat = sameStart || !GuideStartsAtOrigin(*guide);
+}
+
 class GuideWalk {
 public:
-    GuideWalk(PathParser* guide, double curvature, int64_t n) : guide_(guide), curvature_(curvature) {
+    GuideWalk(RenderContext& context, double curvature, int64_t n)
+        : guide_(context.guidePath), curvature_(curvature) {
         if (guide_ == nullptr) return;
-        guide_->Flatten(false);
+        FlattenGuide(context);
         step_ = guide_->totalLength / static_cast<double>(n);
         y0_ = guide_->position.y;
     }
@@ -192,7 +212,7 @@ void AddRing(RenderContext& context, PathPoint centre, double angle, double star
 
     bool built = false;
     if (ring.n <= kMaxRingVertices || (context.literal & kLiteralRings) != 0) {
-        GuideWalk walk(context.guidePath, ring.curvature, ring.n);
+        GuideWalk walk(context, ring.curvature, ring.n);
         built = BuildWholeRing(task->path, ring, walk);
     } else if (ring.n <= kMaxStreamedRingVertices) {
         // Made segment by segment while the task runs. The guide is
@@ -203,12 +223,12 @@ void AddRing(RenderContext& context, PathPoint centre, double angle, double star
         plan->guide = context.guidePath;
         if (context.guidePath != nullptr) {
             plan->guideFrom = context.guidePath->currentPoint;
-            context.guidePath->Flatten(false);
+            FlattenGuide(context);
         }
         task->streamedRing = std::move(plan);
         built = true;
     } else {
-        GuideWalk walk(context.guidePath, ring.curvature, ring.n);
+        GuideWalk walk(context, ring.curvature, ring.n);
         const int64_t needed = BuildWindowedRing(task->path, ring, walk, context, kMaxWindowVertices);
         if (needed < 0) return;
         if (needed == 0) return;  // nowhere near the canvas: nothing to draw
@@ -218,7 +238,7 @@ void AddRing(RenderContext& context, PathPoint centre, double angle, double star
             // the order of the ring itself): the whole ring with capped
             // vertices, spaced wider than 5 pixels.
             ring.n = kMaxRingVertices;
-            GuideWalk capped(context.guidePath, ring.curvature, ring.n);
+            GuideWalk capped(context, ring.curvature, ring.n);
             task->path.commands.clear();
             built = BuildWholeRing(task->path, ring, capped);
         }

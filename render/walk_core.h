@@ -4,6 +4,7 @@
 // closed and literalLaps; segs(i) gives segment i of count.
 #pragma once
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 
@@ -15,9 +16,9 @@ namespace velmora::walk {
 // absorb a step.
 constexpr double kEpsilon = PathParser::kWalkEpsilon;
 
-// A closed path this many times shorter than the distance left is walked
-// round whole laps at once (a ring of almost no length would otherwise be
-// circled millions of times per step).
+// A closed path many times shorter than the distance left (at least this
+// many) is walked round whole laps at once: a ring of almost no length would
+// otherwise be circled millions of times per step.
 constexpr double kLapsBeforeSkipping = 1024.0;
 
 inline PathPoint PointAt(const LineSegment& s, double fraction) {
@@ -30,7 +31,12 @@ inline PathPoint PointAt(const LineSegment& s, double fraction) {
 // (unless every lap is to be walked).
 class LapGuard {
 public:
-    LapGuard(int32_t count, bool everyLap) : count_(count), everyLap_(everyLap) {}
+    LapGuard(int32_t count, bool everyLap)
+        : count_(count),
+          everyLap_(everyLap),
+          // Walking a lap costs a pass over every segment: laps are dropped
+          // only past 2^22 segment passes, and never below 1024 laps.
+          lapsKept_(count > 0 ? std::max(kLapsBeforeSkipping, 4194304.0 / count) : kLapsBeforeSkipping) {}
 
     // After passing a whole segment: true when the last count segments in a
     // row absorbed nothing.
@@ -43,7 +49,7 @@ public:
     double AtWrap(double b) {
         if (seenWrap_ && !everyLap_) {
             const double lap = bAtWrap_ - b;
-            if (lap > 0.0 && b > lap * kLapsBeforeSkipping) b = std::fmod(b, lap);
+            if (lap > 0.0 && b > lap * lapsKept_) b = std::fmod(b, lap);
         }
         seenWrap_ = true;
         bAtWrap_ = b;
@@ -53,6 +59,7 @@ public:
 private:
     int32_t count_;
     bool everyLap_;
+    double lapsKept_;
     int32_t idle_ = 0;
     bool seenWrap_ = false;
     double bAtWrap_ = 0.0;
