@@ -16,7 +16,9 @@ inline constexpr int64_t kMaxRingsPerPass = int64_t{1} << 16;   // rings per dir
 inline constexpr int32_t kMaxRingVertices = int32_t{1} << 16;   // built and stored vertex by vertex
 inline constexpr int32_t kMaxStreamedRingVertices = int32_t{1} << 24;  // made while walked
 inline constexpr int64_t kMaxWindowVertices = int64_t{1} << 18; // near-canvas arcs of a huge ring
-inline constexpr int64_t kExactStepLimit = int64_t{1} << 20;    // hidden steps taken one by one
+// Hidden steps taken one by one before a series with a gain is jumped in
+// closed form (exact up to rounding only; without a gain jumps are exact).
+inline constexpr int64_t kExactStepLimit = int64_t{1} << 20;
 
 // Extent of a guide's command points (control points included, so the
 // flattened curve stays inside) relative to the guide's first point.

@@ -113,14 +113,16 @@ double StrokeReach(const RenderContext& context, double radius) {
     return 16 + std::abs(s.size) + reach + std::abs(s.posfluct) * (canvas + 2 * reach);
 }
 
-// A ring too long to build vertex by vertex: only the stretches of its
+// A ring of more vertices than even a streamed ring walks in sensible time
+// (over 2^24, a radius of about 13 million pixels): only the stretches of its
 // polygon within reach of the canvas are built, each with the vertices the
 // whole ring would have there (vertex i, guide offset at arc length i x
 // step), joined by moves. Whatever lies beyond cannot sample ink, and no
 // stroke started on the canvas can walk far enough to cross a move, so the
 // drawn pixels are those of the whole ring, save that distances along the
 // path after a move lose their whole-pixel phase (strokes there may start
-// or end up to one pixel apart). Returns the vertex count it would need, or
+// or end up to one pixel apart): the one place where rings depart from the
+// literal steps. Returns the vertex count it would need, or
 // -1 on non-finite geometry; builds nothing when over `budget`.
 int64_t BuildWindowedRing(PathParser& path, const RingGeometry& ring, GuideWalk& walk,
                           const RenderContext& context, int64_t budget) {
