@@ -32,8 +32,9 @@ void FlattenGuide(RenderContext& context) {
     }
     const PathPoint from = guide->currentPoint;
     guide->Flatten(false);
-    const bool sameStart = std::bit_cast<uint64_t>(from.x) == std::bit_cast<uint64_t>(guide->currentPoint.x) &&
-                           std::bit_cast<uint64_t>(from.y) == std::bit_cast<uint64_t>(guide->currentPoint.y);
+    const PathPoint to = guide->currentPoint;
+    const bool sameStart = std::bit_cast<uint64_t>(from.x) == std::bit_cast<uint64_t>(to.x) &&
+                           std::bit_cast<uint64_t>(from.y) == std::bit_cast<uint64_t>(to.y);
     context.ringGuideFlat = sameStart || !GuideStartsAtOrigin(*guide);
 }
 

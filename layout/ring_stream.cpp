@@ -38,7 +38,7 @@ void RingStream::StepGuide() {
     ++guideAt_;
 }
 
-bool RingStream::Open(const RingPlan& plan) {
+bool RingStream::Open(const RingPlan& plan, const ThreadPoolTask* task) {
     ring_ = plan.geometry;
     hasGuide_ = plan.guide != nullptr;
     if (hasGuide_) {
@@ -58,7 +58,10 @@ bool RingStream::Open(const RingPlan& plan) {
     totalLength = 0.0;
     PathPoint previous;
     for (int64_t i = 0; i <= ring_.n; ++i) {
-        if (i % every_ == 0) checkpoints_.push_back(guide_.SaveWalk());
+        if (i % every_ == 0) {
+            checkpoints_.push_back(guide_.SaveWalk());
+            if (task != nullptr && task->IsCancelled()) return false;
+        }
         const PathPoint vertex = ring_.Vertex(static_cast<double>(i), Offset());
         if (!IsFinite(vertex)) return false;
         if (i > 0) totalLength += Distance(previous, vertex);
@@ -93,10 +96,12 @@ void RingStream::Fill(int64_t base) {
 }
 
 size_t RingStream::MemoryHeld() const {
-    size_t bytes = window_.capacity() * sizeof(LineSegment) + checkpoints_.capacity() * sizeof(WalkState) +
+    size_t bytes = window_.capacity() * sizeof(LineSegment) +
+                   checkpoints_.capacity() * sizeof(WalkState) +
                    guide_.segments.capacity() * sizeof(LineSegment) +
                    guide_.commands.capacity() * sizeof(PathCommand);
-    for (const PathCommand& command : guide_.commands) bytes += command.points.capacity() * sizeof(PathPoint);
+    for (const PathCommand& command : guide_.commands)
+        bytes += command.points.capacity() * sizeof(PathPoint);
     return bytes;
 }
 
@@ -120,8 +125,7 @@ PathPoint RingStream::Advance(double x) {
     if (x == 0.0) return position;
     if (x < 0.0) return Retreat(-x);
     if (std::fabs(walked) < walk::kEpsilon) walked = 0.0;
-    if (x > walk::kEpsilon)
-        walk::Forward(*this, [this](int32_t i) -> const LineSegment& { return Segment(i); }, Count(), x);
+    if (x > walk::kEpsilon) walk::Forward(*this, Segments(), Count(), x);
     walked += x;
     return position;
 }
@@ -131,9 +135,8 @@ PathPoint RingStream::Retreat(double x) {
     if (x < 0.0) return Advance(-x);
     if (std::fabs(walked) < walk::kEpsilon) walked = 0.0;
     const double w = walked - x;
-    if (x > walk::kEpsilon)
-        walk::Backward(*this, [this](int32_t i) -> const LineSegment& { return Segment(i); }, Count(), x,
-                       [this] { return position; });
+    // A closed walk never goes past a start, so the last argument is unused.
+    if (x > walk::kEpsilon) walk::Backward(*this, Segments(), Count(), x, [this] { return position; });
     walked = w;
     return position;
 }

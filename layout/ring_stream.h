@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "render/path_parser.h"
+#include "render/thread_pool.h"
 
 namespace velmora {
 
@@ -54,8 +55,8 @@ public:
     double totalLength = 0.0;
 
     // Measures the ring (totalLength) and rewinds; false when a vertex is
-    // not finite (a ring that is never drawn).
-    bool Open(const RingPlan& plan);
+    // not finite (a ring that is never drawn) or the task was stopped.
+    bool Open(const RingPlan& plan, const ThreadPoolTask* task = nullptr);
 
     int32_t Count() const { return static_cast<int32_t>(ring_.n); }
     const LineSegment& Segment(int32_t index) {
@@ -89,6 +90,9 @@ public:
     void RestoreWalk(const WalkState& state);
 
 private:
+    auto Segments() {
+        return [this](int32_t i) -> const LineSegment& { return Segment(i); };
+    }
     double Offset() const;
     void StepGuide();
     // Makes the segments from base on, up to kWindow of them.

@@ -168,7 +168,7 @@ void PathTask::Execute() {
     if (streamedRing) {
         RingStream ring;
         ring.literalLaps = path.literalLaps;
-        if (!ring.Open(*streamedRing)) return;  // a vertex that is not finite: never drawn
+        if (!ring.Open(*streamedRing, this)) return;  // not finite (never drawn) or stopped
         ScanWith(ring, runs);
         if (settings->connect) JoinRuns(runs);
         DrawWith(ring, runs);
@@ -232,7 +232,10 @@ void PathTask::ScanWith(Path& walk, std::vector<StrokeRun>& runs) {
             AddRunOn(walk, runs, here, runStart, gain, halfLength);
             outside = true;
         }
-        const uint64_t passed = !ring && outside && jumps ? PassOffCanvas(*context, path) : 0;
+        uint64_t passed = 0;
+        if constexpr (std::is_same_v<Path, PathParser>) {
+            if (!ring && outside && jumps) passed = PassOffCanvas(*context, walk);
+        }
         here = passed > 0 ? walk.position : walk.AdvanceOne();
         if (passed > 0 && IsCancelled()) break;
         if (++steps % kCancelCheckSteps == 0 && IsCancelled()) break;
@@ -488,7 +491,8 @@ bool PathTask::DrawStepsOn(Path& walk, const StrokeRun& run, double a, double L,
         const double p = pressureAt(step);
         const PathPoint next = walk.AdvanceOne();
         uint64_t placed = 0;
-        if (prevP > 0 || p > 0) placed = StampDiscs(*context, prev, next, prevP, p, size, stamp, everyStep);
+        if (prevP > 0 || p > 0)
+            placed = StampDiscs(*context, prev, next, prevP, p, size, stamp, everyStep);
         prev = next;
         prevP = p;
 
