@@ -33,9 +33,6 @@ constexpr uint64_t kCancelCheckSteps = 4096;
 // Drawing steps are dearer (a wide pen stamps a large disc a step), so a
 // stop request is looked at far more often there.
 constexpr uint64_t kDrawCancelCheckSteps = 16;
-// Off-canvas stretches shorter than this are still stepped through, so the
-// dirty box grows exactly as the discs there say.
-constexpr uint64_t kInertStepBudget = uint64_t{1} << 20;
 // No run is stepped further than this; only settings far outside the
 // panel's ranges make runs this long.
 constexpr uint64_t kMaxRunSteps = uint64_t{1} << 26;
@@ -115,9 +112,11 @@ uint64_t PassOffCanvas(const RenderContext& context, PathParser& path) {
     return path.StepAlongSegment(limit, UINT64_MAX);
 }
 
-// The discs of one segment; returns how many were placed.
+// The discs of one segment; returns how many were placed. With `far` the
+// discs lie wholly off the canvas and only the box they grow is gathered.
 uint64_t StampDiscs(RenderContext& context, PathPoint a, PathPoint b, double p0, double p1,
-                    double size, testing::StampFunction stamp, bool everyDisc) {
+                    double size, testing::StampFunction stamp, bool everyDisc,
+                    DabBox* far = nullptr) {
     const double d = platform::Hypot(b.x - a.x, b.y - a.y);
     if (d == 0 || !std::isfinite(d)) return 0;
     const PathPoint u{(b.x - a.x) / d, (b.y - a.y) / d};
@@ -140,7 +139,9 @@ uint64_t StampDiscs(RenderContext& context, PathPoint a, PathPoint b, double p0,
             s += 0.1;
         } else {
             s += std::min(w, 1.0);
-            if (stamp)
+            if (far)
+                far->Add(context, a.x + u.x * s, a.y + u.y * s, w);
+            else if (stamp)
                 stamp(context, a.x + u.x * s, a.y + u.y * s, w);
             else
                 Stamp(context, a.x + u.x * s, a.y + u.y * s, w);
@@ -368,12 +369,12 @@ void PathTask::DrawWith(Path& walk, const std::vector<StrokeRun>& runs) {
 // over where the box they would grow is provably grown anyway: in an outer
 // corner every disc grows it alike; beside the canvas, on a line parallel to
 // an axis, the later discs are no thinner while the pressure still rises.
-// Longer stretches beside the canvas are jumped regardless: coverage stays
-// exact, the box may lack the growth of discs far off the canvas. Within
-// kExactHead each step of 1 is exact, so a jump lands on the distance the
-// single steps would reach. Returns the step to go on from.
+// Other stretches beside the canvas are stepped, their discs only measured
+// for the box (outOfReach). Within kExactHead each step of 1 is exact, so a
+// jump lands on the distance the single steps would reach. Returns the step
+// to go on from.
 uint64_t PathTask::SkipHead(const StrokeRun& run, double a, double L, PathPoint& prev,
-                            double& prevP) {
+                            double& prevP, uint64_t& outOfReach) {
     const double size = settings->size;
     const double reach = size * 0.5 + 2;
     const LineSegment& first = path.segments.front();
@@ -411,8 +412,9 @@ uint64_t PathTask::SkipHead(const StrokeRun& run, double a, double L, PathPoint&
 
     double jump = 0;
     bool stampCorner = false;
-    const bool besideX = u.x == 0 && !std::isinf(xlo);  // x fixed and within reach
-    const bool besideY = u.y == 0 && !std::isinf(ylo);
+    // x (or y) fixed and within reach: the window of that axis is unbounded.
+    const bool besideX = u.x == 0 && xlo == -INFINITY;
+    const bool besideY = u.y == 0 && ylo == -INFINITY;
     if (besideX || besideY) {
         const double n = clampSteps(nearBoth - from - 2);
         if (n > 1 && n + 2 < outStart) jump = n;
@@ -429,8 +431,9 @@ uint64_t PathTask::SkipHead(const StrokeRun& run, double a, double L, PathPoint&
         }
     }
     const double exactJump = jump;
-    const double sideways = std::max(0.0, clampSteps(nearBoth - from - 2) - jump);
-    if (sideways > static_cast<double>(kInertStepBudget)) jump += sideways;
+    // Beside the canvas the discs still grow the box, each its own rows or
+    // columns: those steps are taken, their discs only measured.
+    outOfReach = static_cast<uint64_t>(std::max(0.0, clampSteps(nearBoth - from - 2)));
     if (jump < 2) return 0;
 
     if (stampCorner) {
@@ -474,25 +477,35 @@ bool PathTask::DrawStepsOn(Path& walk, const StrokeRun& run, double a, double L,
     };
 
     uint64_t step = 0;
+    uint64_t outOfReach = 0;  // steps below this place discs that cannot reach the canvas
     if (open && 0 > walk.walked && walk.walked > -kExactHead && first->length >= 1e-6)
-        step = SkipHead(run, a, L, prev, prevP);
+        step = SkipHead(run, a, L, prev, prevP, outOfReach);
+    // The box grown by discs off the canvas, gathered and added at the end.
+    DabBox far;
+    bool away = false;  // past the end, every disc from here on is off the canvas
 
     // Last step of the rising taper; the pressure never rises after it.
     const double taperInEnd = run.taperStart != 1 ? 0.0
                               : settings->asdist  ? std::min(settings->in, L * 0.5)
                                                   : L * 0.5 * settings->in;
-    uint64_t inertSteps = 0;
+    bool going = true;
     for (uint64_t taken = 1; static_cast<double>(step) <= L; ++step, ++taken) {
         if (taken > kMaxRunSteps) break;
-        if (taken % kDrawCancelCheckSteps == 0 && IsCancelled()) return false;
+        if (taken % kDrawCancelCheckSteps == 0 && IsCancelled()) {
+            going = false;
+            break;
+        }
 
         const double prevWalked = walk.walked;
         const PathPoint from = prev;
         const double p = pressureAt(step);
         const PathPoint next = walk.AdvanceOne();
         uint64_t placed = 0;
-        if (prevP > 0 || p > 0)
-            placed = StampDiscs(*context, prev, next, prevP, p, size, stamp, everyStep);
+        if (prevP > 0 || p > 0) {
+            const bool offCanvas = stamp == nullptr && (away || step < outOfReach);
+            placed = StampDiscs(*context, prev, next, prevP, p, size, stamp, everyStep,
+                                offCanvas ? &far : nullptr);
+        }
         prev = next;
         prevP = p;
 
@@ -517,9 +530,10 @@ bool PathTask::DrawStepsOn(Path& walk, const StrokeRun& run, double a, double L,
         if (placed > 0 && ((ux == 0 && awayY) || (uy == 0 && awayX)) &&
             static_cast<double>(step) > taperInEnd + 1)
             break;
-        if (++inertSteps > kInertStepBudget) break;
+        away = true;
     }
-    return true;
+    far.GrowDirty(*context);
+    return going;
 }
 
 }  // namespace velmora

@@ -60,7 +60,9 @@ private:
     bool DrawStepsOn(Path& walk, const StrokeRun& run, double a, double L, PathPoint prev,
                      double prevP);
     // Jumps over the far start of a run before an open path; the next step.
-    uint64_t SkipHead(const StrokeRun& run, double a, double L, PathPoint& prev, double& prevP);
+    // outOfReach: the steps before it place discs that cannot reach the canvas.
+    uint64_t SkipHead(const StrokeRun& run, double a, double L, PathPoint& prev, double& prevP,
+                      uint64_t& outOfReach);
 };
 
 // Joins overlapping or touching runs in place (the connect setting).

@@ -268,8 +268,9 @@ TEST(Execute, HugeGainOnADiagonalDrawsLikeAModestOne) {
     ExpectSameAsModestGain({{52, 30}, {40, 46}});
 }
 
-// Runs of hundreds of thousands of pixels with tapers: jumping over the far start and
-// stopping early beyond the end give the bytes and box of every step.
+// Runs of hundreds of thousands of pixels with tapers: jumping over the far start,
+// measuring discs off the canvas and stopping early beyond the end give the bytes
+// and box of every step.
 TEST(Execute, SkippingFarStepsChangesNoByte) {
     struct Case {
         std::vector<PathPoint> line;
@@ -285,6 +286,10 @@ TEST(Execute, SkippingFarStepsChangesNoByte) {
         {{{10, 0.5}, {30, 0.5}}, false, 0.2, 0.0, 2e5},      // along the top edge
         {{{30, 20}, {49.99, 20.6}}, false, 0.5, 0.5, 2e5},   // nearly along x
         {{{20, 10}, {20.3, 30}}, false, 0.0, 0.0, 4e5},      // nearly along y
+        // Beside the canvas for over 2^20 steps at each end, drifting across
+        // its rows: every disc there adds its own rows to the box.
+        {{{40, 30}, {60, 30.001}}, false, 0.5, 0.5, 1.5e6},
+        {{{60, 30}, {40, 30.001}}, true, 3e5, 0.0, 1.5e6},
     };
     for (size_t i = 0; i < cases.size(); ++i) {
         auto render = [&](bool skipping) {
