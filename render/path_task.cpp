@@ -36,8 +36,11 @@ constexpr uint64_t kDrawCancelCheckSteps = 16;
 // No run is stepped further than this; only settings far outside the
 // panel's ranges make runs this long.
 constexpr uint64_t kMaxRunSteps = uint64_t{1} << 26;
-// Segments longer than this place discs only where they can reach the canvas.
+// Segments longer than this (only a step across a gap between sub-paths
+// makes them) stamp only the discs that can reach the canvas and measure
+// the rest for the box; past kMeasuredSegment the rest is left out.
 constexpr double kHugeSegment = 16777216.0;
+constexpr double kMeasuredSegment = 67108864.0;
 // The ink scan passes the off-canvas stretches of segments longer than this
 // in bulk. No line of a canvas of sensible size is this long; lines from
 // base points far off the canvas are, and a radial pass at spacing 1 with a
@@ -123,13 +126,23 @@ uint64_t StampDiscs(RenderContext& context, PathPoint a, PathPoint b, double p0,
 
     double s = 0;
     double last = d;
-    if (d > kHugeSegment && !everyDisc) {
-        // Only a jump across a gap of the path gets here: skip the stretch of
-        // the segment that no disc of this pen can bring onto the canvas.
+    // Discs outside [near, farEnd] cannot reach the canvas.
+    double near = -INFINITY, farEnd = INFINITY;
+    DabBox measured;
+    if (d > kHugeSegment && !everyDisc && !far) {
         double lo, hi;
-        if (!CanvasWindow(context, a, u, size * 0.5 + 2, lo, hi) || hi < 0 || lo > d) return 0;
-        s = std::max(0.0, std::floor(lo) - 1);
-        last = std::min(d, hi + 1);
+        const bool meets = CanvasWindow(context, a, u, size * 0.5 + 2, lo, hi) && hi >= 0 && lo <= d;
+        if (d <= kMeasuredSegment) {
+            near = meets ? std::floor(lo) - 1 : INFINITY;
+            farEnd = meets ? hi + 1 : -INFINITY;
+        } else {
+            // Skip the stretch no disc can bring onto the canvas; the discs
+            // there add nothing to the box, and a pen below one pixel may
+            // place the rest a fraction off the lattice of every step.
+            if (!meets) return 0;
+            s = std::max(0.0, std::floor(lo) - 1);
+            last = std::min(d, hi + 1);
+        }
     }
 
     uint64_t placed = 0;
@@ -141,6 +154,8 @@ uint64_t StampDiscs(RenderContext& context, PathPoint a, PathPoint b, double p0,
             s += std::min(w, 1.0);
             if (far)
                 far->Add(context, a.x + u.x * s, a.y + u.y * s, w);
+            else if (s < near || s > farEnd)
+                measured.Add(context, a.x + u.x * s, a.y + u.y * s, w);
             else if (stamp)
                 stamp(context, a.x + u.x * s, a.y + u.y * s, w);
             else
@@ -148,6 +163,7 @@ uint64_t StampDiscs(RenderContext& context, PathPoint a, PathPoint b, double p0,
             ++placed;
         }
     } while (s <= last);
+    measured.GrowDirty(context);
     return placed;
 }
 

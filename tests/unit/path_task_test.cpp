@@ -288,8 +288,8 @@ TEST(Execute, SkippingFarStepsChangesNoByte) {
         {{{20, 10}, {20.3, 30}}, false, 0.0, 0.0, 4e5},      // nearly along y
         // Beside the canvas for over 2^20 steps at each end, drifting across
         // its rows: every disc there adds its own rows to the box.
-        {{{40, 30}, {60, 30.001}}, false, 0.5, 0.5, 1.5e6},
-        {{{60, 30}, {40, 30.001}}, true, 3e5, 0.0, 1.5e6},
+        {{{40, 30}, {60, 30.0002}}, false, 0.5, 0.5, 1.5e6},
+        {{{60, 30}, {40, 30.0002}}, true, 3e5, 0.0, 1.5e6},
     };
     for (size_t i = 0; i < cases.size(); ++i) {
         auto render = [&](bool skipping) {
@@ -313,6 +313,31 @@ TEST(Execute, SkippingFarStepsChangesNoByte) {
         EXPECT_EQ(skipped->Coverage(), stepped->Coverage()) << i;
         EXPECT_EQ(skipped->Dirty(), stepped->Dirty()) << i;
     }
+}
+
+// A run whose last step crosses the gap between two sub-paths 17 million
+// pixels apart, drifting from row 40 to row 60 beside the canvas: the discs
+// that cannot reach the canvas still grow the box, down to row 62.
+TEST(Execute, AStepAcrossAHugeGapGrowsTheBoxAsEveryDisc) {
+    auto render = [](uint32_t literal) {
+        auto scene = std::make_unique<Scene>(90, 70);
+        scene->context->literal = literal;
+        RenderSettings& s = scene->context->settings;
+        s.size = 3;
+        s.in = 0;
+        s.out = 0;
+        auto task = scene->Task({{50, 40}, {60, 40}});
+        task->path.commands.push_back({kMoveTo, {{-1.7e7, 60}}});
+        task->path.commands.push_back({kLineTo, {{-1.7e7 - 10, 60}}});
+        task->path.Flatten(false);
+        task->DrawRuns({{0.0, 10.5, 0, 0}});
+        return scene;
+    };
+    auto measured = render(0);
+    auto stepped = render(kLiteralDraw);
+    EXPECT_EQ(measured->Coverage(), stepped->Coverage());
+    EXPECT_EQ(measured->Dirty(), stepped->Dirty());
+    EXPECT_EQ(measured->Dirty()[3], 62);
 }
 
 TEST(Execute, StopRequestEndsAnEndlessRing) {
