@@ -115,36 +115,28 @@ uint64_t PassOffCanvas(const RenderContext& context, PathParser& path) {
     return path.StepAlongSegment(limit, UINT64_MAX);
 }
 
-// The discs of one segment; returns how many were placed. With `far` the
-// discs lie wholly off the canvas and only the box they grow is gathered.
-uint64_t StampDiscs(RenderContext& context, PathPoint a, PathPoint b, double p0, double p1,
-                    double size, testing::StampFunction stamp, bool everyDisc,
-                    DabBox* far = nullptr) {
-    const double d = platform::Hypot(b.x - a.x, b.y - a.y);
-    if (d == 0 || !std::isfinite(d)) return 0;
-    const PathPoint u{(b.x - a.x) / d, (b.y - a.y) / d};
-
+// The discs of a segment longer than kHugeSegment (a step across a gap
+// between sub-paths): those that can reach the canvas are stamped, the
+// others measured for the box; past kMeasuredSegment the others are left out.
+uint64_t StampHugeSegment(RenderContext& context, PathPoint a, PathPoint u, double d, double p0,
+                          double p1, double size, testing::StampFunction stamp) {
+    double lo, hi;
+    const bool meets =
+        CanvasWindow(context, a, u, size * 0.5 + 2, lo, hi) && hi >= 0 && lo <= d;
     double s = 0;
     double last = d;
-    // Discs outside [near, farEnd] cannot reach the canvas.
-    double near = -INFINITY, farEnd = INFINITY;
-    DabBox measured;
-    if (d > kHugeSegment && !everyDisc && !far) {
-        double lo, hi;
-        const bool meets = CanvasWindow(context, a, u, size * 0.5 + 2, lo, hi) && hi >= 0 && lo <= d;
-        if (d <= kMeasuredSegment) {
-            near = meets ? std::floor(lo) - 1 : INFINITY;
-            farEnd = meets ? hi + 1 : -INFINITY;
-        } else {
-            // Skip the stretch no disc can bring onto the canvas; the discs
-            // there add nothing to the box, and a pen below one pixel may
-            // place the rest a fraction off the lattice of every step.
-            if (!meets) return 0;
-            s = std::max(0.0, std::floor(lo) - 1);
-            last = std::min(d, hi + 1);
-        }
+    double near = meets ? std::floor(lo) - 1 : INFINITY;
+    double beyond = meets ? hi + 1 : -INFINITY;
+    if (d > kMeasuredSegment) {
+        // Skip the stretch no disc can bring onto the canvas; with a pen
+        // below one pixel the discs kept may lie off the lattice of every step.
+        if (!meets) return 0;
+        s = std::max(0.0, near);
+        last = std::min(d, beyond);
+        near = -INFINITY;
+        beyond = INFINITY;
     }
-
+    DabBox measured;
     uint64_t placed = 0;
     do {
         const double w = std::clamp(p0 + (p1 - p0) * s / d, 0.0, 1.0) * size;
@@ -152,9 +144,7 @@ uint64_t StampDiscs(RenderContext& context, PathPoint a, PathPoint b, double p0,
             s += 0.1;
         } else {
             s += std::min(w, 1.0);
-            if (far)
-                far->Add(context, a.x + u.x * s, a.y + u.y * s, w);
-            else if (s < near || s > farEnd)
+            if (s < near || s > beyond)
                 measured.Add(context, a.x + u.x * s, a.y + u.y * s, w);
             else if (stamp)
                 stamp(context, a.x + u.x * s, a.y + u.y * s, w);
@@ -164,6 +154,37 @@ uint64_t StampDiscs(RenderContext& context, PathPoint a, PathPoint b, double p0,
         }
     } while (s <= last);
     measured.GrowDirty(context);
+    return placed;
+}
+
+// The discs of one segment; returns how many were placed. With `far` the
+// discs lie wholly off the canvas and only the box they grow is gathered.
+uint64_t StampDiscs(RenderContext& context, PathPoint a, PathPoint b, double p0, double p1,
+                    double size, testing::StampFunction stamp, bool everyDisc,
+                    DabBox* far = nullptr) {
+    const double d = platform::Hypot(b.x - a.x, b.y - a.y);
+    if (d == 0 || !std::isfinite(d)) return 0;
+    const PathPoint u{(b.x - a.x) / d, (b.y - a.y) / d};
+    if (d > kHugeSegment && !everyDisc)
+        return StampHugeSegment(context, a, u, d, p0, p1, size, stamp);
+
+    double s = 0;
+    uint64_t placed = 0;
+    do {
+        const double w = std::clamp(p0 + (p1 - p0) * s / d, 0.0, 1.0) * size;
+        if (w < 0.1) {
+            s += 0.1;
+        } else {
+            s += std::min(w, 1.0);
+            if (far)
+                far->Add(context, a.x + u.x * s, a.y + u.y * s, w);
+            else if (stamp)
+                stamp(context, a.x + u.x * s, a.y + u.y * s, w);
+            else
+                Stamp(context, a.x + u.x * s, a.y + u.y * s, w);
+            ++placed;
+        }
+    } while (s <= d);
     return placed;
 }
 
