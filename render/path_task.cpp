@@ -50,7 +50,8 @@ constexpr double kScanJumpSegment = 65536.0;
 // far from rounding the position.
 constexpr double kExactHead = 2199023255552.0;  // 2^41
 
-int32_t InkAt(const RenderContext& context, PathPoint p) {
+// Inline in every scan (the scan is a template over the path kind).
+[[gnu::always_inline]] inline int32_t InkAt(const RenderContext& context, PathPoint p) {
     if (std::isnan(p.x) || std::isnan(p.y)) return -1;
     return SampleInk(context, SaturateToInt32(p.x), SaturateToInt32(p.y));
 }
@@ -157,8 +158,9 @@ uint64_t StampHugeSegment(RenderContext& context, PathPoint a, PathPoint u, doub
     return placed;
 }
 
-// The discs of one segment; returns how many were placed. With `far` the
+// The discs of one segment; returns how many were placed. Measuring: the
 // discs lie wholly off the canvas and only the box they grow is gathered.
+template <bool kMeasuring = false>
 uint64_t StampDiscs(RenderContext& context, PathPoint a, PathPoint b, double p0, double p1,
                     double size, testing::StampFunction stamp, bool everyDisc,
                     DabBox* far = nullptr) {
@@ -176,7 +178,7 @@ uint64_t StampDiscs(RenderContext& context, PathPoint a, PathPoint b, double p0,
             s += 0.1;
         } else {
             s += std::min(w, 1.0);
-            if (far)
+            if constexpr (kMeasuring)
                 far->Add(context, a.x + u.x * s, a.y + u.y * s, w);
             else if (stamp)
                 stamp(context, a.x + u.x * s, a.y + u.y * s, w);
@@ -514,12 +516,14 @@ bool PathTask::DrawStepsOn(Path& walk, const StrokeRun& run, double a, double L,
     };
 
     uint64_t step = 0;
-    uint64_t outOfReach = 0;  // steps below this place discs that cannot reach the canvas
+    // Steps below this place discs that cannot reach the canvas: they are
+    // only measured for the box, gathered in `far` and added at the end (not
+    // with a stamp of a test or benchmark, which sees every disc).
+    uint64_t measureBelow = 0;
     if (open && 0 > walk.walked && walk.walked > -kExactHead && first->length >= 1e-6)
-        step = SkipHead(run, a, L, prev, prevP, outOfReach);
-    // The box grown by discs off the canvas, gathered and added at the end.
+        step = SkipHead(run, a, L, prev, prevP, measureBelow);
+    if (stamp != nullptr) measureBelow = 0;
     DabBox far;
-    bool away = false;  // past the end, every disc from here on is off the canvas
 
     // Last step of the rising taper; the pressure never rises after it.
     const double taperInEnd = run.taperStart != 1 ? 0.0
@@ -539,9 +543,11 @@ bool PathTask::DrawStepsOn(Path& walk, const StrokeRun& run, double a, double L,
         const PathPoint next = walk.AdvanceOne();
         uint64_t placed = 0;
         if (prevP > 0 || p > 0) {
-            const bool offCanvas = stamp == nullptr && (away || step < outOfReach);
-            placed = StampDiscs(*context, prev, next, prevP, p, size, stamp, everyStep,
-                                offCanvas ? &far : nullptr);
+            if (step < measureBelow)
+                placed = StampDiscs<true>(*context, prev, next, prevP, p, size, stamp, everyStep,
+                                          &far);
+            else
+                placed = StampDiscs(*context, prev, next, prevP, p, size, stamp, everyStep);
         }
         prev = next;
         prevP = p;
@@ -567,7 +573,8 @@ bool PathTask::DrawStepsOn(Path& walk, const StrokeRun& run, double a, double L,
         if (placed > 0 && ((ux == 0 && awayY) || (uy == 0 && awayX)) &&
             static_cast<double>(step) > taperInEnd + 1)
             break;
-        away = true;
+        // Past the end every disc from here on is off the canvas.
+        if (stamp == nullptr) measureBelow = UINT64_MAX;
     }
     far.GrowDirty(*context);
     return going;

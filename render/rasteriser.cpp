@@ -433,8 +433,9 @@ namespace {
 
 // The pixel box of a dab of radius r at (cx, cy), clamped to the canvas;
 // false for a NaN box (no disc).
-inline bool BoxOf(const RenderContext& context, double cx, double cy, double r, int32_t& x0,
-                  int32_t& y0, int32_t& x1, int32_t& y1) {
+[[gnu::always_inline]] inline bool BoxOf(const RenderContext& context, double cx, double cy,
+                                         double r, int32_t& x0, int32_t& y0, int32_t& x1,
+                                         int32_t& y1) {
     const int32_t width = context.source.width, height = context.source.height;
     if (std::fabs(cx) < kNearCoordinate && std::fabs(cy) < kNearCoordinate && r >= 0 &&
         r < kNearCoordinate) {

@@ -31,12 +31,7 @@ inline PathPoint PointAt(const LineSegment& s, double fraction) {
 // (unless every lap is to be walked).
 class LapGuard {
 public:
-    LapGuard(int32_t count, bool everyLap)
-        : count_(count),
-          everyLap_(everyLap),
-          // Walking a lap costs a pass over every segment: laps are dropped
-          // only past 2^22 segment passes, and never below 1024 laps.
-          lapsKept_(count > 0 ? std::max(kLapsBeforeSkipping, 4194304.0 / count) : kLapsBeforeSkipping) {}
+    LapGuard(int32_t count, bool everyLap) : count_(count), everyLap_(everyLap) {}
 
     // After passing a whole segment: true when the last count segments in a
     // row absorbed nothing.
@@ -48,8 +43,11 @@ public:
     // At each wrap: the remaining distance, with whole laps dropped.
     double AtWrap(double b) {
         if (seenWrap_ && !everyLap_) {
+            // Walking a lap costs a pass over every segment: laps are dropped
+            // only past 2^22 segment passes, and never below 1024 laps.
+            const double kept = std::max(kLapsBeforeSkipping, 4194304.0 / count_);
             const double lap = bAtWrap_ - b;
-            if (lap > 0.0 && b > lap * lapsKept_) b = std::fmod(b, lap);
+            if (lap > 0.0 && b > lap * kept) b = std::fmod(b, lap);
         }
         seenWrap_ = true;
         bAtWrap_ = b;
@@ -59,7 +57,6 @@ public:
 private:
     int32_t count_;
     bool everyLap_;
-    double lapsKept_;
     int32_t idle_ = 0;
     bool seenWrap_ = false;
     double bAtWrap_ = 0.0;
@@ -67,7 +64,7 @@ private:
 
 // Moves the segment state b forward.
 template <class Walker, class Segments>
-void Forward(Walker& w, Segments&& segs, int32_t count, double b) {
+[[gnu::always_inline]] inline void Forward(Walker& w, Segments&& segs, int32_t count, double b) {
     if (w.closed && count == 0) {
         w.ended = true;  // nothing to go round
         return;
@@ -110,7 +107,7 @@ void Forward(Walker& w, Segments&& segs, int32_t count, double b) {
 // Moves the segment state b backward; past the start of an open path the
 // position is before(), the point the whole walk ends at.
 template <class Walker, class Segments, class Before>
-void Backward(Walker& w, Segments&& segs, int32_t count, double b, Before&& before) {
+[[gnu::always_inline]] inline void Backward(Walker& w, Segments&& segs, int32_t count, double b, Before&& before) {
     if (count == 0) return;
     const PathPoint from = w.position;
     LapGuard laps(count, w.literalLaps);
