@@ -36,6 +36,11 @@ constexpr uint64_t kDrawCancelCheckSteps = 16;
 // No run is stepped further than this; only settings far outside the
 // panel's ranges make runs this long.
 constexpr uint64_t kMaxRunSteps = uint64_t{1} << 26;
+// Steps beside the canvas whose discs are only measured for the box, at
+// each end of a run; past them the rest is jumped over or left out and the
+// box may lack their rows. Only runs longer than the panel's gains make on
+// a canvas of 16000 pixels get there.
+constexpr uint64_t kMeasuredStepBudget = uint64_t{1} << 23;
 // Segments longer than this (only a step across a gap between sub-paths
 // makes them) stamp only the discs that can reach the canvas and measure
 // the rest for the box; past kMeasuredSegment the rest is left out.
@@ -409,7 +414,8 @@ void PathTask::DrawWith(Path& walk, const std::vector<StrokeRun>& runs) {
 // corner every disc grows it alike; beside the canvas, on a line parallel to
 // an axis, the later discs are no thinner while the pressure still rises.
 // Other stretches beside the canvas are stepped, their discs only measured
-// for the box (outOfReach). Within kExactHead each step of 1 is exact, so a
+// for the box (outOfReach), up to kMeasuredStepBudget steps; longer ones are
+// jumped over regardless (the box may then lack their rows or columns). Within kExactHead each step of 1 is exact, so a
 // jump lands on the distance the single steps would reach. Returns the step
 // to go on from.
 uint64_t PathTask::SkipHead(const StrokeRun& run, double a, double L, PathPoint& prev,
@@ -471,8 +477,12 @@ uint64_t PathTask::SkipHead(const StrokeRun& run, double a, double L, PathPoint&
     }
     const double exactJump = jump;
     // Beside the canvas the discs still grow the box, each its own rows or
-    // columns: those steps are taken, their discs only measured.
-    outOfReach = static_cast<uint64_t>(std::max(0.0, clampSteps(nearBoth - from - 2)));
+    // columns: those steps are taken, their discs only measured, up to a
+    // bound; a longer stretch is jumped over.
+    const double inReach = std::max(0.0, clampSteps(nearBoth - from - 2));
+    const double sideways = std::max(0.0, inReach - jump);
+    if (sideways > static_cast<double>(kMeasuredStepBudget)) jump += sideways;
+    outOfReach = static_cast<uint64_t>(inReach);
     if (jump < 2) return 0;
 
     if (stampCorner) {
@@ -524,6 +534,7 @@ bool PathTask::DrawStepsOn(Path& walk, const StrokeRun& run, double a, double L,
         step = SkipHead(run, a, L, prev, prevP, measureBelow);
     if (stamp != nullptr) measureBelow = 0;
     DabBox far;
+    uint64_t measuredSteps = 0;
 
     // Last step of the rising taper; the pressure never rises after it.
     const double taperInEnd = run.taperStart != 1 ? 0.0
@@ -575,6 +586,7 @@ bool PathTask::DrawStepsOn(Path& walk, const StrokeRun& run, double a, double L,
             break;
         // Past the end every disc from here on is off the canvas.
         if (stamp == nullptr) measureBelow = UINT64_MAX;
+        if (++measuredSteps > kMeasuredStepBudget) break;
     }
     far.GrowDirty(*context);
     return going;

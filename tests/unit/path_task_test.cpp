@@ -5,6 +5,7 @@
 
 #include <chrono>
 #include <cmath>
+#include <cstdlib>
 #include <thread>
 
 #include "render/rasteriser.h"
@@ -272,6 +273,7 @@ TEST(Execute, HugeGainOnADiagonalDrawsLikeAModestOne) {
 // measuring discs off the canvas and stopping early beyond the end give the bytes
 // and box of every step.
 TEST(Execute, SkippingFarStepsChangesNoByte) {
+    const bool light = std::getenv("VELMORA_LIGHT_TESTS") != nullptr;
     struct Case {
         std::vector<PathPoint> line;
         bool asdist;
@@ -304,7 +306,8 @@ TEST(Execute, SkippingFarStepsChangesNoByte) {
             s.easing = i % 2 == 0;
             s.size = 1.0 + static_cast<double>(i);
             s.hardness = 0.5;
-            s.lengain = cases[i].lengain;
+            // Sanitizer builds take the long runs a fifth as long.
+            s.lengain = light && cases[i].lengain > 1e6 ? cases[i].lengain / 5 : cases[i].lengain;
             scene->Task(cases[i].line)->Execute();
             return scene;
         };
@@ -334,10 +337,12 @@ TEST(Execute, AStepAcrossAHugeGapGrowsTheBoxAsEveryDisc) {
         return scene;
     };
     auto measured = render(0);
+    EXPECT_EQ(measured->Dirty()[3], 62);
+    // 17 million stamps one by one: not in sanitizer builds.
+    if (std::getenv("VELMORA_LIGHT_TESTS") != nullptr) return;
     auto stepped = render(kLiteralDraw);
     EXPECT_EQ(measured->Coverage(), stepped->Coverage());
     EXPECT_EQ(measured->Dirty(), stepped->Dirty());
-    EXPECT_EQ(measured->Dirty()[3], 62);
 }
 
 TEST(Execute, StopRequestEndsAnEndlessRing) {
