@@ -99,12 +99,9 @@ bool CanvasWindow(const RenderContext& context, PathPoint origin, PathPoint dir,
 // of billions of steps. The stretch is found in fractions of the segment,
 // the walk's own measure, so every skipped sample lies off the canvas.
 // Returns the steps taken, 0 where the scan steps one by one.
-uint64_t PassOffCanvas(const RenderContext& context, PathParser& path) {
-    if (path.segmentIndex < 0 || static_cast<size_t>(path.segmentIndex) >= path.segments.size()) {
-        return 0;
-    }
-    const LineSegment& s = path.segments[static_cast<size_t>(path.segmentIndex)];
-    if (!(s.length > kScanJumpSegment) || !std::isfinite(s.length)) return 0;
+[[gnu::noinline]] uint64_t PassLongSegment(const RenderContext& context, PathParser& path,
+                                           const LineSegment& s) {
+    if (!std::isfinite(s.length)) return 0;
     const PathPoint along{s.end.x - s.start.x, s.end.y - s.start.y};
     const double margin =
         4 + 1e-9 * (std::abs(s.start.x) + std::abs(s.start.y) + std::abs(s.end.x) + std::abs(s.end.y));
@@ -119,6 +116,15 @@ uint64_t PassOffCanvas(const RenderContext& context, PathParser& path) {
     }
     if (!((limit - f) * s.length > static_cast<double>(kCancelCheckSteps))) return 0;
     return path.StepAlongSegment(limit, UINT64_MAX);
+}
+
+// The scan's test at every step: only a long segment goes further.
+inline uint64_t PassOffCanvas(const RenderContext& context, PathParser& path) {
+    if (path.segmentIndex < 0 || static_cast<size_t>(path.segmentIndex) >= path.segments.size()) {
+        return 0;
+    }
+    const LineSegment& s = path.segments[static_cast<size_t>(path.segmentIndex)];
+    return s.length > kScanJumpSegment ? PassLongSegment(context, path, s) : 0;
 }
 
 // The discs of a segment longer than kHugeSegment (a step across a gap
@@ -264,7 +270,8 @@ void PathTask::ScanWith(Path& walk, std::vector<StrokeRun>& runs) {
     const double scanEnd = w0 + 2 * walk.totalLength;
     bool outside = true;
     double runStart = 0;
-    const bool jumps = (context->literal & kLiteralScan) == 0;
+    // Only an open path's scan passes stretches off the canvas in bulk.
+    const bool passing = !ring && (context->literal & kLiteralScan) == 0;
     for (;;) {
         const double sampledAt = walk.walked;
         const int32_t ink = InkAt(*context, here);
@@ -279,7 +286,7 @@ void PathTask::ScanWith(Path& walk, std::vector<StrokeRun>& runs) {
         }
         uint64_t passed = 0;
         if constexpr (std::is_same_v<Path, PathParser>) {
-            if (!ring && outside && jumps) passed = PassOffCanvas(*context, walk);
+            if (passing && outside) passed = PassOffCanvas(*context, walk);
         }
         here = passed > 0 ? walk.position : walk.AdvanceOne();
         if (passed > 0 && IsCancelled()) break;
@@ -534,60 +541,75 @@ bool PathTask::DrawStepsOn(Path& walk, const StrokeRun& run, double a, double L,
         step = SkipHead(run, a, L, prev, prevP, measureBelow);
     if (stamp != nullptr) measureBelow = 0;
     DabBox far;
-    uint64_t measuredSteps = 0;
 
     // Last step of the rising taper; the pressure never rises after it.
     const double taperInEnd = run.taperStart != 1 ? 0.0
                               : settings->asdist  ? std::min(settings->in, L * 0.5)
                                                   : L * 0.5 * settings->in;
-    bool going = true;
-    for (uint64_t taken = 1; static_cast<double>(step) <= L; ++step, ++taken) {
-        if (taken > kMaxRunSteps) break;
-        if (taken % kDrawCancelCheckSteps == 0 && IsCancelled()) {
-            going = false;
-            break;
+    // The steps in phases: discs measured only (before the canvas comes in
+    // reach, and once past the end every disc lies off the canvas), or
+    // stamped; each phase a loop of its own, so stamping tests nothing more.
+    enum Phase { kStamping, kMeasuring, kDone, kStopped };
+    uint64_t taken = 1;
+    uint64_t measuredSteps = 0;
+    auto steps = [&](auto measuring) -> Phase {
+        constexpr bool kMeasure = decltype(measuring)::value;
+        for (; static_cast<double>(step) <= L; ++step, ++taken) {
+            if (taken > kMaxRunSteps) return kDone;
+            if (taken % kDrawCancelCheckSteps == 0 && IsCancelled()) return kStopped;
+            if constexpr (kMeasure) {
+                if (step >= measureBelow) return kStamping;
+            }
+
+            const double prevWalked = walk.walked;
+            const PathPoint from = prev;
+            const double p = pressureAt(step);
+            const PathPoint next = walk.AdvanceOne();
+            uint64_t placed = 0;
+            if (prevP > 0 || p > 0)
+                placed = StampDiscs<kMeasure>(*context, prev, next, prevP, p, size, stamp, everyStep,
+                                              &far);
+            prev = next;
+            prevP = p;
+
+            if (!open) continue;
+            if (prevWalked < 0 && walk.walked == prevWalked) return kDone;  // stuck for good
+            if (prevWalked < walk.totalLength) continue;
+
+            // Beyond the end of an open path the pen runs out along the line
+            // through the last segment, each axis monotone in its direction.
+            if (last->length < 1e-6 || walk.walked + 1 == walk.walked) return kDone;  // fixed
+            const double ux = last->end.x - last->start.x, uy = last->end.y - last->start.y;
+            const double w = context->source.width, h = context->source.height;
+            const PathPoint at = from;  // this step's discs and all later lie beyond it
+            const bool awayX = (at.x + reach <= 0 && ux <= 0) || (at.x - reach >= w && ux >= 0);
+            const bool awayY = (at.y + reach <= 0 && uy <= 0) || (at.y - reach >= h && uy >= 0);
+            if (!awayX && !awayY) continue;
+            // In an outer corner every disc from here on grows the box exactly
+            // as this step's discs did; none can touch a pixel.
+            if (awayX && awayY && placed > 0) return kDone;
+            // Beside the canvas on a line parallel to an axis, once the
+            // pressure only falls, this step's first disc is the widest to come.
+            if (placed > 0 && ((ux == 0 && awayY) || (uy == 0 && awayX)) &&
+                static_cast<double>(step) > taperInEnd + 1)
+                return kDone;
+            if (++measuredSteps > kMeasuredStepBudget) return kDone;
+            if constexpr (!kMeasure) {
+                // Every disc from here on is off the canvas: measured only.
+                if (stamp == nullptr) {
+                    measureBelow = UINT64_MAX;
+                    ++step;
+                    ++taken;
+                    return kMeasuring;
+                }
+            }
         }
-
-        const double prevWalked = walk.walked;
-        const PathPoint from = prev;
-        const double p = pressureAt(step);
-        const PathPoint next = walk.AdvanceOne();
-        uint64_t placed = 0;
-        if (prevP > 0 || p > 0) {
-            if (step < measureBelow)
-                placed = StampDiscs<true>(*context, prev, next, prevP, p, size, stamp, everyStep,
-                                          &far);
-            else
-                placed = StampDiscs(*context, prev, next, prevP, p, size, stamp, everyStep);
-        }
-        prev = next;
-        prevP = p;
-
-        if (!open) continue;
-        if (prevWalked < 0 && walk.walked == prevWalked) break;  // stuck: never moves again
-        if (prevWalked < walk.totalLength) continue;
-
-        // Beyond the end of an open path the pen runs out along the line
-        // through the last segment, each axis monotone in its direction.
-        if (last->length < 1e-6 || walk.walked + 1 == walk.walked) break;  // fixed from here on
-        const double ux = last->end.x - last->start.x, uy = last->end.y - last->start.y;
-        const double w = context->source.width, h = context->source.height;
-        const PathPoint at = from;  // this step's discs and all later lie beyond it
-        const bool awayX = (at.x + reach <= 0 && ux <= 0) || (at.x - reach >= w && ux >= 0);
-        const bool awayY = (at.y + reach <= 0 && uy <= 0) || (at.y - reach >= h && uy >= 0);
-        if (!awayX && !awayY) continue;
-        // In an outer corner every disc from here on grows the box exactly as
-        // this step's discs did; none can touch a pixel.
-        if (awayX && awayY && placed > 0) break;
-        // Beside the canvas on a line parallel to an axis, once the pressure
-        // only falls, this step's first disc is the widest of all to come.
-        if (placed > 0 && ((ux == 0 && awayY) || (uy == 0 && awayX)) &&
-            static_cast<double>(step) > taperInEnd + 1)
-            break;
-        // Past the end every disc from here on is off the canvas.
-        if (stamp == nullptr) measureBelow = UINT64_MAX;
-        if (++measuredSteps > kMeasuredStepBudget) break;
-    }
+        return kDone;
+    };
+    Phase phase = step < measureBelow ? kMeasuring : kStamping;
+    while (phase == kMeasuring || phase == kStamping)
+        phase = phase == kMeasuring ? steps(std::true_type{}) : steps(std::false_type{});
+    const bool going = phase != kStopped;
     far.GrowDirty(*context);
     return going;
 }
