@@ -38,8 +38,8 @@ constexpr uint64_t kDrawCancelCheckSteps = 16;
 constexpr uint64_t kMaxRunSteps = uint64_t{1} << 26;
 // Steps beside the canvas whose discs are only measured for the box, at
 // each end of a run; past them the rest is jumped over or left out and the
-// box may lack their rows. Only runs longer than the panel's gains make on
-// a canvas of 16000 pixels get there.
+// box may lack their rows. Within the panel's ranges only radial lines a
+// fraction of a pixel long, 20000 pixels from the centre, get there.
 constexpr uint64_t kMeasuredStepBudget = uint64_t{1} << 23;
 // Segments longer than this (only a step across a gap between sub-paths
 // makes them) stamp only the discs that can reach the canvas and measure
