@@ -270,39 +270,53 @@ void PathTask::ScanWith(Path& walk, std::vector<StrokeRun>& runs) {
     const double scanEnd = w0 + 2 * walk.totalLength;
     bool outside = true;
     double runStart = 0;
-    // Only an open path's scan passes stretches off the canvas in bulk.
-    const bool passing = !ring && (context->literal & kLiteralScan) == 0;
-    for (;;) {
-        const double sampledAt = walk.walked;
-        const int32_t ink = InkAt(*context, here);
-        if (ink > 128) {
-            if (outside) {
-                outside = false;
-                runStart = walk.walked;
+    // Only an open path's scan passes stretches off the canvas in bulk; the
+    // loop of any other scan tests nothing for it.
+    auto scan = [&](auto passing) {
+        for (;;) {
+            const double sampledAt = walk.walked;
+            const int32_t ink = InkAt(*context, here);
+            if (ink > 128) {
+                if (outside) {
+                    outside = false;
+                    runStart = walk.walked;
+                }
+            } else if (!outside) {
+                AddRunOn(walk, runs, here, runStart, gain, halfLength);
+                outside = true;
             }
-        } else if (!outside) {
-            AddRunOn(walk, runs, here, runStart, gain, halfLength);
-            outside = true;
-        }
-        uint64_t passed = 0;
-        if constexpr (std::is_same_v<Path, PathParser>) {
-            if (passing && outside) passed = PassOffCanvas(*context, walk);
-        }
-        here = passed > 0 ? walk.position : walk.AdvanceOne();
-        if (passed > 0 && IsCancelled()) break;
-        if (++steps % kCancelCheckSteps == 0 && IsCancelled()) break;
-        if (!walk.ended) continue;
+            uint64_t passed = 0;
+            if constexpr (decltype(passing)::value) {
+                if (outside) passed = PassOffCanvas(*context, walk);
+            }
+            if (passed > 0) {
+                here = walk.position;
+                if (IsCancelled()) return;
+            } else {
+                here = walk.AdvanceOne();
+            }
+            if (++steps % kCancelCheckSteps == 0 && IsCancelled()) return;
+            if (!walk.ended) continue;
 
-        if (!ring) {
-            if (!outside) AddRunOn(walk, runs, here, runStart, gain, halfLength);
-            break;
+            if (!ring) {
+                if (!outside) AddRunOn(walk, runs, here, runStart, gain, halfLength);
+                return;
+            }
+            const bool lapDone = w0 == 0 || sampledAt >= lapEnd;
+            if (lapDone && ink <= 128) return;
+            if (walk.walked >= scanEnd) {
+                if (!outside) AddRunOn(walk, runs, here, runStart, gain, halfLength);
+                return;
+            }
         }
-        const bool lapDone = w0 == 0 || sampledAt >= lapEnd;
-        if (lapDone && ink <= 128) break;
-        if (walk.walked >= scanEnd) {
-            if (!outside) AddRunOn(walk, runs, here, runStart, gain, halfLength);
-            break;
-        }
+    };
+    bool passing = false;
+    if constexpr (std::is_same_v<Path, PathParser>)
+        passing = !ring && (context->literal & kLiteralScan) == 0;
+    if (passing) {
+        if constexpr (std::is_same_v<Path, PathParser>) scan(std::true_type{});
+    } else {
+        scan(std::false_type{});
     }
 
     lengthJitter.reset();
@@ -566,9 +580,13 @@ bool PathTask::DrawStepsOn(Path& walk, const StrokeRun& run, double a, double L,
             const double p = pressureAt(step);
             const PathPoint next = walk.AdvanceOne();
             uint64_t placed = 0;
-            if (prevP > 0 || p > 0)
-                placed = StampDiscs<kMeasure>(*context, prev, next, prevP, p, size, stamp, everyStep,
-                                              &far);
+            if (prevP > 0 || p > 0) {
+                if constexpr (kMeasure)
+                    placed = StampDiscs<true>(*context, prev, next, prevP, p, size, stamp,
+                                              everyStep, &far);
+                else
+                    placed = StampDiscs(*context, prev, next, prevP, p, size, stamp, everyStep);
+            }
             prev = next;
             prevP = p;
 
