@@ -10,8 +10,6 @@ namespace velmora {
 
 namespace {
 
-constexpr double kTwoPi = 2 * std::numbers::pi;
-
 double Distance(PathPoint a, PathPoint b) {
     const double dx = b.x - a.x;
     const double dy = b.y - a.y;
@@ -21,13 +19,6 @@ double Distance(PathPoint a, PathPoint b) {
 bool IsFinite(PathPoint p) { return std::isfinite(p.x) && std::isfinite(p.y); }
 
 }  // namespace
-
-PathPoint RingGeometry::Vertex(double index, double offset) const {
-    const double w = (index * kTwoPi) / static_cast<double>(n) + startAngle;
-    const double x = std::cos(w) * (offset + ra);
-    const double y = std::sin(w) * (offset + rb);
-    return {x * cosA - y * sinA + centre.x, x * sinA + y * cosA + centre.y};
-}
 
 double RingStream::Offset() const {
     return ((hasGuide_ ? guide_.position.y : 0.0) - y0_) * ring_.curvature;

@@ -3,7 +3,9 @@
 // with the very values a ring built and stored vertex by vertex holds.
 #pragma once
 
+#include <cmath>
 #include <cstddef>
+#include <numbers>
 #include <cstdint>
 #include <vector>
 
@@ -24,7 +26,12 @@ struct RingGeometry {
     double curvature = 0.0;
     int64_t n = 4;
 
-    PathPoint Vertex(double index, double offset) const;
+    PathPoint Vertex(double index, double offset) const {
+        const double w = (index * (2 * std::numbers::pi)) / static_cast<double>(n) + startAngle;
+        const double x = std::cos(w) * (offset + ra);
+        const double y = std::sin(w) * (offset + rb);
+        return {x * cosA - y * sinA + centre.x, x * sinA + y * cosA + centre.y};
+    }
 };
 
 // What the task of a streamed ring keeps until it runs: a few numbers, no

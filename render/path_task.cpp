@@ -272,7 +272,7 @@ void PathTask::ScanWith(Path& walk, std::vector<StrokeRun>& runs) {
     double runStart = 0;
     // Only an open path's scan passes stretches off the canvas in bulk; the
     // loop of any other scan tests nothing for it.
-    auto scan = [&](auto passing) {
+    auto scan = [&](auto passing) __attribute__((always_inline)) {
         for (;;) {
             const double sampledAt = walk.walked;
             const int32_t ink = InkAt(*context, here);
@@ -566,7 +566,7 @@ bool PathTask::DrawStepsOn(Path& walk, const StrokeRun& run, double a, double L,
     enum Phase { kStamping, kMeasuring, kDone, kStopped };
     uint64_t taken = 1;
     uint64_t measuredSteps = 0;
-    auto steps = [&](auto measuring) -> Phase {
+    auto steps = [&](auto measuring) __attribute__((always_inline)) -> Phase {
         constexpr bool kMeasure = decltype(measuring)::value;
         for (; static_cast<double>(step) <= L; ++step, ++taken) {
             if (taken > kMaxRunSteps) return kDone;
