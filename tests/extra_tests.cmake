@@ -1,8 +1,8 @@
 # The tool's own picture, file and progress code, to make and check pictures.
 if(WIN32)
-  set(VELMORA_SELF_PATH self_path_win32.cpp)
+  set(VELMORA_SELF_PATH self_path_win32.cpp system_win32.cpp)
 else()
-  set(VELMORA_SELF_PATH self_path_posix.cpp)
+  set(VELMORA_SELF_PATH self_path_posix.cpp system_posix.cpp)
 endif()
 set(VELMORA_CLI_PARTS picture.cpp png_io.cpp files.cpp progress_bar.cpp ${VELMORA_SELF_PATH})
 list(TRANSFORM VELMORA_CLI_PARTS PREPEND ${CMAKE_SOURCE_DIR}/tools/velmora-host/)
