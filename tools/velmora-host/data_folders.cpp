@@ -94,7 +94,7 @@ RunDataFolder::~RunDataFolder() {
 
 bool RunDataFolder::Open(const std::vector<DataFile>& presets, const std::vector<DataFile>& guides,
                          std::string& error) {
-    const fs::path userRoot = UserDataRoot();
+    const fs::path userRoot = userRoot_ = UserDataRoot();
     presetFolder_ = PresetFolderUnder(userRoot);
     if (presets.empty() && guides.empty()) return true;  // the user's folders as they are
     base_ = FreshFolder(error);
@@ -132,7 +132,7 @@ std::vector<fs::path> RunDataFolder::KeepSavedPresets(const FolderSnapshot& befo
                                                       std::string& error) {
     std::vector<fs::path> saved = NewPresets(presetFolder_, before);
     if (!isPrivate()) return saved;
-    const fs::path userFolder = PresetFolderUnder(UserDataRoot());
+    const fs::path userFolder = PresetFolderUnder(userRoot_);
     std::error_code ec;
     fs::create_directories(userFolder, ec);
     std::vector<fs::path> kept;

@@ -59,7 +59,8 @@ public:
 
 private:
     DataRootRedirect redirect_;
-    std::filesystem::path base_;  // the private folder, removed afterwards
+    std::filesystem::path userRoot_;  // the user's data root
+    std::filesystem::path base_;      // the private folder, removed afterwards
     std::filesystem::path presetFolder_;
     std::vector<std::filesystem::path> placed_;  // files put into the user's folders
 };

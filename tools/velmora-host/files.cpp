@@ -102,21 +102,17 @@ bool OutputFile::Prepare(const std::string& path, std::string& error) {
             error = cannot + refusal;
             return false;
         }
-    } else {
-        const fs::path folder = target_.parent_path().empty() ? fs::path(".") : target_.parent_path();
-        if (!fs::is_directory(folder, ec)) {
-            error = cannot + std::strerror(ENOENT) + " (no folder " + Quoted(Utf8Path(folder)) + ")";
-            return false;
-        }
     }
-    // The temporary file now, so a folder that takes no new file is found
-    // before the work rather than after it.
+    // The temporary file now, so a folder that is missing or takes no new
+    // file is found before the work rather than after it.
     temporary_ = TemporaryBeside(target_);
     const std::string reason = WriteBytes(temporary_, {});
     if (!reason.empty()) {
         fs::remove(temporary_, ec);
         temporary_.clear();
+        const fs::path folder = target_.parent_path().empty() ? fs::path(".") : target_.parent_path();
         error = cannot + reason;
+        if (!fs::exists(folder, ec)) error += " (no folder " + Quoted(Utf8Path(folder)) + ")";
         return false;
     }
     if (fs::exists(status)) {

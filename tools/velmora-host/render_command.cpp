@@ -80,11 +80,11 @@ int RunRender(const RenderOptions& o, const Console& console) {
     // Inputs.
     job.sourceName = o.source == "-" ? "standard input" : o.source;
     job.selectionName = o.selection;
-    if (!o.source.empty() && !ReadInput(o.source, job.sourcePng, error)) {
-        return console.Fail(kExitFailed, error);
-    }
-    if (!o.selection.empty() && !ReadInput(o.selection, job.selectionPng, error)) {
-        return console.Fail(kExitFailed, error);
+    for (const auto& [path, bytes] : {std::pair{&o.source, &job.sourcePng},
+                                       std::pair{&o.selection, &job.selectionPng}}) {
+        if (path->empty()) continue;
+        bytes->emplace();
+        if (!ReadInput(*path, **bytes, error)) return console.Fail(kExitFailed, error);
     }
     std::optional<DataFile> preset, guide;
     if ((!o.preset.empty() && !ReadDataFile(o.preset, preset, error)) ||

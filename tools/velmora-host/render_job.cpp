@@ -90,14 +90,14 @@ int RenderPictures(const RenderJob& job, const RenderHooks& hooks, RenderProduct
 
     // The pictures.
     Picture source;
-    const bool read = job.sourcePng.empty()
-                          ? DecodePng(SamplePng(), "bundled sample", source, error)
-                          : DecodePng(job.sourcePng, job.sourceName, source, error);
+    const bool read = job.sourcePng
+                          ? DecodePng(*job.sourcePng, job.sourceName, source, error)
+                          : DecodePng(SamplePng(), "bundled sample", source, error);
     if (!read) return kExitFailed;
     Picture mask;
-    const bool masked = !job.selectionPng.empty();
+    const bool masked = job.selectionPng.has_value();
     if (masked) {
-        if (!DecodePng(job.selectionPng, job.selectionName, mask, error)) return kExitFailed;
+        if (!DecodePng(*job.selectionPng, job.selectionName, mask, error)) return kExitFailed;
         if (mask.width != source.width || mask.height != source.height) {
             error = "the selection \"" + job.selectionName + "\" is " + std::to_string(mask.width) +
                     "x" + std::to_string(mask.height) + " but the source is " +
@@ -182,7 +182,7 @@ int RenderPictures(const RenderJob& job, const RenderHooks& hooks, RenderProduct
     host.FilterTerminate();
 
     // The pictures, with the source's pixel density.
-    const std::string density = PngChunk(job.sourcePng, "pHYs");
+    const std::string density = job.sourcePng ? PngChunk(*job.sourcePng, "pHYs") : std::string();
     const Picture effect{source.width, source.height, host.ReadRgba(host.destination())};
     products.width = source.width;
     products.height = source.height;

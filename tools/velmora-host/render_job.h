@@ -18,9 +18,9 @@ namespace velmora::cli {
 
 struct RenderJob {
     std::string modulePath;    // the module file to load
-    std::string sourcePng;     // PNG bytes; empty: the bundled sample
+    std::optional<std::string> sourcePng;  // PNG bytes; none: the bundled sample
     std::string sourceName;    // for messages
-    std::string selectionPng;  // PNG bytes of a mask of the source's size; empty: none
+    std::optional<std::string> selectionPng;  // PNG bytes of a mask of the source's size
     std::string selectionName;
     std::vector<SettingText> settings;
     // Data files used for this run only, through a private data folder;
