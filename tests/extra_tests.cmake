@@ -42,6 +42,7 @@ if(TARGET velmora-host AND WIN32)
   add_executable(velmora_cli_unit_tests
     tools/picture_test.cpp tools/progress_bar_test.cpp ${VELMORA_CLI_PARTS})
   target_include_directories(velmora_cli_unit_tests PRIVATE ${CMAKE_SOURCE_DIR})
-  target_link_libraries(velmora_cli_unit_tests PRIVATE velmora_host_core GTest::gmock_main)
+  target_link_libraries(velmora_cli_unit_tests PRIVATE velmora_host_core GTest::gmock_main
+                                                      shell32 ole32)
   add_test(NAME cli_units COMMAND velmora_cli_unit_tests)
 endif()
