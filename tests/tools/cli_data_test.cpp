@@ -44,6 +44,14 @@ TEST(CliRunData, AnEditedPresetIsUsedAsItIsNowAndTheUsersFolderIsUntouched) {
     EXPECT_TRUE(fs::is_empty(s.tmp())) << "the private data folder stays behind";
 }
 
+TEST(CliRunData, APresetFileNamedDefaultIsTheFileNotTheDefaultEntry) {
+    Scratch s;
+    WriteText(s / "Default.ini", "[pen]\nsize=9\n");
+    ASSERT_EQ(s.Run(Render(s, "file.png", {"--preset", (s / "Default.ini").string()})).status, 0);
+    ASSERT_EQ(s.Run(Render(s, "set.png", {"--set", "size=9"})).status, 0);
+    EXPECT_TRUE(SamePicture(LoadPicture(s / "set.png"), LoadPicture(s / "file.png")));
+}
+
 TEST(CliRunData, TheUsersOwnGuidesAndPresetsAreStillThereDuringAPrivateRun) {
     Scratch s;
     fs::create_directories(s.guideFolder());

@@ -326,6 +326,10 @@ TEST(SvgGuide, ImportNotesPiecesAndAPathWithoutWidth) {
     EXPECT_THAT(notes[0], HasSubstr("no extent along x"));
     EXPECT_FALSE(ImportGuide("<svg><path d='M0 0 m 5 5'/></svg>", "", guide, error));
     EXPECT_EQ(error, "the path draws nothing (it only moves)");
+    std::string many = "<svg><path d='M0 0";
+    for (int i = 0; i < 10000; ++i) many += " L" + std::to_string(i) + " 1";
+    EXPECT_FALSE(ImportGuide(many + "'/></svg>", "", guide, error));
+    EXPECT_EQ(error, "the path has 10001 commands; the module takes guides of at most 10000");
     ASSERT_TRUE(ImportGuide("<svg><path id='w\"x' d='M0 0L1 1'/></svg>", "w\"x", guide, error));
     EXPECT_THAT(guide, ::testing::Not(HasSubstr("id=")));
 }

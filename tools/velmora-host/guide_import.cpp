@@ -92,6 +92,12 @@ bool ImportGuide(std::string_view svg, const std::string& id, std::string& guide
         error = "the path draws nothing (it only moves)";
         return false;
     }
+    if (path.commands.size() > kGuideCommandLimit) {
+        error = "the path has " + std::to_string(path.commands.size()) +
+                " commands; the module takes guides of at most " +
+                std::to_string(kGuideCommandLimit);
+        return false;
+    }
     if (notes != nullptr) {
         if (pieces > 1) {
             notes->push_back("the path has " + std::to_string(pieces) +

@@ -6,12 +6,16 @@
 // commands, each with its letter, every transform applied.
 #pragma once
 
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace velmora::cli {
+
+// More commands than this and the module takes its straight guide instead.
+constexpr size_t kGuideCommandLimit = 10000;
 
 struct GuidePoint {
     double x = 0.0;

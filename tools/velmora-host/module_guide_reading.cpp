@@ -15,9 +15,6 @@
 namespace velmora::cli {
 namespace {
 
-// More commands than this and the module takes its straight guide.
-constexpr size_t kModuleCommandLimit = 10000;
-
 bool IsLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 bool IsCSpace(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
@@ -176,7 +173,7 @@ std::optional<GuidePath> ReadAsModule(std::string_view svg) {
         v = y;
         path.commands.push_back(std::move(command));
     }
-    if (path.commands.empty() || path.commands.size() > kModuleCommandLimit) return std::nullopt;
+    if (path.commands.empty() || path.commands.size() > kGuideCommandLimit) return std::nullopt;
     path.width = hi - lo;
     return path;
 }

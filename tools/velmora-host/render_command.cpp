@@ -102,23 +102,20 @@ int RunRender(const RenderOptions& o, const Console& console) {
         // Into the user's folders, where later runs and the painting
         // application find them by name.
         const fs::path root = UserDataRoot();
-        for (const auto& [file, folder, name] :
-             {std::tuple{&preset, PresetFolderUnder(root), &job.presetName},
-              std::tuple{&guide, GuideFolderUnder(root), &job.guideName}}) {
-            if (!*file) continue;
+        for (const auto& [given, folder] : {std::pair{&o.preset, PresetFolderUnder(root)},
+                                            std::pair{&o.guide, GuideFolderUnder(root)}}) {
+            if (given->empty()) continue;
             bool created = false;
             fs::path placed;
-            const std::string& given = file == &preset ? o.preset : o.guide;
-            if (!PlaceDataFile(given, folder, created, placed, error)) {
+            if (!PlaceDataFile(*given, folder, created, placed, error)) {
                 return console.Fail(kExitFailed, error);
             }
             console.Note((created ? "installed " : "already installed ") + Utf8Path(placed));
-            *name = Utf8Path(placed.stem());
         }
-    } else {
-        job.preset = preset;
-        job.guide = guide;
     }
+    job.preset = preset;
+    job.guide = guide;
+    job.installed = o.install;
     job.settings = o.settings;
     job.colour = o.colour;
     job.gray = o.gray;

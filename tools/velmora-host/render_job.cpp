@@ -110,8 +110,8 @@ int RenderPictures(const RenderJob& job, const RenderHooks& hooks, RenderProduct
     // The data folder of this run, before the module lists it.
     RunDataFolder data;
     std::vector<DataFile> presets, guides;
-    if (job.preset) presets.push_back(*job.preset);
-    if (job.guide) guides.push_back(*job.guide);
+    if (job.preset && !job.installed) presets.push_back(*job.preset);
+    if (job.guide && !job.installed) guides.push_back(*job.guide);
     if (!data.Open(presets, guides, error)) return kExitFailed;
 
     // The module, up to filter initialise.
@@ -129,8 +129,8 @@ int RenderPictures(const RenderJob& job, const RenderHooks& hooks, RenderProduct
     }
 
     // The edits, all checked before any is made.
-    const std::string presetName = job.preset ? Stem(job.preset->name) : job.presetName;
-    const std::string guideName = job.guide ? Stem(job.guide->name) : job.guideName;
+    const std::string presetName = job.preset ? Stem(job.preset->name) : std::string();
+    const std::string guideName = job.guide ? Stem(job.guide->name) : std::string();
     std::vector<SettingText> settings = job.settings;
     const bool guideSet = std::any_of(settings.begin(), settings.end(),
                                       [](const SettingText& s) { return s.key == "guide"; });
@@ -140,15 +140,21 @@ int RenderPictures(const RenderJob& job, const RenderHooks& hooks, RenderProduct
     int32_t presetIndex = -1;
     if (!presetName.empty()) {
         const hostcore::PropertyItem* item = host.Item(kItemPreset);
-        presetIndex = item ? FindEnumString(*item, presetName) : -1;
+        // A file's entry, never "Default" (index 0), even for a file named so.
+        if (item != nullptr) {
+            for (const auto& [index, caption] : item->enumStrings) {
+                if (index > 0 && presetIndex < 0 && hostcore::Utf16ToUtf8(caption) == presetName) {
+                    presetIndex = index;
+                }
+            }
+            if (presetIndex < 0) presetIndex = FindEnumString(*item, presetName);
+        }
         if (presetIndex < 0) {
             error = "the module does not list the preset \"" + presetName + "\"";
             return kExitFailed;
         }
-        if (job.preset) {
-            for (const std::string& w : PresetWarnings(job.preset->bytes, *host.panel())) {
-                warn("\"" + job.preset->name + "\": " + w);
-            }
+        for (const std::string& w : PresetWarnings(job.preset->bytes, *host.panel())) {
+            warn("\"" + job.preset->name + "\": " + w);
         }
     }
     if (job.savePreset && host.Item(kItemSavePreset) == nullptr) {

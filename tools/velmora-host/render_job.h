@@ -23,13 +23,12 @@ struct RenderJob {
     std::optional<std::string> selectionPng;  // PNG bytes of a mask of the source's size
     std::string selectionName;
     std::vector<SettingText> settings;
-    // Data files used for this run only, through a private data folder;
-    // the preset is selected, the guide selected unless a setting names one.
+    // Data files selected for the run (the guide unless a setting names
+    // one): used for this run only, through a private data folder, or,
+    // when `installed`, already placed in the user's folders under their names.
     std::optional<DataFile> preset;
     std::optional<DataFile> guide;
-    // Stems of files already in the user's folders, selected the same way.
-    std::string presetName;
-    std::string guideName;
+    bool installed = false;
     HostRgb colour{0, 0, 0};
     bool gray = false;
     bool savePreset = false;
