@@ -123,7 +123,8 @@ bool OutputFile::Prepare(const std::string& path, std::string& error) {
 }
 
 bool OutputFile::Commit(std::string_view bytes, std::FILE* out, std::string& error) {
-    const std::string cannot = "cannot write " + Quoted(path_) + ": ";
+    const std::string cannot =
+        "cannot write " + Quoted(IsStandardStream(path_) ? "standard output" : path_) + ": ";
     switch (kind_) {
         case Kind::kStandardOutput:
             if (std::fwrite(bytes.data(), 1, bytes.size(), out) != bytes.size() ||
