@@ -30,12 +30,19 @@ if(WIN32)
   set(VELMORA_MODULE_DIR .)
   set(VELMORA_SAMPLE_DIR samples)
   set(VELMORA_DOC_DIR .)
+  set(VELMORA_DOC_PICTURE_DIR docs)
+  # Cross-built: the folder to copy to Windows, not a Windows path on this machine.
+  if(CMAKE_CROSSCOMPILING AND CMAKE_INSTALL_PREFIX_INITIALIZED_TO_DEFAULT)
+    set(CMAKE_INSTALL_PREFIX ${CMAKE_BINARY_DIR}/Velmora-${PROJECT_VERSION}-win64
+        CACHE PATH "Install folder" FORCE)
+  endif()
 else()
   include(GNUInstallDirs)
   set(VELMORA_MODULE_DIR ${CMAKE_INSTALL_LIBDIR}/velmora)
   set(VELMORA_SAMPLE_DIR ${CMAKE_INSTALL_DATADIR}/velmora/samples)
   # Debian's documentation folder is named after the package.
   set(VELMORA_DOC_DIR ${CMAKE_INSTALL_DATAROOTDIR}/doc/velmora-host)
+  set(VELMORA_DOC_PICTURE_DIR ${VELMORA_DOC_DIR}/docs)
 endif()
 
 # The module; on Windows its import library stays out of every install.
@@ -66,7 +73,7 @@ install(FILES ${VELMORA_SAMPLE_GUIDES} DESTINATION ${VELMORA_SAMPLE_DIR}/guides)
 install(FILES ${CMAKE_SOURCE_DIR}/README.md ${CMAKE_SOURCE_DIR}/CHANGELOG.md
               ${CMAKE_BINARY_DIR}/generated/INSTALL.txt
         DESTINATION ${VELMORA_DOC_DIR})
-install(FILES ${VELMORA_DOC_PICTURES} DESTINATION ${VELMORA_DOC_DIR}/docs)
+install(FILES ${VELMORA_DOC_PICTURES} DESTINATION ${VELMORA_DOC_PICTURE_DIR})
 
 set(CPACK_PACKAGE_NAME Velmora)
 set(CPACK_PACKAGE_VENDOR "Orvalen Works")
