@@ -16,7 +16,7 @@
 #   Windows: Velmora-<version>-win64.zip
 #   Linux:   Velmora-<version>-linux-x86_64.tar.gz, velmora-host_<version>_amd64.deb
 
-set(VELMORA_SAMPLE_PICTURES ${CMAKE_SOURCE_DIR}/samples/sample.png)
+file(GLOB VELMORA_SAMPLE_PICTURES ${CMAKE_SOURCE_DIR}/samples/*.png)
 file(GLOB VELMORA_SAMPLE_PRESETS ${CMAKE_SOURCE_DIR}/samples/*.ini)
 file(GLOB VELMORA_SAMPLE_GUIDES ${CMAKE_SOURCE_DIR}/samples/*.svg)
 # The pictures the README shows.
