@@ -43,10 +43,10 @@ const char* ServiceName(Service s) {
 
 int32_t ChannelsForKind(int32_t kind) {
     switch (kind) {
-        case 3: return 4;
-        case 2:
-        case 6: return 2;
-        case 4: return 5;
+        case kChannelKindRgb: return 4;
+        case kChannelKindGrey:
+        case kChannelKindBinary: return 2;
+        case kChannelKindFourColour: return 5;
         default: return 1;
     }
 }
@@ -153,7 +153,7 @@ bool HostCore::LoadStringTable(const std::string& path) {
 int32_t HostCore::Call(int32_t selector) {
     if (entry_ == nullptr) {
         Fault("no module to call");
-        return -1;
+        return kResultFailure;
     }
     MakeCurrent();
     HostInt result = -12345;
@@ -166,7 +166,7 @@ int32_t HostCore::Call(int32_t selector) {
 }
 
 int32_t HostCore::CallWithoutServer(int32_t selector) {
-    if (entry_ == nullptr) return -1;
+    if (entry_ == nullptr) return kResultFailure;
     MakeCurrent();
     HostInt result = -12345;
     entry_(&result, &pluginData_, selector, nullptr);
@@ -203,7 +203,7 @@ HostOffscreen HostCore::CreateOffscreen(int32_t width, int32_t height, int32_t k
 
 HostOffscreen HostCore::OffscreenFromRgba(int32_t width, int32_t height, const uint8_t* rgba,
                                           const int32_t indices[3]) {
-    const HostOffscreen handle = CreateOffscreen(width, height, 3);
+    const HostOffscreen handle = CreateOffscreen(width, height, kChannelKindRgb);
     Offscreen& o = *GetOffscreen(handle);
     if (indices != nullptr) std::copy(indices, indices + 3, o.colourIndices);
     for (int32_t y = 0; y < o.height; ++y) {
@@ -256,16 +256,16 @@ std::vector<uint8_t> HostCore::ReadRgba(HostOffscreen handle) const {
             const uint8_t* px = o->At(x, y);
             uint8_t* out = rgba.data() + (size_t(y) * o->width + x) * 4;
             switch (o->kind) {
-                case 3:
+                case kChannelKindRgb:
                     for (int c = 0; c < 3; ++c) out[c] = px[o->colourIndices[c] & 3];
                     out[3] = px[3];
                     break;
-                case 2:
-                case 6:
+                case kChannelKindGrey:
+                case kChannelKindBinary:
                     out[0] = out[1] = out[2] = px[0];
                     out[3] = px[1];
                     break;
-                case 4:
+                case kChannelKindFourColour:
                     for (int c = 0; c < 3; ++c) out[c] = px[o->fourIndices[c] % 5];
                     out[3] = px[4];
                     break;
