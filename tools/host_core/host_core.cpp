@@ -6,10 +6,9 @@
 #include <cmath>
 #include <cstring>
 
-namespace velmora::hostcore {
+#include "tools/host_core/services.h"
 
-void InstallServices(ModuleInitService&, FilterInitService&, FilterRunService&, StringService&,
-                     BitmapService&, OffscreenService&, PropertyService&, ExtPropertyService&);
+namespace velmora::hostcore {
 
 namespace {
 
@@ -82,8 +81,14 @@ HostCore* HostCore::Current() { return g_current.load(); }
 void HostCore::MakeCurrent() { g_current.store(this); }
 
 void HostCore::BuildTables() {
-    InstallServices(moduleInit_, filterInit_, filterRun_, string_, bitmap_, offscreen_, property_,
-                    extProperty_);
+    moduleInit_ = ModuleInitSlots();
+    filterInit_ = FilterInitSlots();
+    filterRun_ = FilterRunSlots();
+    string_ = StringSlots();
+    bitmap_ = BitmapSlots();
+    offscreen_ = OffscreenSlots();
+    property_ = PropertySlots();
+    extProperty_ = ExtPropertySlots();
     for (const auto& [service, slot] : options_.omitSlots) {
         switch (service) {
             case Service::kModuleInit: ClearSlot(moduleInit_, slot); break;
