@@ -56,31 +56,28 @@ struct FourLanes {
         }
         return (sum[0] + sum[1]) + (sum[2] + sum[3]);
     }
-};
 
-// Everything it calls is made inline here, so the four-wide weights are
-// compiled for AVX2 along with the loops around them.
-template <Edge kEdge>
-VELMORA_AVX2 __attribute__((flatten)) void StampBox(uint8_t* coverage, ptrdiff_t stride,
-                                                    const Dab& dab, int32_t x0, int32_t y0,
-                                                    int32_t x1, int32_t y1) {
-    StampRows<kEdge, FourLanes>(coverage, stride, dab, x0, y0, x1, y1);
-}
+    // Everything it calls is made inline here, so the four-wide weights are
+    // compiled for AVX2 along with the loops around them.
+    template <Edge kEdge>
+    VELMORA_AVX2 __attribute__((flatten)) static void Box(uint8_t* coverage, ptrdiff_t stride,
+                                                          const Dab& dab, int32_t x0,
+                                                          int32_t y0, int32_t x1, int32_t y1) {
+        StampRows<kEdge, FourLanes>(coverage, stride, dab, x0, y0, x1, y1);
+    }
+};
 
 }  // namespace
 
 const StampBoxes* Avx2StampBoxes() {
     // Soft edges with other exponents need the library's power anyway: they
     // stay with the portable stamp.
-    static const StampBoxes boxes = {{
-        StampBox<Edge::kHard>,
-        StampBox<Edge::kWhole1>,
-        StampBox<Edge::kWhole2>,
-        StampBox<Edge::kWhole3>,
-        StampBox<Edge::kWhole4>,
-        StampBox<Edge::kWhole5>,
-        PortableStampBoxes().box[static_cast<int>(Edge::kSoft)],
-    }};
+    static const StampBoxes boxes = [] {
+        StampBoxes b = BoxesOf<FourLanes>();
+        constexpr int kSoft = static_cast<int>(Edge::kSoft);
+        b.box[kSoft] = PortableStampBoxes().box[kSoft];
+        return b;
+    }();
     static const bool has = __builtin_cpu_supports("avx2");
     return has ? &boxes : nullptr;
 }

@@ -240,4 +240,19 @@ inline void StampRows(uint8_t* coverage, ptrdiff_t stride, const Dab& dab, int32
         StampRow<kEdge, Lanes>(coverage + static_cast<ptrdiff_t>(y) * stride, dab, y, x0, x1);
 }
 
+// The table of a Lanes policy's box functions, Lanes::Box<kEdge> for every
+// Edge in Edge order.
+template <typename Lanes>
+constexpr StampBoxes BoxesOf() {
+    return {{
+        &Lanes::template Box<Edge::kHard>,
+        &Lanes::template Box<Edge::kWhole1>,
+        &Lanes::template Box<Edge::kWhole2>,
+        &Lanes::template Box<Edge::kWhole3>,
+        &Lanes::template Box<Edge::kWhole4>,
+        &Lanes::template Box<Edge::kWhole5>,
+        &Lanes::template Box<Edge::kSoft>,
+    }};
+}
+
 }  // namespace velmora::stamp

@@ -39,26 +39,19 @@ struct TwoLanes {
         }
         return sum[0] + sum[1];
     }
-};
 
-template <Edge kEdge>
-void StampBox(uint8_t* coverage, ptrdiff_t stride, const Dab& dab, int32_t x0, int32_t y0,
-              int32_t x1, int32_t y1) {
-    StampRows<kEdge, TwoLanes>(coverage, stride, dab, x0, y0, x1, y1);
-}
+    // The rows of a dab's box.
+    template <Edge kEdge>
+    static void Box(uint8_t* coverage, ptrdiff_t stride, const Dab& dab, int32_t x0,
+                    int32_t y0, int32_t x1, int32_t y1) {
+        StampRows<kEdge, TwoLanes>(coverage, stride, dab, x0, y0, x1, y1);
+    }
+};
 
 }  // namespace
 
 const StampBoxes& PortableStampBoxes() {
-    static constexpr StampBoxes kBoxes = {{
-        StampBox<Edge::kHard>,
-        StampBox<Edge::kWhole1>,
-        StampBox<Edge::kWhole2>,
-        StampBox<Edge::kWhole3>,
-        StampBox<Edge::kWhole4>,
-        StampBox<Edge::kWhole5>,
-        StampBox<Edge::kSoft>,
-    }};
+    static constexpr StampBoxes kBoxes = BoxesOf<TwoLanes>();
     return kBoxes;
 }
 
