@@ -39,13 +39,7 @@ _Static_assert(kChannelKindSelection == 1 && kChannelKindGrey == 2 && kChannelKi
 static const TriglavPluginCallFn kEntry = &TriglavPluginCall;
 
 static const size_t kFacts[] = {
-    sizeof(HostInt), sizeof(HostBool), sizeof(HostDouble), sizeof(HostChar16),
-    sizeof(HostPoint), sizeof(HostRect), sizeof(HostRgb), sizeof(HostString),
-#define TABLE(t, n) sizeof(t),
-#define SLOT(t, m, k) offsetof(t, m),
-#include "tests/unit/host_interface_slots.inc"
-#undef TABLE
-#undef SLOT
+#include "tests/unit/host_interface_facts.inc"
 };
 
 const size_t* HostInterfaceLayoutSeenFromC(size_t* count) {

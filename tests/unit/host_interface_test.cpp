@@ -11,23 +11,12 @@
 
 namespace {
 
-#define TABLE(t, n) static_assert(sizeof(t) == (n) * sizeof(void*), #t " has " #n " slots");
-#define SLOT(t, m, k) \
-    static_assert(offsetof(t, m) == (k) * sizeof(void*), #t "." #m " is slot " #k);
-#include "tests/unit/host_interface_slots.inc"
-#undef TABLE
-#undef SLOT
+// Where every slot lies is checked at compile time by the C side.
 static_assert(std::is_convertible_v<decltype(&TriglavPluginCall), TriglavPluginCallFn>);
 
 std::vector<size_t> FactsSeenFromCpp() {
     return {
-        sizeof(HostInt), sizeof(HostBool), sizeof(HostDouble), sizeof(HostChar16),
-        sizeof(HostPoint), sizeof(HostRect), sizeof(HostRgb), sizeof(HostString),
-#define TABLE(t, n) sizeof(t),
-#define SLOT(t, m, k) offsetof(t, m),
-#include "tests/unit/host_interface_slots.inc"
-#undef TABLE
-#undef SLOT
+#include "tests/unit/host_interface_facts.inc"
     };
 }
 
