@@ -38,7 +38,8 @@ typedef struct HostPropertyObject_* HostPropertyObject;
 typedef void* HostObject;
 
 typedef struct HostPoint { int32_t x, y; } HostPoint;
-typedef struct HostRect { int32_t left, top, right, bottom; } HostRect; /* right, bottom exclusive */
+/* right and bottom exclusive */
+typedef struct HostRect { int32_t left, top, right, bottom; } HostRect;
 typedef struct HostRgb { uint8_t r, g, b; } HostRgb;
 
 /* --- Constants ------------------------------------------------------------ */

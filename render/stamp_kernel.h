@@ -52,6 +52,11 @@ struct Dab {
 enum class Edge { kHard, kWhole1, kWhole2, kWhole3, kWhole4, kWhole5, kSoft };
 constexpr int kEdgeCount = 7;
 
+// The exponent of a whole edge: kWhole1 -> 1 ... kWhole5 -> 5.
+constexpr int WholeExponent(Edge e) {
+    return static_cast<int>(e) - static_cast<int>(Edge::kWhole1) + 1;
+}
+
 // Stamps the dab into rows y0 <= y < y1, columns x0 <= x < x1, of a
 // coverage buffer of `stride` bytes a row.
 using StampBoxFunction = void (*)(uint8_t* coverage, ptrdiff_t stride, const Dab& dab,
@@ -217,15 +222,12 @@ inline void StampRow(uint8_t* row, const Dab& dab, int32_t y, int32_t x0, int32_
                 if (CannotRaise(dab, nearX2 + nearY2, old)) continue;
             }
             uint8_t value;
-            if constexpr (kEdge == Edge::kWhole1) value = WholeSoftValue<1, Lanes>(dab, px, dx, subY2, old);
-            if constexpr (kEdge == Edge::kWhole2) value = WholeSoftValue<2, Lanes>(dab, px, dx, subY2, old);
-            if constexpr (kEdge == Edge::kWhole3) value = WholeSoftValue<3, Lanes>(dab, px, dx, subY2, old);
-            if constexpr (kEdge == Edge::kWhole4) value = WholeSoftValue<4, Lanes>(dab, px, dx, subY2, old);
-            if constexpr (kEdge == Edge::kWhole5) value = WholeSoftValue<5, Lanes>(dab, px, dx, subY2, old);
             if constexpr (kEdge == Edge::kSoft) {
                 double subX2[4];
                 SubSquares(dx, subX2);
                 value = CoverageOf(SoftSum(dab, subX2, subY2));
+            } else {
+                value = WholeSoftValue<WholeExponent(kEdge), Lanes>(dab, px, dx, subY2, old);
             }
             RaiseTo(cell, old, value);
         }

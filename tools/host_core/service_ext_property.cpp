@@ -7,7 +7,12 @@ namespace velmora::hostcore {
 using namespace slot;
 
 namespace {
+
 constexpr Service kTable = Service::kExtProperty;
+
+// The log detail of a call on item key with a value.
+std::string KeyAnd(HostInt key, HostInt value) { return Num(key) + " " + Num(value); }
+
 }  // namespace
 
 ExtPropertyService ExtPropertySlots() {
@@ -28,22 +33,22 @@ ExtPropertyService ExtPropertySlots() {
         return GetFromItem(kTable, "getPoint", kKindPoint, out, o, key, &PropertyItem::point);
     };
     t.setPointFirstSetting = [](HostPropertyObject o, HostInt key, HostInt v) {
-        return SetOnItem(kTable, "setPointFirstSetting", Num(key) + " " + Num(v), kKindPoint, o, key, v,
+        return SetOnItem(kTable, "setPointFirstSetting", KeyAnd(key, v), kKindPoint, o, key, v,
                          &PropertyItem::pointFirstSetting);
     };
     t.setPointSecondSetting = [](HostPropertyObject o, HostInt key, HostInt v) {
-        return SetOnItem(kTable, "setPointSecondSetting", Num(key) + " " + Num(v), kKindPoint, o, key, v,
+        return SetOnItem(kTable, "setPointSecondSetting", KeyAnd(key, v), kKindPoint, o, key, v,
                          &PropertyItem::pointSecondSetting);
     };
     t.setEnum = [](HostPropertyObject o, HostInt key, HostInt index) {
-        return SetOnItem(kTable, "setEnum", Num(key) + " " + Num(index), kKindEnum, o, key, index, &PropertyItem::enumIndex,
-                         kValueSet);
+        return SetOnItem(kTable, "setEnum", KeyAnd(key, index), kKindEnum, o, key, index,
+                         &PropertyItem::enumIndex, kValueSet);
     };
     t.getEnum = [](HostInt* out, HostPropertyObject o, HostInt key) {
         return GetFromItem(kTable, "getEnum", kKindEnum, out, o, key, &PropertyItem::enumIndex);
     };
     t.setEnumDefault = [](HostPropertyObject o, HostInt key, HostInt index) {
-        return SetOnItem(kTable, "setEnumDefault", Num(key) + " " + Num(index), kKindEnum, o, key, index,
+        return SetOnItem(kTable, "setEnumDefault", KeyAnd(key, index), kKindEnum, o, key, index,
                          &PropertyItem::enumDefault, kDefaultSet);
     };
     t.getEnumDefault = [](HostInt* out, HostPropertyObject o, HostInt key) {
@@ -52,7 +57,7 @@ ExtPropertyService ExtPropertySlots() {
     };
     t.addEnumString = [](HostPropertyObject o, HostInt key, HostInt index, HostString s,
                          HostInt flag) {
-        return RunOnItem(kTable, "addEnumString", Num(key) + " " + Num(index), o, key, kKindEnum,
+        return RunOnItem(kTable, "addEnumString", KeyAnd(key, index), o, key, kKindEnum,
                          [&](HostCore& h, PropertyItem& item) {
                              if (h.strings.count(s) == 0) {
                                  h.Fault("addEnumString: unknown string");
