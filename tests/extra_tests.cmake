@@ -19,6 +19,7 @@ if(TARGET velmora-host AND NOT WIN32)
 
   # A module whose module initialise fails, with a string table beside it.
   add_library(velmora_failing_module SHARED tools/failing_module.c)
+  target_include_directories(velmora_failing_module PRIVATE ${CMAKE_SOURCE_DIR})
   set_target_properties(velmora_failing_module PROPERTIES
     OUTPUT_NAME Failing PREFIX "" SUFFIX ".cpm"
     LIBRARY_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/test-modules
