@@ -46,7 +46,19 @@ int RunCommandLine(const std::vector<std::string>& args, std::FILE* out, std::FI
         }
         return RunPanel(options, out, err);
     }
-    std::fprintf(err, "velmora-host: unknown command \"%s\" (commands: render, panel; see "
+    if (command == "serve") {
+        ServeOptions options;
+        if (!ParseServeOptions(rest, options, error)) {
+            std::fprintf(err, "velmora-host: %s (see velmora-host serve --help)\n", error.c_str());
+            return kExitRefused;
+        }
+        if (options.help) {
+            std::fputs(kServeHelp, out);
+            return kExitOk;
+        }
+        return RunServe(options, out, err);
+    }
+    std::fprintf(err, "velmora-host: unknown command \"%s\" (commands: render, panel, serve; see "
                       "velmora-host --help)\n", command.c_str());
     return kExitRefused;
 }

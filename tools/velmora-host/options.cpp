@@ -192,6 +192,9 @@ const char kMainHelp[] =
     "  panel [--lang ja]\n"
     "                 list the panel the module declares: every item with its\n"
     "                 caption, kind, range, default and choices\n"
+    "  serve [PICTURE.png] [--port N]\n"
+    "                 a live preview in the browser: the effect follows every\n"
+    "                 edit; drag the base points on the picture\n"
     "\n"
     "Run 'velmora-host <command> --help' for the options of a command.\n";
 

@@ -1,0 +1,14 @@
+// velmora-host serve on Windows: the web server library is built for
+// Linux only, so this build of the program says so.
+#include <cstdio>
+
+#include "tools/velmora-host/commands.h"
+
+namespace velmora::cli {
+
+int RunServe(const ServeOptions&, std::FILE*, std::FILE* err) {
+    std::fputs("velmora-host: serve is not part of the Windows build; run it on Linux\n", err);
+    return kExitFailed;
+}
+
+}  // namespace velmora::cli
