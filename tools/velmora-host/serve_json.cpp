@@ -38,6 +38,18 @@ std::string ItemName(int32_t key) {
     return std::to_string(key);
 }
 
+// What a value of a kind looks like, for messages.
+const char* ValueWords(int32_t kind) {
+    switch (kind) {
+        case kKindBool: return "true or false";
+        case kKindInt: return "a whole number";
+        case kKindDouble: return "a number";
+        case kKindEnum: return "the index of one of its choices";
+        case kKindPoint: return "[x, y] in whole pixels";
+        default: return "no value this host can send";
+    }
+}
+
 std::string Caption(const PropertyItem& item) { return "\"" + Utf16ToUtf8(item.caption) + "\""; }
 
 bool ReadInt32(const json& v, int32_t& out) {
@@ -90,9 +102,7 @@ bool ReadEdit(const json& e, const hostcore::PropertyObject& panel, PanelEdit& e
         default: break;
     }
     if (!read) {
-        error = Caption(*item) + " takes " +
-                (item->kind == kKindPoint ? std::string("[x, y] in whole pixels")
-                                          : "a " + std::string(KindName(item->kind)) + " value");
+        error = Caption(*item) + " takes " + ValueWords(item->kind);
         return false;
     }
     return CheckEdit(panel, edit, error);

@@ -189,7 +189,7 @@ bool ServeSession::WaitUntilCurrent(std::chrono::milliseconds timeout, ServeFram
     const bool current = stateCv_.wait_for(lock, timeout, [&] {
         return closed_ || (frame_.id != 0 && frame_.seq >= target);
     });
-    if (!current || frame_.id == 0 || frame_.seq < target) return false;
+    if (!current || closed_ || frame_.id == 0 || frame_.seq < target) return false;
     frame = frame_;
     return true;
 }
