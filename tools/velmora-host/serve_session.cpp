@@ -46,6 +46,10 @@ bool CheckFileName(const std::string& name, const std::string& extension, std::s
 
 std::string Stem(const std::string& name) { return Utf8Path(FsPath(name).stem()); }
 
+// A guide file as it goes into the module's folder: as the user gave it
+// (the module reads the first path element of an SVG).
+std::string GuideFileBytes(const std::string& svg) { return svg; }
+
 }  // namespace
 
 ServeSession::ServeSession(Options options) : options_(std::move(options)) {}
@@ -518,10 +522,11 @@ CommandResult ServeSession::DoAddFile(Work& work) {
     if (!CheckFileName(work.name, extension, error)) return CommandResult{false, error, ""};
     const fs::path folder = FsPath(preset ? PresetFolderPath() : GuideFolderPath());
     const fs::path target = folder / FsPath(work.name);
+    const std::string bytes = preset ? work.bytes : GuideFileBytes(work.bytes);
     std::error_code ec;
     std::string existing;
     if (fs::exists(target, ec)) {
-        if (!ReadFileBytes(target, existing) || existing != work.bytes) {
+        if (!ReadFileBytes(target, existing) || existing != bytes) {
             return CommandResult{false,
                                  "\"" + Utf8Path(target) +
                                      "\" already exists with other content; rename the file or "
@@ -531,7 +536,7 @@ CommandResult ServeSession::DoAddFile(Work& work) {
     } else {
         fs::create_directories(folder, ec);
         PendingOutput out;
-        if (!out.Write(Utf8Path(target), work.bytes, error) || !out.Commit(error)) {
+        if (!out.Write(Utf8Path(target), bytes, error) || !out.Commit(error)) {
             return CommandResult{false, error, ""};
         }
     }
