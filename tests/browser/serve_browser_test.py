@@ -15,7 +15,9 @@ import os
 import re
 import shutil
 import signal
+import socket
 import statistics
+import struct
 import subprocess
 import sys
 import tempfile
@@ -118,6 +120,16 @@ def refusals(server):
     status, _ = server.request('POST', f'/api/save-preset?token={t}',
                                headers={'Origin': 'http://elsewhere.example'}, body=b'')
     check(status == 403, 'a request from another site is refused')
+    for _ in range(5):
+        client = socket.create_connection((server.host, server.port))
+        client.sendall(f'GET /api/frame?token={t} HTTP/1.1\r\nHost: {server.host}:{server.port}'
+                       '\r\n\r\n'.encode())
+        client.recv(16)
+        client.setsockopt(socket.SOL_SOCKET, socket.SO_LINGER, struct.pack('ii', 1, 0))
+        client.close()
+    status, _ = server.request('GET', f'/api/state?token={t}')
+    check(status == 200 and server.process.poll() is None,
+          'clients leaving in the middle of a reply do not end the server')
 
 
 def browser(download_dir):

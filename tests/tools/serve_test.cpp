@@ -343,6 +343,8 @@ TEST(ServeSession, AddedFilesAreListedAndChosenWhileTheSettingsStay) {
         EXPECT_FALSE(result.ok) << r.name;
         EXPECT_THAT(result.message, HasSubstr(r.reason)) << r.name;
     }
+    const CommandResult hidden = session->AddPreset(std::string("up\0x.ini", 8), "");
+    EXPECT_FALSE(hidden.ok) << "a name that would end early on its way to the system";
     EXPECT_FALSE(fs::exists(s.root() / "config/orvalen/vmplugin/up.ini"));
     EXPECT_EQ(Scratch::Files(s.presetFolder()), std::vector<std::string>{"rings.ini"});
 }

@@ -185,6 +185,9 @@ int RunServe(const ServeOptions& o, std::FILE* out, std::FILE* err) {
         return kExitFailed;
     }
 
+    // A browser that drops a connection while a reply is being written must
+    // not end the server: the write fails instead.
+    std::signal(SIGPIPE, SIG_IGN);
     // Signals are taken by this thread alone; every thread started from here
     // inherits the mask.
     const sigset_t signals = StopSignals();

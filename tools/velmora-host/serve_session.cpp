@@ -1,6 +1,7 @@
 // The module thread of the live preview and its queue.
 #include "tools/velmora-host/serve_session.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <system_error>
@@ -33,7 +34,10 @@ bool EndsWith(const std::string& text, const std::string& tail) {
 // A file name as the page sends it: a name without folders, with the
 // extension the module lists.
 bool CheckFileName(const std::string& name, const std::string& extension, std::string& error) {
-    if (name.find_first_of("/\\:") != std::string::npos || name.empty() || name[0] == '.') {
+    const bool control = std::any_of(name.begin(), name.end(),
+                                     [](char c) { return static_cast<unsigned char>(c) < 0x20; });
+    if (name.find_first_of("/\\:") != std::string::npos || control || name.empty() ||
+        name[0] == '.') {
         error = "\"" + name + "\" is not a plain file name";
         return false;
     }
