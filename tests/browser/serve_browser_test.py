@@ -23,6 +23,7 @@ import sys
 import tempfile
 import time
 import urllib.parse
+import zlib
 
 SKIP = 77
 HERE = os.path.dirname(os.path.abspath(__file__))
@@ -162,12 +163,25 @@ def item(driver, key):
         'return window.velmora.state.items.find(i => i.key === arguments[0])', key)
 
 
-def type_value(driver, key, value):
+def type_value(driver, key, value, wait=True):
     """Types a value into an item's number field and leaves it, as a user does."""
     field = driver.find_element(By.ID, f'item-{key}')
     field.clear()
     field.send_keys(str(value), Keys.TAB)
-    wait_idle(driver)
+    if wait:
+        wait_idle(driver)
+
+
+def write_inked_png(path, width, height):
+    """An opaque black picture: ink everywhere, so every line is drawn whole."""
+    def chunk(kind, data):
+        return (struct.pack('>I', len(data)) + kind + data +
+                struct.pack('>I', zlib.crc32(kind + data) & 0xffffffff))
+    rows = b''.join(b'\x00' + b'\x00\x00\x00\xff' * width for _ in range(height))
+    with open(path, 'wb') as f:
+        f.write(b'\x89PNG\r\n\x1a\n' +
+                chunk(b'IHDR', struct.pack('>IIBBBBB', width, height, 8, 6, 0, 0, 0)) +
+                chunk(b'IDAT', zlib.compress(rows)) + chunk(b'IEND', b''))
 
 
 def wait_for_file(path, timeout=60):
@@ -291,6 +305,33 @@ def run(program, screenshot):
         check(item(driver, 224)['value'] == 14 and
               [c['text'] for c in guide['choices']][guide['value']] == 'wave',
               'the settings stay when the language changes')
+
+        # Another picture, all ink: a long pass shows its progress, and a
+        # newer edit stops it.
+        inked = os.path.join(scratch, 'inked.png')
+        write_inked_png(inked, 2400, 1800)
+        driver.find_element(By.ID, 'picture-file').send_keys(inked)
+        WebDriverWait(driver, 30).until(
+            lambda d: d.execute_script('return window.velmora.state.picture.width') == 2400,
+            'the chosen picture')
+        wait_idle(driver)
+        check(item(driver, 170)['value'] == [1200, 900],
+              'on a picture of another size point 1 is back at the template\'s place')
+        type_value(driver, 222, 1000)
+        stopped = driver.execute_script('return window.velmora.state.passes.stopped')
+        driver.execute_script("""
+            const bar = document.getElementById('progress');
+            window.progressSeen = false;
+            new MutationObserver(() => { if (!bar.hidden) window.progressSeen = true; })
+                .observe(bar, {attributes: true});""")
+        type_value(driver, 224, 1, wait=False)
+        WebDriverWait(driver, 60, poll_frequency=0.01).until(
+            lambda d: d.execute_script('return window.progressSeen'), 'the progress bar')
+        check(True, 'a long pass shows the progress bar')
+        type_value(driver, 224, 200)
+        check(driver.execute_script('return window.velmora.state.passes.stopped') > stopped,
+              'the newer edit stopped the long pass')
+        check(item(driver, 224)['value'] == 200, 'the newest spacing is shown')
 
         print('latency, dragging point 1: ' + (figures(drag_latencies) if drag_latencies else 'none'))
         print('latency, spacing edits:    ' + figures(edit_latencies))

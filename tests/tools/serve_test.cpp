@@ -264,7 +264,13 @@ TEST(ServeSession, ANewerEditStopsTheRunningPassAndOnlyTheNewestIsShown) {
     // A long pass: a line for every step of the circle, each as long as can be.
     session->Edit({IntEdit(224, 1), IntEdit(222, 1000)});
     ServeState state = session->Snapshot();
-    while (!(state.rendering && state.progress > 0)) state = session->WaitForChange(state.version, 60s);
+    const auto deadline = std::chrono::steady_clock::now() + 60s;
+    while (!(state.rendering && state.progress > 0) && std::chrono::steady_clock::now() < deadline) {
+        state = session->WaitForChange(state.version, 1s);
+    }
+    ASSERT_TRUE(state.rendering) << "the long pass reports its progress";
+    EXPECT_EQ(state.progressRange, 500);
+    EXPECT_LT(state.progress, 500);
     const uint64_t newest = session->Edit({IntEdit(224, 1000), IntEdit(222, 10)});
     ServeFrame frame;
     ASSERT_TRUE(session->WaitUntilCurrent(60s, frame));

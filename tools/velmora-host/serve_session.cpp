@@ -455,8 +455,11 @@ void ServeSession::ReportFaults() {
         std::fprintf(stderr, "velmora-host: %s\n", what.c_str());
         Publish([&](ServeState& s) { s.message = what; });
     }
-    // The host core logs every call; a preview that runs for hours keeps none.
+    // The host core logs every call; a preview that runs for hours keeps
+    // none but the progress range, which a run sets once for all its passes.
+    const std::vector<int32_t> ranges = host_->progressRanges();
     host_->ClearLogs();
+    if (!ranges.empty()) host_->progressRanges_.push_back(ranges.back());
 }
 
 CommandResult ServeSession::Execute(Work& work) {
