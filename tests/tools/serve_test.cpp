@@ -22,6 +22,34 @@ using namespace std::chrono_literals;
 
 const fs::path kSource = VELMORA_SOURCE_DIR;
 
+// --- The command line -------------------------------------------------------
+
+TEST(CliServe, UsageErrorsAndUnreadableInputsStopBeforeAnyServerStarts) {
+    Scratch s;
+    Outcome o = s.Run({"serve", "--help"});
+    EXPECT_EQ(o.status, 0);
+    EXPECT_THAT(o.out, HasSubstr("usage: velmora-host serve [PICTURE.png] [--port N]"));
+    EXPECT_THAT(s.Run({"--help"}).out, HasSubstr("serve [PICTURE.png] [--port N]"));
+
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{"serve", "--port", "65536"}, {"serve", "--port=-1"},
+          {"serve", "--port", "80x"}, {"serve", "--port"}, {"serve", "--lang", "fr"},
+          {"serve", "a.png", "b.png"}, {"serve", "--colour", "#000000"}}) {
+        o = s.Run(args);
+        EXPECT_EQ(o.status, 2) << args.back();
+        EXPECT_THAT(o.err, HasSubstr("see velmora-host serve --help")) << args.back();
+        EXPECT_TRUE(o.out.empty()) << "no address is printed";
+    }
+
+    o = s.Run({"serve", (s / "missing.png").string()});
+    EXPECT_EQ(o.status, 1);
+    EXPECT_THAT(o.err, HasSubstr("missing.png"));
+    o = s.Run({"serve", "--module", (s / "missing.cpm").string()});
+    EXPECT_EQ(o.status, 1);
+    EXPECT_THAT(o.err, HasSubstr("no module at"));
+    EXPECT_TRUE(o.out.empty());
+}
+
 // --- Who may use the server ------------------------------------------------
 
 TEST(ServeGuard, OnlyThisRunsKeyOpensTheServer) {
