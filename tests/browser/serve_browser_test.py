@@ -311,13 +311,13 @@ def run(program, screenshot):
         # Another picture, all ink: a long pass shows its progress, and a
         # newer edit stops it.
         inked = os.path.join(scratch, 'inked.png')
-        write_inked_png(inked, 2400, 1800)
+        write_inked_png(inked, 3000, 2250)
         driver.find_element(By.ID, 'picture-file').send_keys(inked)
         WebDriverWait(driver, 30).until(
-            lambda d: d.execute_script('return window.velmora.state.picture.width') == 2400,
+            lambda d: d.execute_script('return window.velmora.state.picture.width') == 3000,
             'the chosen picture')
         wait_idle(driver)
-        check(item(driver, 170)['value'] == [1200, 900],
+        check(item(driver, 170)['value'] == [1500, 1125],
               'on a picture of another size point 1 is back at the template\'s place')
         type_value(driver, 222, 1000)
         stopped = driver.execute_script('return window.velmora.state.passes.stopped')
@@ -330,9 +330,15 @@ def run(program, screenshot):
         WebDriverWait(driver, 60, poll_frequency=0.01).until(
             lambda d: d.execute_script('return window.progressSeen'), 'the progress bar')
         check(True, 'a long pass shows the progress bar')
-        type_value(driver, 224, 200)
-        check(driver.execute_script('return window.velmora.state.passes.stopped') > stopped,
-              'the newer edit stopped the long pass')
+        # Typed in one step: the long pass keeps the processor busy, and the
+        # edit must arrive while it still runs.
+        driver.execute_script("""
+            const field = document.getElementById('item-224');
+            field.value = '200';
+            field.dispatchEvent(new Event('change'));""")
+        wait_idle(driver)
+        passes = driver.execute_script('return window.velmora.state.passes')
+        check(passes['stopped'] > stopped, f'the newer edit stopped the long pass ({passes})')
         check(item(driver, 224)['value'] == 200, 'the newest spacing is shown')
 
         print('latency, dragging point 1: ' + (figures(drag_latencies) if drag_latencies else 'none'))
