@@ -282,6 +282,14 @@ TEST(ServeSession, EveryFrameIsWhatRenderWritesForTheSameSettings) {
     EXPECT_EQ(state.frameSeq, last);
     EXPECT_EQ(Find(state, 224).intValue, 14);
     EXPECT_EQ(Find(state, 170).point.x, 548);
+
+    session->SetColour(HostRgb{0xd0, 0x20, 0x20});
+    ASSERT_EQ(s.Run({"render", "--set", "p1=548,170", "--set", "spacing=14", "--set", "length=110",
+                     "--colour", "#D02020", "-o", (s / "red.png").string()})
+                  .status,
+              0);
+    EXPECT_EQ(CurrentPng(*session), ReadText(s / "red.png"));
+    EXPECT_EQ(session->Snapshot().colour.r, 0xd0);
 }
 
 TEST(ServeSession, ANewerEditStopsTheRunningPassAndOnlyTheNewestIsShown) {

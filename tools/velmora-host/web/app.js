@@ -40,7 +40,7 @@ const velmora = window.velmora = {
   latencies: [],      // ms from an edit to its effect on screen
   idle() {
     const s = this.state;
-    return s !== null && pipe.pending.size === 0 && pipe.inflight === null && !pipe.sending &&
+    return s !== null && pipe.pending.size === 0 && pipe.inflight === null && pipe.sending === 0 &&
            this.shownSeq >= s.queued && this.shownPicture === s.picture.id &&
            this.shownFrame === s.frame.id;
   },
@@ -80,9 +80,11 @@ const pipe = {
   pending: new Map(),  // item key -> value, in the order last edited
   lastEditAt: 0,
   inflight: null,      // {seq, sentAt} of the last batch not yet on screen
-  sending: false,
+  sending: 0,          // batches handed to the chain and not yet answered
   timer: null,
   waiting: [],         // {seq, at} for the latency figures
+  chain: Promise.resolve(),  // one request after the other, so they arrive in order
+  colour: null,        // a colour waiting for its turn in the chain
 };
 
 function edit(key, value, continuous) {
@@ -97,22 +99,30 @@ function edit(key, value, continuous) {
   }
 }
 
-async function flush() {
+// Sends what is pending as one batch after everything sent before; the
+// promise settles when all of it is answered.
+function flush() {
   if (pipe.timer !== null) { clearTimeout(pipe.timer); pipe.timer = null; }
-  if (pipe.pending.size === 0) return;
+  if (pipe.pending.size === 0) return pipe.chain;
   const edits = [...pipe.pending].map(([item, value]) => ({ item, value }));
   const editAt = pipe.lastEditAt;
   pipe.pending.clear();
   const flight = { seq: null, sentAt: performance.now() };
   pipe.inflight = flight;
-  pipe.sending = true;
+  pipe.sending += 1;
+  pipe.chain = pipe.chain.then(() => send(edits, editAt, flight));
+  return pipe.chain;
+}
+
+async function send(edits, editAt, flight) {
+  flight.sentAt = performance.now();
   let reply;
   try {
     reply = await api('POST', '/api/edits', { edits });
   } catch (e) {
     reply = { httpOk: false, error: text('offline') };
   }
-  pipe.sending = false;
+  pipe.sending -= 1;
   if (!reply.httpOk) {
     say(reply.error, true);
     if (pipe.inflight === flight) pipe.inflight = null;
@@ -123,6 +133,24 @@ async function flush() {
   velmora.lastSentSeq = Math.max(velmora.lastSentSeq, reply.seq);
   pipe.waiting.push({ seq: reply.seq, at: editAt });
   if (velmora.shownSeq >= reply.seq) frameShown();
+}
+
+function sendColour(colour) {
+  const queued = pipe.colour !== null;
+  pipe.colour = colour;
+  if (queued) return;
+  pipe.sending += 1;
+  pipe.chain = pipe.chain.then(async () => {
+    const c = pipe.colour;
+    pipe.colour = null;
+    try {
+      const reply = await api('POST', '/api/colour', { colour: c });
+      velmora.lastSentSeq = Math.max(velmora.lastSentSeq, reply.seq || 0);
+    } catch (e) {
+      say(text('offline'), true);
+    }
+    pipe.sending -= 1;
+  });
 }
 
 // A frame reached the screen: record how long its edits took, send what waited.
@@ -291,7 +319,7 @@ function buildPanel(state) {
 // Values from the server replace what the controls show, unless the user
 // has edits on the way: those would be shown back before they are applied.
 function showValues(state, force) {
-  const busy = pipe.pending.size > 0 || pipe.sending || state.applied < velmora.lastSentSeq;
+  const busy = pipe.pending.size > 0 || pipe.sending > 0 || state.applied < velmora.lastSentSeq;
   if (busy && !force) return;
   for (const item of state.items) {
     const c = controls.get(item.key);
@@ -475,6 +503,7 @@ async function poll() {
 // --- Commands ---------------------------------------------------------------
 
 async function command(path, body, type) {
+  await flush();  // edits made before the command go first
   say('');
   let reply;
   try {
@@ -488,7 +517,6 @@ async function command(path, body, type) {
 }
 
 async function savePreset() {
-  await flush();
   await command('/api/save-preset');
 }
 
@@ -505,7 +533,7 @@ uploadOnChange($('picture-file'), '/api/picture');
 uploadOnChange($('guide-file'), '/api/guide');
 uploadOnChange($('preset-file'), '/api/preset');
 $('language').addEventListener('change', () => command('/api/language', { lang: $('language').value }));
-$('colour').addEventListener('input', () => api('POST', '/api/colour', { colour: $('colour').value }));
+$('colour').addEventListener('input', () => sendColour($('colour').value));
 $('download-effect').href = url('/download/effect.png');
 $('download-composite').href = url('/download/composite.png');
 window.addEventListener('resize', fitStage);
