@@ -257,7 +257,15 @@ void ServeSession::Main(std::promise<std::string> started) {
                 queue_.pop_front();
             }
         }
-        if (!work) continue;
+        if (!work) {
+            // The module ended the run without being asked: try again when
+            // new work comes, not at once and for ever.
+            Publish([](ServeState& s) { s.message = "the module ended its filter run by itself"; });
+            std::unique_lock<std::mutex> lock(queueMutex_);
+            const uint64_t seen = nextSeq_;
+            queueCv_.wait(lock, [&] { return closing_ || nextSeq_ > seen; });
+            continue;
+        }
         const CommandResult result = Execute(*work);
         applied_ = work->seq;
         needRender_ = true;
