@@ -575,7 +575,7 @@ CommandResult ServeSession::DoSetLanguage(bool japanese) {
     std::string error;
     if (japanese == japanese_) return CommandResult{true, "", ""};
     if (!Restart(japanese, error)) return CommandResult{false, error, ""};
-    return CommandResult{true, japanese ? "ja" : "en", ""};
+    return CommandResult{true, "", ""};
 }
 
 std::vector<PanelEdit> ServeSession::CurrentSettings(std::string& guideName) const {
