@@ -30,11 +30,13 @@ TEST(CliServe, UsageErrorsAndUnreadableInputsStopBeforeAnyServerStarts) {
     EXPECT_EQ(o.status, 0);
     EXPECT_THAT(o.out, HasSubstr("usage: velmora-host serve [PICTURE.png] [--port N]"));
     EXPECT_THAT(s.Run({"--help"}).out, HasSubstr("serve [PICTURE.png] [--port N]"));
+    EXPECT_THAT(s.Run({"paint"}).err, HasSubstr("the commands are render, panel, data, guide and serve"));
 
     for (const std::vector<std::string>& args :
          {std::vector<std::string>{"serve", "--port", "65536"}, {"serve", "--port=-1"},
           {"serve", "--port", "80x"}, {"serve", "--port"}, {"serve", "--lang", "fr"},
-          {"serve", "a.png", "b.png"}, {"serve", "--colour", "#000000"}}) {
+          {"serve", "a.png", "b.png"}, {"serve", "--colour", "#000000"}, {"serve", "--port", ""},
+          {"serve", "--module="}}) {
         o = s.Run(args);
         EXPECT_EQ(o.status, 2) << args.back();
         EXPECT_THAT(o.err, HasSubstr("see velmora-host serve --help")) << args.back();
@@ -44,9 +46,9 @@ TEST(CliServe, UsageErrorsAndUnreadableInputsStopBeforeAnyServerStarts) {
     o = s.Run({"serve", (s / "missing.png").string()});
     EXPECT_EQ(o.status, 1);
     EXPECT_THAT(o.err, HasSubstr("missing.png"));
-    o = s.Run({"serve", "--module", (s / "missing.cpm").string()});
+    o = s.Run({"-q", "serve", "--module", (s / "missing.cpm").string()});
     EXPECT_EQ(o.status, 1);
-    EXPECT_THAT(o.err, HasSubstr("no module at"));
+    EXPECT_THAT(o.err, HasSubstr("no module at")) << "quiet keeps the errors";
     EXPECT_TRUE(o.out.empty());
 }
 
@@ -389,6 +391,71 @@ TEST(ServeSession, AddedFilesAreListedAndChosenWhileTheSettingsStay) {
     EXPECT_FALSE(hidden.ok) << "a name that would end early on its way to the system";
     EXPECT_FALSE(fs::exists(s.root() / "config/orvalen/vmplugin/up.ini"));
     EXPECT_EQ(Scratch::Files(s.presetFolder()), std::vector<std::string>{"rings.ini"});
+}
+
+// A guide as drawing programs write it: implicit repeated curves, a relative
+// arc, a group transform. The module alone would read one arc of it.
+constexpr char kDrawnGuide[] =
+    "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"200\" height=\"80\">\n"
+    "  <g transform=\"translate(10,5)\">\n"
+    "    <path d=\"m0,40 c 20,-30 40,-30 60,0 20,30 40,30 60,0 a 30,20 0 0 1 60,0\"/>\n"
+    "  </g>\n"
+    "</svg>\n";
+
+TEST(ServeSession, AnAddedGuideIsImportedAndDrawsTheCurveAsDrawn) {
+    Scratch s;
+    WriteText(s / "drawn.svg", kDrawnGuide);
+    fs::create_directories(s / "imported");
+    ASSERT_EQ(s.Run({"guide", "import", (s / "drawn.svg").string(), "-o",
+                     (s / "imported/waves.svg").string()})
+                  .status,
+              0);
+    ASSERT_EQ(s.Run({"render", "--guide", (s / "imported/waves.svg").string(), "-o",
+                     (s / "imported.png").string()})
+                  .status,
+              0);
+    ASSERT_EQ(s.Run({"render", "--guide", (s / "drawn.svg").string(), "-o",
+                     (s / "as-read.png").string()})
+                  .status,
+              0);
+    ASSERT_NE(ReadText(s / "imported.png"), ReadText(s / "as-read.png"))
+        << "the scene tells the imported curve from the module's own reading";
+
+    auto session = StartSession(Sample());
+    const CommandResult added = session->AddGuide("waves.svg", kDrawnGuide);
+    ASSERT_TRUE(added.ok) << added.message;
+    EXPECT_EQ(added.name, "waves");
+    EXPECT_EQ(ReadText(s.guideFolder() / "waves.svg"), ReadText(s / "imported/waves.svg"));
+    const ServeState state = session->Snapshot();
+    EXPECT_EQ(Chosen(Find(state, 161)), "waves");
+    EXPECT_EQ(CurrentPng(*session), ReadText(s / "imported.png"));
+    EXPECT_TRUE(session->AddGuide("waves.svg", kDrawnGuide).ok) << "the same drawing again is kept";
+
+    const CommandResult empty =
+        session->AddGuide("empty.svg", "<svg xmlns=\"http://www.w3.org/2000/svg\"/>");
+    EXPECT_FALSE(empty.ok);
+    EXPECT_THAT(empty.message, HasSubstr("\"empty.svg\": "));
+    const CommandResult broken = session->AddGuide("broken.svg", "<svg><path d=\"M 0 0 X 5\"/></svg>");
+    EXPECT_FALSE(broken.ok);
+    EXPECT_THAT(broken.message, HasSubstr("unknown command \"X\""));
+    EXPECT_EQ(Scratch::Files(s.guideFolder()), std::vector<std::string>{"waves.svg"});
+}
+
+TEST(ServeSession, APicturesPixelDensityIsKeptInWhatItsDownloadsWrite) {
+    Scratch s;
+    const std::string density = Chunk("pHYs", std::string("\x00\x00\x2e\x23\x00\x00\x2e\x23\x01", 9));
+    WriteText(s / "dense.png", WithChunkAfterHeader(ReadText(kSource / "samples/sample.png"), density));
+    ASSERT_EQ(s.Run({"render", (s / "dense.png").string(), "-o", (s / "e.png").string()}).status, 0);
+
+    auto session = StartSession(Sample());
+    ASSERT_TRUE(session->SetPicture(Sample(), "dense.png", density).ok);
+    ServeFrame frame;
+    ASSERT_TRUE(session->WaitUntilCurrent(60s, frame));
+    EXPECT_EQ(frame.density, density);
+    EXPECT_EQ(WithChunkAfterHeader(EncodePng(*frame.effect), frame.density), ReadText(s / "e.png"));
+    ASSERT_TRUE(session->SetPicture(Sample(), "plain.png").ok);
+    ASSERT_TRUE(session->WaitUntilCurrent(60s, frame));
+    EXPECT_EQ(frame.density, "");
 }
 
 TEST(ServeSession, AnotherLanguageDeclaresThePanelAgainWithTheSameSettings) {
