@@ -21,8 +21,8 @@ file(GLOB VELMORA_SAMPLE_PRESETS ${CMAKE_SOURCE_DIR}/samples/*.ini)
 file(GLOB VELMORA_SAMPLE_GUIDES ${CMAKE_SOURCE_DIR}/samples/*.svg)
 # The pictures the README shows.
 set(VELMORA_DOC_PICTURES
-  ${CMAKE_SOURCE_DIR}/docs/radial.png ${CMAKE_SOURCE_DIR}/docs/speed-lines.png
-  ${CMAKE_SOURCE_DIR}/docs/rings.png)
+  ${CMAKE_SOURCE_DIR}/docs/serve.png ${CMAKE_SOURCE_DIR}/docs/radial.png
+  ${CMAKE_SOURCE_DIR}/docs/speed-lines.png ${CMAKE_SOURCE_DIR}/docs/rings.png)
 
 configure_file(${CMAKE_SOURCE_DIR}/docs/INSTALL.txt.in ${CMAKE_BINARY_DIR}/generated/INSTALL.txt @ONLY)
 
@@ -97,8 +97,11 @@ else()
     "velmora-host loads the Velmora Plugin filter module (included, built for
  Linux) as a painting application does, gives it a picture as the source
  layer and writes the comic-style effect lines it draws as PNG pictures.
- Includes a sample picture, a preset and a guide.")
-  # libc, libstdc++ and libgcc versions from the binaries (dpkg-shlibdeps).
+ velmora-host serve shows a live preview in the browser that follows every
+ edit. Includes a sample picture, a preset and a guide.")
+  # The libraries the binaries link, with their versions, from
+  # dpkg-shlibdeps: libc, libstdc++, libgcc and (velmora-host's live
+  # preview) libcpp-httplib.
   set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 endif()
 include(CPack)

@@ -35,6 +35,16 @@ if(TARGET velmora-host AND NOT WIN32)
     VELMORA_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
   add_dependencies(velmora_cli_tests velmora-host velmora_failing_module make-sample)
   add_test(NAME cli COMMAND velmora_cli_tests)
+
+  # The preview server's parts, with the module loaded from its file.
+  set(VELMORA_SERVE_PARTS data_folders.cpp edits.cpp module_session.cpp serve_guard.cpp serve_json.cpp
+      serve_session.cpp)
+  list(TRANSFORM VELMORA_SERVE_PARTS PREPEND ${CMAKE_SOURCE_DIR}/tools/velmora-host/)
+  find_package(nlohmann_json 3 REQUIRED)
+  target_sources(velmora_cli_tests PRIVATE ${VELMORA_SERVE_PARTS})
+  target_link_libraries(velmora_cli_tests PRIVATE velmora_core nlohmann_json::nlohmann_json)
+  target_compile_definitions(velmora_cli_tests PRIVATE
+    VELMORA_MODULE_PATH="$<TARGET_FILE:velmora_module>")
 endif()
 
 # On Windows the tool's own picture and progress code runs under Wine; the

@@ -102,22 +102,6 @@ TEST(CliConventions, PrintSettingsShowsWhatTheRenderUsesBeforeItRenders) {
     EXPECT_TRUE(SamePicture(LoadPicture(s / "a.png"), LoadPicture(s / "b.png")));
 }
 
-// A PNG chunk with its length and CRC.
-std::string Chunk(const std::string& type, const std::string& data) {
-    auto crc = [](const std::string& bytes) {
-        uint32_t c = 0xFFFFFFFFu;
-        for (unsigned char b : bytes) {
-            c ^= b;
-            for (int k = 0; k < 8; ++k) c = (c >> 1) ^ (0xEDB88320u & (0u - (c & 1u)));
-        }
-        return c ^ 0xFFFFFFFFu;
-    };
-    auto be = [](uint32_t v) {
-        return std::string{char(v >> 24), char(v >> 16), char(v >> 8), char(v)};
-    };
-    return be(uint32_t(data.size())) + type + data + be(crc(type + data));
-}
-
 TEST(CliConventions, ThePicturesKeepTheSourcesPixelDensity) {
     Scratch s;
     // 300 dpi: 11811 pixels per metre.

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -123,6 +124,22 @@ private:
 };
 
 // The decoded RGBA of a PNG file; empty when it can't be read.
+// A PNG chunk with its length and CRC.
+inline std::string Chunk(const std::string& type, const std::string& data) {
+    auto crc = [](const std::string& bytes) {
+        uint32_t c = 0xFFFFFFFFu;
+        for (unsigned char b : bytes) {
+            c ^= b;
+            for (int k = 0; k < 8; ++k) c = (c >> 1) ^ (0xEDB88320u & (0u - (c & 1u)));
+        }
+        return c ^ 0xFFFFFFFFu;
+    };
+    auto be = [](uint32_t v) {
+        return std::string{char(v >> 24), char(v >> 16), char(v >> 8), char(v)};
+    };
+    return be(uint32_t(data.size())) + type + data + be(crc(type + data));
+}
+
 inline Picture LoadPicture(const fs::path& path) {
     Picture p;
     std::string error;

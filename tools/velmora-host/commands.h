@@ -27,6 +27,8 @@ int RunPanel(const PanelOptions& options, const Console& console);
 int RunData(const Console& console);
 int RunGuideImport(const GuideImportOptions& options, const Console& console);
 int RunVersion(const std::string& module, const Console& console);
+// Runs until a stop signal (Ctrl+C).
+int RunServe(const ServeOptions& options, const Console& console);
 
 // The whole program: argv without the program name.
 int RunCommandLine(const std::vector<std::string>& args, std::FILE* out, std::FILE* err);

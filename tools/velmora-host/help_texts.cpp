@@ -21,6 +21,9 @@ const char kMainHelp[] =
     "  guide import IN.svg -o OUT.svg [--id ID]\n"
     "                 turn a path drawn in any drawing program into a guide the\n"
     "                 module reads as the same curve\n"
+    "  serve [PICTURE.png] [--port N]\n"
+    "                 a live preview in the browser: the effect follows every\n"
+    "                 edit; drag the base points on the picture\n"
     "\n"
     "options:\n"
     "  --version      the version of this program and of the module\n"
@@ -117,6 +120,29 @@ const char kGuideImportHelp[] =
     "\n"
     "IN.svg may be \"-\" for standard input.\n";
 
+const char kServeHelp[] =
+    "usage: velmora-host serve [PICTURE.png] [--port N] [--lang en|ja] [--module PATH]\n"
+    "\n"
+    "Starts a live preview in the browser: a web server on this computer only\n"
+    "(127.0.0.1) shows PICTURE.png (the bundled sample when none is given;\n"
+    "\"-\" reads standard input) with the effect over it, the module's panel\n"
+    "beside it and the template's base points as handles to drag. Every edit\n"
+    "renders again at once. Open the address it prints; it carries a key made\n"
+    "for this run, and requests without it, or from any other host name, are\n"
+    "refused. Ctrl+C stops it.\n"
+    "\n"
+    "options:\n"
+    "  --port N           the port to listen on (default: a free one)\n"
+    "  --lang en|ja       the language of the panel to start with (default en)\n"
+    "  --module PATH      the module to load (default: Velmora.cpm beside this program)\n"
+    "  -q, --quiet        print nothing but the address and errors\n"
+    "  -h, --help         this text\n"
+    "\n"
+    "Presets saved and preset and guide files added on the page go into the\n"
+    "module's data folders (see 'velmora-host data'), where the painting\n"
+    "application finds them too. A guide file is imported as 'velmora-host\n"
+    "guide import' does, so a path drawn in any drawing program works.\n";
+
 }  // namespace
 
 const char* HelpText(Command command) {
@@ -126,6 +152,7 @@ const char* HelpText(Command command) {
         case Command::kData: return kDataHelp;
         case Command::kGuide:
         case Command::kGuideImport: return kGuideImportHelp;
+        case Command::kServe: return kServeHelp;
         case Command::kNone: break;
     }
     return kMainHelp;

@@ -46,6 +46,7 @@ int RunCommandLine(const std::vector<std::string>& args, std::FILE* out, std::FI
         case Command::kPanel: return RunPanel(line.panel, console);
         case Command::kData: return RunData(console);
         case Command::kGuideImport: return RunGuideImport(line.guideImport, console);
+        case Command::kServe: return RunServe(line.serve, console);
         default: return RunVersion(line.module, console);
     }
 }

@@ -14,6 +14,7 @@
 #endif
 
 #include <algorithm>
+#include <charconv>
 
 namespace velmora::cli {
 namespace {
@@ -144,6 +145,23 @@ bool CheckRender(CLI::App* app, const std::vector<std::string>& sources,
     return true;
 }
 
+// "en" or "ja" (empty: en).
+bool ParseLanguage(const std::string& lang, bool& japanese, std::string& error) {
+    if (!lang.empty() && lang != "en" && lang != "ja") {
+        error = "--lang \"" + lang + "\": the panel is in en or ja";
+        return false;
+    }
+    japanese = lang == "ja";
+    return true;
+}
+
+// Digits only, 0 to 65535 (0: a free port the system picks).
+bool ParsePort(const std::string& text, int& port) {
+    const char* last = text.data() + text.size();
+    const auto [end, ec] = std::from_chars(text.data(), last, port);
+    return !text.empty() && ec == std::errc() && end == last && port >= 0 && port <= 65535;
+}
+
 }  // namespace
 
 std::optional<HostRgb> ParseColour(const std::string& text) {
@@ -170,7 +188,7 @@ bool ParseCommandLine(const std::vector<std::string>& args, CommandLine& line, s
     app.require_subcommand(0, 1);
 
     bool renderHelp = false, panelHelp = false, dataHelp = false, guideHelp = false,
-         importHelp = false;
+         importHelp = false, serveHelp = false;
     RenderOptions& r = line.render;
     std::vector<std::string> sources, sets;
     std::string colour;
@@ -206,10 +224,19 @@ bool ParseCommandLine(const std::vector<std::string>& args, CommandLine& line, s
     std::vector<std::string> inputs;
     import->add_option("input", inputs);
 
+    ServeOptions& v = line.serve;
+    std::string serveLang, port;
+    std::vector<std::string> pictures;
+    CLI::App* serve = Command_(app, "serve", serveHelp);
+    Text(serve, "--port", port);
+    Text(serve, "--lang", serveLang);
+    Text(serve, "--module", v.module);
+    serve->add_option("picture", pictures);
+
     // The command name tells which help a usage error points to.
     helpFor.clear();
     for (const std::string& a : args) {
-        if (a == "render" || a == "panel" || a == "data" || a == "guide") {
+        if (a == "render" || a == "panel" || a == "data" || a == "guide" || a == "serve") {
             helpFor = a;
             break;
         }
@@ -229,14 +256,16 @@ bool ParseCommandLine(const std::vector<std::string>& args, CommandLine& line, s
     else if (data->parsed()) line.command = Command::kData;
     else if (import->parsed()) line.command = Command::kGuideImport;
     else if (guide->parsed()) line.command = Command::kGuide;
-    line.help = line.help || renderHelp || panelHelp || dataHelp || guideHelp || importHelp;
+    else if (serve->parsed()) line.command = Command::kServe;
+    line.help = line.help || renderHelp || panelHelp || dataHelp || guideHelp || importHelp ||
+                serveHelp;
     if (line.help) return true;
 
     const std::vector<std::string> extras = app.remaining();
     if (line.command == Command::kNone) {
         if (!extras.empty() && !(extras[0].size() > 1 && extras[0][0] == '-')) {
             helpFor.clear();
-            error = "unknown command \"" + extras[0] + "\"; the commands are render, panel, data and guide";
+            error = "unknown command \"" + extras[0] + "\"; the commands are render, panel, data, guide and serve";
             return false;
         }
         if (!RefuseExtras(extras, error)) return false;
@@ -247,12 +276,8 @@ bool ParseCommandLine(const std::vector<std::string>& args, CommandLine& line, s
         case Command::kRender:
             return CheckRender(render, sources, sets, colour, args, r, error);
         case Command::kPanel:
-            if (!lang.empty() && lang != "en" && lang != "ja") {
-                error = "--lang \"" + lang + "\": the panel is in en or ja";
-                return false;
-            }
-            line.panel.japanese = lang == "ja";
-            return NeedsValue(panel, "--module", line.panel.module, args, error);
+            return ParseLanguage(lang, line.panel.japanese, error) &&
+                   NeedsValue(panel, "--module", line.panel.module, args, error);
         case Command::kGuide:
             error = "guide needs a command: guide import IN.svg -o OUT.svg";
             return false;
@@ -269,6 +294,19 @@ bool ParseCommandLine(const std::vector<std::string>& args, CommandLine& line, s
                 return false;
             }
             return NeedsValue(import, "--id", g.id, args, error);
+        case Command::kServe:
+            if (serve->get_option("--port")->count() > 0 && !ParsePort(port, v.port)) {
+                error = "--port \"" + port + "\" is not a port number 0 to 65535";
+                return false;
+            }
+            if (pictures.size() > 1) {
+                error = "one picture only (\"" + pictures[0] + "\" and \"" + pictures[1] +
+                        "\" given)";
+                return false;
+            }
+            if (!pictures.empty()) v.picture = pictures[0];
+            return ParseLanguage(serveLang, v.japanese, error) &&
+                   NeedsValue(serve, "--module", v.module, args, error);
         default: return true;
     }
 }

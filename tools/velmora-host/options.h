@@ -43,7 +43,14 @@ struct GuideImportOptions {
     std::string id;      // the path element to take; empty: the first one drawn
 };
 
-enum class Command { kNone, kRender, kPanel, kData, kGuide, kGuideImport };
+struct ServeOptions {
+    std::string picture;  // empty: the bundled sample
+    std::string module;   // empty: Velmora.cpm beside the program
+    int port = 0;         // 0: a free port the system picks
+    bool japanese = false;
+};
+
+enum class Command { kNone, kRender, kPanel, kData, kGuide, kGuideImport, kServe };
 
 struct CommandLine {
     Command command = Command::kNone;
@@ -54,6 +61,7 @@ struct CommandLine {
     RenderOptions render;
     PanelOptions panel;
     GuideImportOptions guideImport;
+    ServeOptions serve;
 };
 
 // False with a message (without the program name) on a usage error; `help`
