@@ -10,7 +10,8 @@ if command -v apt-get >/dev/null 2>&1; then
   if [ "$(id -u)" -ne 0 ]; then sudo="sudo"; fi
   $sudo apt-get update
   $sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends \
-    cmake ninja-build g++ make googletest libgtest-dev libgmock-dev libstb-dev
+    cmake ninja-build g++ make googletest libgtest-dev libgmock-dev libstb-dev libcli11-dev \
+    pkg-config libcpp-httplib-dev nlohmann-json3-dev
 fi
 
 cmake --preset native

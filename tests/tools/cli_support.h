@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -53,10 +54,18 @@ public:
         hadPrevious_ = old != nullptr;
         fs::create_directories(root_ / "config");
         ::setenv("XDG_CONFIG_HOME", (root_ / "config").c_str(), 1);
+        // Temporary files of the runs land here, where a test can look.
+        const char* tmp = std::getenv("TMPDIR");
+        hadTmp_ = tmp != nullptr;
+        if (tmp != nullptr) previousTmp_ = tmp;
+        fs::create_directories(root_ / "tmp");
+        ::setenv("TMPDIR", (root_ / "tmp").c_str(), 1);
     }
     ~Scratch() {
         if (hadPrevious_) ::setenv("XDG_CONFIG_HOME", previous_.c_str(), 1);
         else ::unsetenv("XDG_CONFIG_HOME");
+        if (hadTmp_) ::setenv("TMPDIR", previousTmp_.c_str(), 1);
+        else ::unsetenv("TMPDIR");
         std::error_code ignored;
         fs::remove_all(root_, ignored);
     }
@@ -67,6 +76,7 @@ public:
     const fs::path& root() const { return root_; }
     fs::path presetFolder() const { return root_ / "config/orvalen/vmplugin/preset"; }
     fs::path guideFolder() const { return root_ / "config/orvalen/vmplugin/guide"; }
+    fs::path tmp() const { return root_ / "tmp"; }
 
     // Runs velmora-host with the arguments.
     Outcome Run(const std::vector<std::string>& args) const { return RunProgram(VELMORA_HOST_PATH, args); }
@@ -84,6 +94,16 @@ public:
         return o;
     }
 
+    // A shell command line (for redirections and pipes); HOST stands for
+    // the program's path in it.
+    Outcome Shell(const std::string& line) const {
+        std::string expanded = line;
+        for (size_t at; (at = expanded.find("HOST")) != std::string::npos;) {
+            expanded.replace(at, 4, ShellQuoted(VELMORA_HOST_PATH));
+        }
+        return RunProgram("/bin/sh", {"-c", expanded});
+    }
+
     // Names of the files in a folder.
     static std::vector<std::string> Files(const fs::path& folder) {
         std::vector<std::string> names;
@@ -99,9 +119,27 @@ private:
     fs::path root_;
     std::string previous_;
     bool hadPrevious_ = false;
+    std::string previousTmp_;
+    bool hadTmp_ = false;
 };
 
 // The decoded RGBA of a PNG file; empty when it can't be read.
+// A PNG chunk with its length and CRC.
+inline std::string Chunk(const std::string& type, const std::string& data) {
+    auto crc = [](const std::string& bytes) {
+        uint32_t c = 0xFFFFFFFFu;
+        for (unsigned char b : bytes) {
+            c ^= b;
+            for (int k = 0; k < 8; ++k) c = (c >> 1) ^ (0xEDB88320u & (0u - (c & 1u)));
+        }
+        return c ^ 0xFFFFFFFFu;
+    };
+    auto be = [](uint32_t v) {
+        return std::string{char(v >> 24), char(v >> 16), char(v >> 8), char(v)};
+    };
+    return be(uint32_t(data.size())) + type + data + be(crc(type + data));
+}
+
 inline Picture LoadPicture(const fs::path& path) {
     Picture p;
     std::string error;

@@ -1,0 +1,530 @@
+// The live preview's server side without a browser: who it lets in, the
+// edits it takes from the page, and the module session behind it (frames
+// that are what render writes, a newer edit stopping a long pass, presets,
+// guides, pictures and languages between runs).
+#include <gmock/gmock.h>
+
+#include <nlohmann/json.hpp>
+
+#include "tests/tools/cli_support.h"
+#include "tools/velmora-host/serve_guard.h"
+#include "tools/velmora-host/serve_json.h"
+#include "tools/velmora-host/serve_session.h"
+
+namespace velmora::cli::testing {
+namespace {
+
+using ::testing::HasSubstr;
+using hostcore::PropertyItem;
+using hostcore::PropertyObject;
+using json = nlohmann::json;
+using namespace std::chrono_literals;
+
+const fs::path kSource = VELMORA_SOURCE_DIR;
+
+// --- The command line -------------------------------------------------------
+
+TEST(CliServe, UsageErrorsAndUnreadableInputsStopBeforeAnyServerStarts) {
+    Scratch s;
+    Outcome o = s.Run({"serve", "--help"});
+    EXPECT_EQ(o.status, 0);
+    EXPECT_THAT(o.out, HasSubstr("usage: velmora-host serve [PICTURE.png] [--port N]"));
+    EXPECT_THAT(s.Run({"--help"}).out, HasSubstr("serve [PICTURE.png] [--port N]"));
+    EXPECT_THAT(s.Run({"paint"}).err, HasSubstr("the commands are render, panel, data, guide and serve"));
+
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{"serve", "--port", "65536"}, {"serve", "--port=-1"},
+          {"serve", "--port", "80x"}, {"serve", "--port"}, {"serve", "--lang", "fr"},
+          {"serve", "a.png", "b.png"}, {"serve", "--colour", "#000000"}, {"serve", "--port", ""},
+          {"serve", "--module="}}) {
+        o = s.Run(args);
+        EXPECT_EQ(o.status, 2) << args.back();
+        EXPECT_THAT(o.err, HasSubstr("see velmora-host serve --help")) << args.back();
+        EXPECT_TRUE(o.out.empty()) << "no address is printed";
+    }
+
+    o = s.Run({"serve", (s / "missing.png").string()});
+    EXPECT_EQ(o.status, 1);
+    EXPECT_THAT(o.err, HasSubstr("missing.png"));
+    o = s.Run({"-q", "serve", "--module", (s / "missing.cpm").string()});
+    EXPECT_EQ(o.status, 1);
+    EXPECT_THAT(o.err, HasSubstr("no module at")) << "quiet keeps the errors";
+    EXPECT_TRUE(o.out.empty());
+}
+
+// --- Who may use the server ------------------------------------------------
+
+TEST(ServeGuard, OnlyThisRunsKeyOpensTheServer) {
+    const std::string token = MakeToken();
+    ASSERT_EQ(token.size(), 32u);
+    EXPECT_EQ(token.find_first_not_of("0123456789abcdef"), std::string::npos);
+    EXPECT_NE(token, MakeToken());
+
+    EXPECT_TRUE(TokenMatches(token, token));
+    std::string wrong = token;
+    wrong.back() = wrong.back() == '0' ? '1' : '0';
+    EXPECT_FALSE(TokenMatches(wrong, token));
+    EXPECT_FALSE(TokenMatches(token.substr(0, 31), token));
+    EXPECT_FALSE(TokenMatches(token + "0", token));
+    EXPECT_FALSE(TokenMatches("", token));
+    EXPECT_FALSE(TokenMatches("", "")) << "a server without a key opens to nobody";
+}
+
+TEST(ServeGuard, OnlyTheLoopbackNamesWithTheServersPortAreThisServer) {
+    EXPECT_TRUE(IsLoopbackHost("127.0.0.1:8080", 8080));
+    EXPECT_TRUE(IsLoopbackHost("localhost:8080", 8080));
+    EXPECT_TRUE(IsLoopbackHost("LocalHost:8080", 8080));
+    for (const char* host : {"127.0.0.1", "127.0.0.1:8081", "127.0.0.1:80801", "evil.example:8080",
+                             "127.0.0.1.evil.example:8080", "localhost:8080.evil.example",
+                             "192.168.1.2:8080", "[::1]:8080", ""}) {
+        EXPECT_FALSE(IsLoopbackHost(host, 8080)) << host;
+    }
+    EXPECT_TRUE(IsOwnOrigin("http://127.0.0.1:8080", 8080));
+    EXPECT_TRUE(IsOwnOrigin("http://localhost:8080", 8080));
+    for (const char* origin : {"https://127.0.0.1:8080", "http://evil.example:8080", "null",
+                               "http://127.0.0.1:9090", ""}) {
+        EXPECT_FALSE(IsOwnOrigin(origin, 8080)) << origin;
+    }
+}
+
+// --- Edits from the page ---------------------------------------------------
+
+PropertyItem Item(int32_t key, int32_t kind, const char16_t* caption) {
+    PropertyItem item;
+    item.key = key;
+    item.kind = kind;
+    item.caption = caption;
+    return item;
+}
+
+// A few items as the module declares them.
+PropertyObject SmallPanel() {
+    PropertyObject panel;
+    panel.items.push_back(Item(141, 1, u"Save Preset"));
+    PropertyItem type = Item(150, 2, u"Template");
+    type.enumStrings = {{0, u"Radial Lines"}, {1, u"Parallel Lines"}, {2, u"Concentric Circles"}};
+    panel.items.push_back(type);
+    panel.items.push_back(Item(170, 33, u"Point 1"));
+    PropertyItem size = Item(202, 18, u"Size");
+    size.doubleMinimum = 1.0;
+    size.doubleMaximum = 50.0;
+    size.doubleValue = size.doubleDefault = 2.0;
+    panel.items.push_back(size);
+    PropertyItem spacing = Item(224, 17, u"Spacing");
+    spacing.intMinimum = 1;
+    spacing.intMaximum = 1000;
+    spacing.intValue = spacing.intDefault = 50;
+    panel.items.push_back(spacing);
+    panel.items.push_back(Item(228, 1, u"Connect Lines"));
+    return panel;
+}
+
+TEST(ServeEdits, ABatchOfEditsIsReadAgainstTheDeclaredItems) {
+    std::vector<PanelEdit> edits;
+    std::string error;
+    ASSERT_TRUE(EditsFromJson(R"({"edits":[{"item":150,"value":2},{"item":170,"value":[-5,700]},
+        {"item":202,"value":2.5},{"item":224,"value":1000},{"item":228,"value":false}]})",
+                              SmallPanel(), edits, error))
+        << error;
+    ASSERT_EQ(edits.size(), 5u);
+    EXPECT_EQ(edits[0].intValue, 2);
+    EXPECT_EQ(edits[1].point.x, -5);
+    EXPECT_EQ(edits[1].point.y, 700);
+    EXPECT_EQ(edits[2].doubleValue, 2.5);
+    EXPECT_EQ(edits[3].intValue, 1000);
+    EXPECT_EQ(edits[3].kind, 17);
+    EXPECT_FALSE(edits[4].boolValue);
+}
+
+TEST(ServeEdits, OneEditThatDoesNotFitRefusesTheWholeBatchAndSaysWhy) {
+    const struct {
+        const char* edit;
+        const char* reason;
+    } cases[] = {
+        {R"({"item":224,"value":0})", "\"Spacing\" takes whole numbers 1 to 1000"},
+        {R"({"item":224,"value":1001})", "\"Spacing\" takes whole numbers 1 to 1000"},
+        {R"({"item":224,"value":2.5})", "\"Spacing\" takes a whole number"},
+        {R"({"item":224,"value":"30"})", "\"Spacing\" takes a whole number"},
+        {R"({"item":224,"value":1e300})", "\"Spacing\" takes a whole number"},
+        {R"({"item":202,"value":50.5})", "\"Size\" takes 1 to 50"},
+        {R"({"item":150,"value":3})", "\"Template\" has no choice 3"},
+        {R"({"item":150,"value":-1})", "\"Template\" has no choice -1"},
+        {R"({"item":170,"value":[1,2,3]})", "\"Point 1\" takes [x, y] in whole pixels"},
+        {R"({"item":170,"value":[1.5,2]})", "\"Point 1\" takes [x, y] in whole pixels"},
+        {R"({"item":170,"value":[1,4294967296]})", "\"Point 1\" takes [x, y] in whole pixels"},
+        {R"({"item":228,"value":1})", "\"Connect Lines\" takes true or false"},
+        {R"({"item":141,"value":true})", "\"Save Preset\" saves through its own button"},
+        {R"({"item":999,"value":1})", "the panel has no item 999"},
+        {R"({"value":1})", "an edit is {\"item\": KEY, \"value\": VALUE}"},
+    };
+    for (const auto& c : cases) {
+        std::vector<PanelEdit> edits;
+        std::string error;
+        const std::string body =
+            std::string(R"({"edits":[{"item":202,"value":3},)") + c.edit + "]}";
+        EXPECT_FALSE(EditsFromJson(body, SmallPanel(), edits, error)) << c.edit;
+        EXPECT_EQ(error, c.reason) << c.edit;
+    }
+    std::vector<PanelEdit> edits;
+    std::string error;
+    for (const char* body : {"", "[]", "{\"edits\":{}}", "{\"edits\":[", "nonsense"}) {
+        EXPECT_FALSE(EditsFromJson(body, SmallPanel(), edits, error)) << body;
+        EXPECT_EQ(error, "the body is {\"edits\": [...]}") << body;
+    }
+}
+
+TEST(ServeEdits, ColoursAndLanguagesAreReadOrRefused) {
+    const std::optional<HostRgb> colour = ColourFromJson(R"({"colour":"#D02080"})");
+    ASSERT_TRUE(colour.has_value());
+    EXPECT_EQ(ColourText(*colour), "#d02080");
+    for (const char* body : {R"({"colour":"#D0208"})", R"({"colour":"#D0208G"})",
+                             R"({"colour":208})", "{}", ""}) {
+        EXPECT_FALSE(ColourFromJson(body).has_value()) << body;
+    }
+    EXPECT_EQ(JapaneseFromJson(R"({"lang":"ja"})"), std::optional<bool>(true));
+    EXPECT_EQ(JapaneseFromJson(R"({"lang":"en"})"), std::optional<bool>(false));
+    EXPECT_FALSE(JapaneseFromJson(R"({"lang":"fr"})").has_value());
+}
+
+TEST(ServeEdits, TheStateCarriesEveryItemWithItsKindRangeAndChoices) {
+    ServeState state;
+    state.panel = SmallPanel();
+    state.panel.items[3].doubleValue = std::nan("");  // a NaN has no JSON form
+    state.japanese = true;
+    const json j = json::parse(StateJson(state));
+    EXPECT_EQ(j["lang"], "ja");
+    ASSERT_EQ(j["items"].size(), 6u);
+    EXPECT_EQ(j["items"][0]["name"], "savePreset");
+    EXPECT_EQ(j["items"][1]["kind"], "enumeration");
+    EXPECT_EQ(j["items"][1]["choices"][2]["text"], "Concentric Circles");
+    EXPECT_EQ(j["items"][2]["name"], "p1");
+    EXPECT_TRUE(j["items"][3]["value"].is_null());
+    EXPECT_EQ(j["items"][3]["max"], 50.0);
+    EXPECT_EQ(j["items"][4]["name"], "spacing");
+    EXPECT_EQ(j["items"][4]["min"], 1);
+    EXPECT_EQ(j["items"][4]["default"], 50);
+}
+
+// --- The module session ----------------------------------------------------
+
+Picture Sample() {
+    Picture p;
+    std::string error;
+    EXPECT_TRUE(DecodePng(ReadText(kSource / "samples/sample.png"), "sample", p, error)) << error;
+    return p;
+}
+
+// A picture inked all over: every line is drawn its whole length.
+Picture Inked(int32_t width, int32_t height) {
+    Picture p{width, height, std::vector<uint8_t>(size_t(width) * height * 4, 0)};
+    for (size_t i = 3; i < p.rgba.size(); i += 4) p.rgba[i] = 255;
+    return p;
+}
+
+std::unique_ptr<ServeSession> StartSession(Picture picture, bool japanese = false) {
+    ServeSession::Options options;
+    options.modulePath = VELMORA_MODULE_PATH;
+    options.picture = std::move(picture);
+    options.pictureName = "scene.png";
+    options.japanese = japanese;
+    auto session = std::make_unique<ServeSession>(std::move(options));
+    std::string error;
+    EXPECT_TRUE(session->Start(error)) << error;
+    return session;
+}
+
+PanelEdit IntEdit(int32_t item, int32_t value) {
+    PanelEdit e;
+    e.item = item;
+    e.kind = 17;
+    e.intValue = value;
+    return e;
+}
+
+PanelEdit PointEdit(int32_t item, int32_t x, int32_t y) {
+    PanelEdit e;
+    e.item = item;
+    e.kind = 33;
+    e.point = HostPoint{x, y};
+    return e;
+}
+
+const PropertyItem& Find(const ServeState& s, int32_t key) {
+    static const PropertyItem none;
+    const PropertyItem* item = s.panel.Find(key);
+    return item != nullptr ? *item : none;
+}
+
+std::string Chosen(const PropertyItem& item) {
+    const auto it = item.enumStrings.find(item.enumIndex);
+    return it == item.enumStrings.end() ? "" : hostcore::Utf16ToUtf8(it->second);
+}
+
+// The frame showing every edit queued so far, as PNG bytes.
+std::string CurrentPng(const ServeSession& session) {
+    ServeFrame frame;
+    EXPECT_TRUE(session.WaitUntilCurrent(60s, frame));
+    return frame.effect ? EncodePng(*frame.effect) : std::string();
+}
+
+TEST(ServeSession, EveryFrameIsWhatRenderWritesForTheSameSettings) {
+    Scratch s;
+    auto session = StartSession(Sample());
+    ASSERT_EQ(s.Run({"render", "-o", (s / "default.png").string()}).status, 0);
+    EXPECT_EQ(CurrentPng(*session), ReadText(s / "default.png"));
+
+    session->Edit({PointEdit(170, 548, 170), IntEdit(224, 14)});
+    const uint64_t last = session->Edit({IntEdit(222, 110)});
+    ASSERT_EQ(s.Run({"render", "--set", "p1=548,170", "--set", "spacing=14", "--set", "length=110",
+                     "-o", (s / "edited.png").string()})
+                  .status,
+              0);
+    EXPECT_EQ(CurrentPng(*session), ReadText(s / "edited.png"));
+    const ServeState state = session->Snapshot();
+    EXPECT_EQ(state.frameSeq, last);
+    EXPECT_EQ(Find(state, 224).intValue, 14);
+    EXPECT_EQ(Find(state, 170).point.x, 548);
+
+    session->SetColour(HostRgb{0xd0, 0x20, 0x20});
+    ASSERT_EQ(s.Run({"render", "--set", "p1=548,170", "--set", "spacing=14", "--set", "length=110",
+                     "--colour", "#D02020", "-o", (s / "red.png").string()})
+                  .status,
+              0);
+    EXPECT_EQ(CurrentPng(*session), ReadText(s / "red.png"));
+    EXPECT_EQ(session->Snapshot().colour.r, 0xd0);
+}
+
+TEST(ServeSession, ANewerEditStopsTheRunningPassAndOnlyTheNewestIsShown) {
+    Scratch s;
+    auto session = StartSession(Inked(1200, 900));
+    ServeFrame first;
+    ASSERT_TRUE(session->WaitUntilCurrent(60s, first));
+    // A long pass: a line for every step of the circle, each as long as can be.
+    session->Edit({IntEdit(224, 1), IntEdit(222, 1000)});
+    ServeState state = session->Snapshot();
+    const auto deadline = std::chrono::steady_clock::now() + 60s;
+    while (!(state.rendering && state.progress > 0) && std::chrono::steady_clock::now() < deadline) {
+        state = session->WaitForChange(state.version, 1s);
+    }
+    ASSERT_TRUE(state.rendering) << "the long pass reports its progress";
+    EXPECT_EQ(state.progressRange, 500);
+    EXPECT_LT(state.progress, 500);
+    const uint64_t newest = session->Edit({IntEdit(224, 1000), IntEdit(222, 10)});
+    ServeFrame frame;
+    ASSERT_TRUE(session->WaitUntilCurrent(60s, frame));
+    state = session->Snapshot();
+    EXPECT_EQ(state.passesStopped, 1u);
+    EXPECT_EQ(state.passesFinished, 2u) << "the first frame and the newest; the long pass never showed";
+    EXPECT_EQ(frame.seq, newest);
+    EXPECT_EQ(frame.id, first.id + 1);
+    EXPECT_FALSE(state.rendering);
+}
+
+TEST(ServeSession, ASavedPresetIsListedAndLoadsItsSettingsAgain) {
+    Scratch s;
+    auto session = StartSession(Sample());
+    session->Edit({IntEdit(224, 14)});
+    const CommandResult saved = session->SavePreset();
+    ASSERT_TRUE(saved.ok) << saved.message;
+    EXPECT_THAT(saved.message, HasSubstr((s.presetFolder() / (saved.name + ".ini")).string()));
+    EXPECT_TRUE(fs::exists(s.presetFolder() / (saved.name + ".ini")));
+    ServeState state = session->Snapshot();
+    const PropertyItem& presets = Find(state, 140);
+    ASSERT_EQ(presets.enumStrings.size(), 2u);
+    EXPECT_EQ(hostcore::Utf16ToUtf8(presets.enumStrings.at(1)), saved.name);
+    EXPECT_FALSE(Find(state, 141).boolValue) << "\"Save Preset\" is unchecked again";
+
+    // "Default", then the saved preset.
+    PanelEdit choose;
+    choose.item = 140;
+    choose.kind = 2;
+    session->Edit({choose});
+    CurrentPng(*session);
+    EXPECT_EQ(Find(session->Snapshot(), 224).intValue, 50);
+    choose.intValue = 1;
+    session->Edit({choose});
+    CurrentPng(*session);
+    EXPECT_EQ(Find(session->Snapshot(), 224).intValue, 14);
+}
+
+TEST(ServeSession, AddedFilesAreListedAndChosenWhileTheSettingsStay) {
+    Scratch s;
+    auto session = StartSession(Sample());
+    session->Edit({IntEdit(224, 14)});
+    const CommandResult guide = session->AddGuide("wave.svg", ReadText(kSource / "tests/data/guides/wave.svg"));
+    ASSERT_TRUE(guide.ok) << guide.message;
+    EXPECT_TRUE(fs::exists(s.guideFolder() / "wave.svg"));
+    ServeState state = session->Snapshot();
+    EXPECT_EQ(Chosen(Find(state, 161)), "wave");
+    EXPECT_EQ(Find(state, 224).intValue, 14);
+    ASSERT_EQ(s.Run({"render", "--set", "spacing=14", "--set", "guide=wave", "-o",
+                     (s / "wave.png").string()})
+                  .status,
+              0);
+    EXPECT_EQ(CurrentPng(*session), ReadText(s / "wave.png"));
+
+    const std::string preset = ReadText(kSource / "samples/rings.ini");
+    const CommandResult loaded = session->AddPreset("rings.ini", preset);
+    ASSERT_TRUE(loaded.ok) << loaded.message;
+    state = session->Snapshot();
+    EXPECT_EQ(Chosen(Find(state, 140)), "rings");
+    EXPECT_EQ(Find(state, 224).intValue, 12) << "the preset's spacing";
+    EXPECT_TRUE(session->AddPreset("rings.ini", preset).ok) << "the same file again is kept";
+
+    const struct {
+        const char* name;
+        const char* content;
+        const char* reason;
+    } refused[] = {
+        {"rings.ini", "[line]\nspacing=3\n", "already exists with other content"},
+        {"../up.ini", "", "is not a plain file name"},
+        {".hidden.ini", "", "is not a plain file name"},
+        {"notes.txt", "", "the module lists only files ending in \".ini\""},
+        {".ini", "", "is not a plain file name"},
+    };
+    for (const auto& r : refused) {
+        const CommandResult result = session->AddPreset(r.name, r.content);
+        EXPECT_FALSE(result.ok) << r.name;
+        EXPECT_THAT(result.message, HasSubstr(r.reason)) << r.name;
+    }
+    const CommandResult hidden = session->AddPreset(std::string("up\0x.ini", 8), "");
+    EXPECT_FALSE(hidden.ok) << "a name that would end early on its way to the system";
+    EXPECT_FALSE(fs::exists(s.root() / "config/orvalen/vmplugin/up.ini"));
+    EXPECT_EQ(Scratch::Files(s.presetFolder()), std::vector<std::string>{"rings.ini"});
+}
+
+// A guide as drawing programs write it: implicit repeated curves, a relative
+// arc, a group transform. The module alone would read one arc of it.
+constexpr char kDrawnGuide[] =
+    "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"200\" height=\"80\">\n"
+    "  <g transform=\"translate(10,5)\">\n"
+    "    <path d=\"m0,40 c 20,-30 40,-30 60,0 20,30 40,30 60,0 a 30,20 0 0 1 60,0\"/>\n"
+    "  </g>\n"
+    "</svg>\n";
+
+TEST(ServeSession, AnAddedGuideIsImportedAndDrawsTheCurveAsDrawn) {
+    Scratch s;
+    WriteText(s / "drawn.svg", kDrawnGuide);
+    fs::create_directories(s / "imported");
+    ASSERT_EQ(s.Run({"guide", "import", (s / "drawn.svg").string(), "-o",
+                     (s / "imported/waves.svg").string()})
+                  .status,
+              0);
+    ASSERT_EQ(s.Run({"render", "--guide", (s / "imported/waves.svg").string(), "-o",
+                     (s / "imported.png").string()})
+                  .status,
+              0);
+    ASSERT_EQ(s.Run({"render", "--guide", (s / "drawn.svg").string(), "-o",
+                     (s / "as-read.png").string()})
+                  .status,
+              0);
+    ASSERT_NE(ReadText(s / "imported.png"), ReadText(s / "as-read.png"))
+        << "the scene tells the imported curve from the module's own reading";
+
+    auto session = StartSession(Sample());
+    const CommandResult added = session->AddGuide("waves.svg", kDrawnGuide);
+    ASSERT_TRUE(added.ok) << added.message;
+    EXPECT_EQ(added.name, "waves");
+    EXPECT_EQ(ReadText(s.guideFolder() / "waves.svg"), ReadText(s / "imported/waves.svg"));
+    const ServeState state = session->Snapshot();
+    EXPECT_EQ(Chosen(Find(state, 161)), "waves");
+    EXPECT_EQ(CurrentPng(*session), ReadText(s / "imported.png"));
+    EXPECT_TRUE(session->AddGuide("waves.svg", kDrawnGuide).ok) << "the same drawing again is kept";
+
+    const CommandResult empty =
+        session->AddGuide("empty.svg", "<svg xmlns=\"http://www.w3.org/2000/svg\"/>");
+    EXPECT_FALSE(empty.ok);
+    EXPECT_THAT(empty.message, HasSubstr("\"empty.svg\": "));
+    const CommandResult broken = session->AddGuide("broken.svg", "<svg><path d=\"M 0 0 X 5\"/></svg>");
+    EXPECT_FALSE(broken.ok);
+    EXPECT_THAT(broken.message, HasSubstr("unknown command \"X\""));
+    EXPECT_EQ(Scratch::Files(s.guideFolder()), std::vector<std::string>{"waves.svg"});
+}
+
+TEST(ServeSession, APicturesPixelDensityIsKeptInWhatItsDownloadsWrite) {
+    Scratch s;
+    const std::string density = Chunk("pHYs", std::string("\x00\x00\x2e\x23\x00\x00\x2e\x23\x01", 9));
+    WriteText(s / "dense.png", WithChunkAfterHeader(ReadText(kSource / "samples/sample.png"), density));
+    ASSERT_EQ(s.Run({"render", (s / "dense.png").string(), "-o", (s / "e.png").string()}).status, 0);
+
+    auto session = StartSession(Sample());
+    ASSERT_TRUE(session->SetPicture(Sample(), "dense.png", density).ok);
+    ServeFrame frame;
+    ASSERT_TRUE(session->WaitUntilCurrent(60s, frame));
+    EXPECT_EQ(frame.density, density);
+    EXPECT_EQ(WithChunkAfterHeader(EncodePng(*frame.effect), frame.density), ReadText(s / "e.png"));
+    ASSERT_TRUE(session->SetPicture(Sample(), "plain.png").ok);
+    ASSERT_TRUE(session->WaitUntilCurrent(60s, frame));
+    EXPECT_EQ(frame.density, "");
+}
+
+TEST(ServeSession, AnotherLanguageDeclaresThePanelAgainWithTheSameSettings) {
+    Scratch s;
+    auto session = StartSession(Sample());
+    ASSERT_TRUE(session->AddGuide("wave.svg", ReadText(kSource / "tests/data/guides/wave.svg")).ok);
+    session->Edit({IntEdit(224, 14), PointEdit(170, 548, 170)});
+    const std::string english = CurrentPng(*session);
+    ASSERT_TRUE(session->SetLanguage(true).ok);
+    const ServeState state = session->Snapshot();
+    EXPECT_TRUE(state.japanese);
+    EXPECT_EQ(state.title, "ヴェルモラプラグイン");
+    EXPECT_EQ(hostcore::Utf16ToUtf8(Find(state, 224).caption), "間隔");
+    EXPECT_EQ(Find(state, 224).intValue, 14);
+    EXPECT_EQ(Find(state, 170).point.x, 548);
+    EXPECT_EQ(Find(state, 170).point.y, 170);
+    EXPECT_EQ(Chosen(Find(state, 161)), "wave");
+    EXPECT_EQ(CurrentPng(*session), english);
+}
+
+TEST(ServeSession, APictureOfAnotherSizePutsThePointsOnTheTemplatesPlaces) {
+    Scratch s;
+    auto session = StartSession(Sample());
+    session->Edit({PointEdit(170, 10, 10)});
+    const CommandResult result = session->SetPicture(Inked(400, 200), "small.png");
+    ASSERT_TRUE(result.ok) << result.message;
+    ServeFrame frame;
+    ASSERT_TRUE(session->WaitUntilCurrent(60s, frame));
+    const ServeState state = session->Snapshot();
+    EXPECT_EQ(state.width, 400);
+    EXPECT_EQ(frame.pictureId, state.pictureId);
+    EXPECT_EQ(frame.effect->width, 400);
+    EXPECT_EQ(frame.source->height, 200);
+    EXPECT_EQ(Find(state, 170).point.x, 200);
+    EXPECT_EQ(Find(state, 170).point.y, 100);
+
+    // The same size keeps the points where the user put them.
+    session->Edit({PointEdit(170, 10, 10)});
+    ASSERT_TRUE(session->SetPicture(Inked(400, 200), "again.png").ok);
+    EXPECT_EQ(Find(session->Snapshot(), 170).point.x, 10);
+}
+
+TEST(ServeSession, ClosingWakesEveryWaiterAndRefusesLaterWork) {
+    Scratch s;
+    auto session = StartSession(Sample());
+    CurrentPng(*session);
+    const uint64_t version = session->Snapshot().version;
+    std::thread waiter([&] { session->WaitForChange(version, 60s); });
+    session->Close();
+    waiter.join();
+    EXPECT_TRUE(session->closed());
+    EXPECT_EQ(session->Edit({IntEdit(224, 3)}), 0u);
+    const CommandResult result = session->SavePreset();
+    EXPECT_FALSE(result.ok);
+    EXPECT_EQ(result.message, "the preview server is stopping");
+    ServeFrame frame;
+    EXPECT_FALSE(session->WaitUntilCurrent(1s, frame));
+}
+
+TEST(ServeSession, AModuleThatCannotBeLoadedIsReportedAtStart) {
+    Scratch s;
+    ServeSession::Options options;
+    options.modulePath = (s / "missing.cpm").string();
+    options.picture = Sample();
+    ServeSession session(std::move(options));
+    std::string error;
+    EXPECT_FALSE(session.Start(error));
+    EXPECT_THAT(error, HasSubstr("no module at"));
+}
+
+}  // namespace
+}  // namespace velmora::cli::testing
