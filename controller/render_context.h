@@ -56,6 +56,18 @@ struct DirtyBox {
 
 using Points3 = std::array<Point32, 3>;
 
+// Steps a pass may take literally, one by one, instead of by the shortcuts
+// that stand for them (bits of RenderContext::literal). Each shortcut gives
+// the same bytes as its steps; tests compare the two.
+enum LiteralSteps : uint32_t {
+    kLiteralLayout = 1u << 0,  // every line and ring of a layout, no cull or jump
+    kLiteralScan = 1u << 1,    // every pixel of the ink scan
+    kLiteralRings = 1u << 2,   // every ring built and stored whole
+    kLiteralDraw = 1u << 3,    // every step and disc of a stroke
+    kLiteralLaps = 1u << 4,    // every lap of a walk round a ring
+    kLiteralAll = ~0u,
+};
+
 // Layout code for a host channel kind: 3 -> 0, 2 and 6 -> 1, else 3.
 uint8_t LayoutCodeForKind(int32_t kind);
 // Pixel stride of a layout code: 0: 4, 1: 2, 2: 5, 3: 1.
@@ -77,6 +89,12 @@ struct RenderContext {
     MaskBlock mask;
     std::unique_ptr<uint8_t[]> coverage;  // source.width * source.height bytes
     DirtyBox dirty;
+    // Test seam: LiteralSteps this pass takes one by one. The module leaves
+    // it 0; it is read once per line, ring or run, never per step.
+    uint32_t literal = 0;
+    // Set by the concentric layout once the guide's open flattening can no
+    // longer change from ring to ring.
+    bool ringGuideFlat = false;
     void* progressData = nullptr;
     bool (*progressFn)(int total, int done, void* data) = nullptr;
 

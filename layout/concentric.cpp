@@ -37,6 +37,7 @@ void RingPass(RenderContext& context, const PassInput& in, int sigma, RandomSour
     const double gain = settings.spcgain;
     const double lowBase = std::min(in.radiusA, in.radiusB);
     const double highBase = std::max(in.radiusA, in.radiusB);
+    const bool shortcuts = (context.literal & kLiteralLayout) == 0;
     bool drawn = false;
     OffsetSeries series{0.0, sigma * static_cast<double>(settings.spacing), 0};
     int64_t rings = 0;
@@ -56,8 +57,8 @@ void RingPass(RenderContext& context, const PassInput& in, int sigma, RandomSour
         const double low = std::min(a, b);
         const double high = std::max(a, b);
         const double slack = 2.0 + 1e-9 * (in.farthest + high);
-        const bool outside = high < in.nearest - slack;  // wholly off the canvas
-        const bool around = low > in.farthest + slack;   // encloses all of it
+        const bool outside = shortcuts && high < in.nearest - slack;  // wholly off the canvas
+        const bool around = shortcuts && low > in.farthest + slack;   // encloses all of it
         bool approaching = false;
         double limit = 0.0;
         if (!outside && !around && RingTouchesCanvas(context, in.centre, a, b, in.angle)) {

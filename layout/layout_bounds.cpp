@@ -28,6 +28,28 @@ GuideExtent MeasureGuide(const PathParser& guide) {
     return extent;
 }
 
+bool GuideStartsAtOrigin(const PathParser& guide) {
+    for (const PathCommand& command : guide.commands) {
+        // The same point counts as the flattening needs; shorter commands are skipped.
+        switch (command.kind) {
+            case kMoveTo:
+                if (!command.points.empty()) return false;
+                break;
+            case kLineTo:
+                if (!command.points.empty()) return true;
+                break;
+            case kCubicTo:
+                if (command.points.size() >= 3) return true;
+                break;
+            case kQuadTo:
+                if (command.points.size() >= 2) return true;
+                break;
+            default: break;
+        }
+    }
+    return false;
+}
+
 OrientedBox LineBox(const GuideExtent& extent, PathPoint start, double cosPhi, double sinPhi,
                     double k, double c) {
     const double u0 = extent.uMin * k;
@@ -62,11 +84,15 @@ bool BoxesMeet(const OrientedBox& box, const CanvasBox& canvas) {
     const double ty = box.centre.y - canvas.cy;
     const double ax = std::abs(box.dx);
     const double ay = std::abs(box.dy);
-    if (!(std::abs(tx) <= canvas.halfX + box.halfU * ax + box.halfV * ay)) return false;
-    if (!(std::abs(ty) <= canvas.halfY + box.halfU * ay + box.halfV * ax)) return false;
-    if (!(std::abs(tx * box.dx + ty * box.dy) <= box.halfU + canvas.halfX * ax + canvas.halfY * ay))
+    // Mapped points far from the origin carry rounding of their own size.
+    const double slack = 1e-9 * (std::abs(box.centre.x) + std::abs(box.centre.y) + box.halfU + box.halfV);
+    if (!(std::abs(tx) <= canvas.halfX + box.halfU * ax + box.halfV * ay + slack)) return false;
+    if (!(std::abs(ty) <= canvas.halfY + box.halfU * ay + box.halfV * ax + slack)) return false;
+    if (!(std::abs(tx * box.dx + ty * box.dy) <=
+          box.halfU + canvas.halfX * ax + canvas.halfY * ay + slack))
         return false;
-    if (!(std::abs(ty * box.dx - tx * box.dy) <= box.halfV + canvas.halfX * ay + canvas.halfY * ax))
+    if (!(std::abs(ty * box.dx - tx * box.dy) <=
+          box.halfV + canvas.halfX * ay + canvas.halfY * ax + slack))
         return false;
     return true;
 }

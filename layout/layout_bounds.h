@@ -13,9 +13,12 @@ namespace velmora {
 // int32 range. None of them is reached on a canvas of sensible size.
 inline constexpr int64_t kMaxLinesPerPass = int64_t{1} << 16;   // parallel lines
 inline constexpr int64_t kMaxRingsPerPass = int64_t{1} << 16;   // rings per direction
-inline constexpr int32_t kMaxRingVertices = int32_t{1} << 16;   // built vertex by vertex
+inline constexpr int32_t kMaxRingVertices = int32_t{1} << 16;   // built and stored vertex by vertex
+inline constexpr int32_t kMaxStreamedRingVertices = int32_t{1} << 24;  // made while walked
 inline constexpr int64_t kMaxWindowVertices = int64_t{1} << 18; // near-canvas arcs of a huge ring
-inline constexpr int64_t kExactStepLimit = int64_t{1} << 20;    // hidden steps taken one by one
+// Hidden steps taken one by one before a series with a gain is jumped in
+// closed form (exact up to rounding only; without a gain jumps are exact).
+inline constexpr int64_t kExactStepLimit = int64_t{1} << 20;
 
 // Extent of a guide's command points (control points included, so the
 // flattened curve stays inside) relative to the guide's first point.
@@ -26,6 +29,11 @@ struct GuideExtent {
     double vMax = 0.0;
 };
 GuideExtent MeasureGuide(const PathParser& guide);
+
+// True when the first command a flattening draws from is not a move: every
+// mapped path then starts with a segment from the task path's own (0, 0),
+// a corner of the canvas, so no line of such a guide can be left out.
+bool GuideStartsAtOrigin(const PathParser& guide);
 
 // A rectangle centre + s (dx, dy) + t (-dy, dx), |s| <= halfU, |t| <= halfV.
 struct OrientedBox {
@@ -50,7 +58,8 @@ struct CanvasBox {
 };
 CanvasBox SampledRegion(int32_t width, int32_t height, double margin);
 
-// False when the boxes are disjoint or any value is NaN.
+// False when the boxes are disjoint or any value is NaN. The test allows for
+// the rounding of coordinates as large as the box's own.
 bool BoxesMeet(const OrientedBox& box, const CanvasBox& canvas);
 
 // A series of offsets where each step adds gain / 2 + gap to the offset and

@@ -84,7 +84,10 @@ void LayoutParallel(RenderContext& context) {
     const PathPoint origin{static_cast<double>(p1.x), static_cast<double>(p1.y)};
     const OrientedBox box0 = LineBox(guideExtent, origin, cosPhi, sinPhi, k, settings.curvature);
     const Sweep sweeps[2] = {MakeSweep(box0, n, canvas, false), MakeSweep(box0, n, canvas, true)};
-    if (sweeps[0].never || sweeps[1].never) return;  // beside the canvas for good
+    // Lines that never come near the canvas sample no ink: they are left
+    // out, and so are runs of them before and after the canvas.
+    const bool cull = (context.literal & kLiteralLayout) == 0 && !GuideStartsAtOrigin(guide);
+    if (cull && (sweeps[0].never || sweeps[1].never)) return;  // beside the canvas for good
     // Jitter moves a line forwards by [0, spcfluct x spacing).
     const double jitterSpan = settings.spcfluct != 0 ? settings.spcfluct * settings.spacing : 0.0;
     const double jitterLow = std::min(0.0, jitterSpan);
@@ -102,7 +105,8 @@ void LayoutParallel(RenderContext& context) {
         if (settings.spcfluct != 0) jittered = t + random.Draw() * settings.spcfluct * settings.spacing;
         const PathPoint start{jittered * n.x + p1.x, jittered * n.y + p1.y};
         bool before = false;
-        if (BoxesMeet(LineBox(guideExtent, start, cosPhi, sinPhi, k, settings.curvature), canvas)) {
+        if (!cull ||
+            BoxesMeet(LineBox(guideExtent, start, cosPhi, sinPhi, k, settings.curvature), canvas)) {
             auto task = std::make_shared<PathTask>(context, nullptr);
             MapGuide(guide, task->path, start, phi, k, settings.curvature);
             context.pool.AddTask(std::move(task));

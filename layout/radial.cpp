@@ -49,6 +49,8 @@ void LayoutRadial(RenderContext& context) {
 
     const GuideExtent extent = MeasureGuide(guide);
     const CanvasBox canvas = SampledRegion(context.source.width, context.source.height, 2.0);
+    // Lines that never come near the canvas sample no ink and are left out.
+    const bool cull = (context.literal & kLiteralLayout) == 0 && !GuideStartsAtOrigin(guide);
     RandomSource random(0.0, 1.0);
 
     // The base angle accumulates the plain step; jitter never carries over.
@@ -59,7 +61,7 @@ void LayoutRadial(RenderContext& context) {
         const double sinPhi = std::sin(angle);
         const PathPoint start{centre.x + rIn * cosPhi, centre.y + rIn * sinPhi};
         // A line that never crosses the canvas samples no ink: nothing to draw.
-        if (!BoxesMeet(LineBox(extent, start, cosPhi, sinPhi, k, settings.curvature), canvas))
+        if (cull && !BoxesMeet(LineBox(extent, start, cosPhi, sinPhi, k, settings.curvature), canvas))
             continue;
         auto task = std::make_shared<PathTask>(context, nullptr);
         MapGuide(guide, task->path, start, angle, k, settings.curvature);

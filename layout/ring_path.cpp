@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <limits>
 #include <memory>
@@ -7,6 +8,7 @@
 
 #include "layout/layout_bounds.h"
 #include "layout/layouts.h"
+#include "layout/ring_stream.h"
 #include "render/path_task.h"
 
 namespace velmora {
@@ -15,33 +17,33 @@ namespace {
 
 constexpr double kTwoPi = 2 * std::numbers::pi;
 
-// The vertex formula of one ring; the guide's cross offset B comes from the
-// guide walker at the vertex's arc length.
-struct RingGeometry {
-    PathPoint centre;
-    double cosA = 1.0;
-    double sinA = 0.0;
-    double startAngle = 0.0;
-    double ra = 0.0;
-    double rb = 0.0;
-    double curvature = 0.0;
-    int64_t n = 4;
-
-    PathPoint Vertex(double index, double offset) const {
-        const double w = (index * kTwoPi) / static_cast<double>(n) + startAngle;
-        const double x = std::cos(w) * (offset + ra);
-        const double y = std::sin(w) * (offset + rb);
-        return {x * cosA - y * sinA + centre.x, x * sinA + y * cosA + centre.y};
-    }
-};
-
 // The guide's walker as AddRing uses it: flattened open, stepped once per
 // vertex; B is its y, relative to where it starts, times curvature.
+// Flattens the pass's guide open, as every ring does. A flattening that
+// starts where the last one ended, or of a guide that starts with a move,
+// gives the segments the last one gave: from then on the guide is only
+// rewound, so a pass of many rings flattens a long guide once or twice.
+void FlattenGuide(RenderContext& context) {
+    PathParser* guide = context.guidePath;
+    if (guide == nullptr) return;
+    if (context.ringGuideFlat && (context.literal & kLiteralRings) == 0) {
+        guide->Rewind();
+        return;
+    }
+    const PathPoint from = guide->currentPoint;
+    guide->Flatten(false);
+    const PathPoint to = guide->currentPoint;
+    const bool sameStart = std::bit_cast<uint64_t>(from.x) == std::bit_cast<uint64_t>(to.x) &&
+                           std::bit_cast<uint64_t>(from.y) == std::bit_cast<uint64_t>(to.y);
+    context.ringGuideFlat = sameStart || !GuideStartsAtOrigin(*guide);
+}
+
 class GuideWalk {
 public:
-    GuideWalk(PathParser* guide, double curvature, int64_t n) : guide_(guide), curvature_(curvature) {
+    GuideWalk(RenderContext& context, double curvature, int64_t n)
+        : guide_(context.guidePath), curvature_(curvature) {
         if (guide_ == nullptr) return;
-        guide_->Flatten(false);
+        FlattenGuide(context);
         step_ = guide_->totalLength / static_cast<double>(n);
         y0_ = guide_->position.y;
     }
@@ -112,14 +114,16 @@ double StrokeReach(const RenderContext& context, double radius) {
     return 16 + std::abs(s.size) + reach + std::abs(s.posfluct) * (canvas + 2 * reach);
 }
 
-// A ring too long to build vertex by vertex: only the stretches of its
+// A ring of more vertices than even a streamed ring walks in sensible time
+// (over 2^24, a radius of about 13 million pixels): only the stretches of its
 // polygon within reach of the canvas are built, each with the vertices the
 // whole ring would have there (vertex i, guide offset at arc length i x
 // step), joined by moves. Whatever lies beyond cannot sample ink, and no
 // stroke started on the canvas can walk far enough to cross a move, so the
 // drawn pixels are those of the whole ring, save that distances along the
 // path after a move lose their whole-pixel phase (strokes there may start
-// or end up to one pixel apart). Returns the vertex count it would need, or
+// or end up to one pixel apart): the one place where rings depart from the
+// literal steps. Returns the vertex count it would need, or
 // -1 on non-finite geometry; builds nothing when over `budget`.
 int64_t BuildWindowedRing(PathParser& path, const RingGeometry& ring, GuideWalk& walk,
                           const RenderContext& context, int64_t budget) {
@@ -210,11 +214,24 @@ void AddRing(RenderContext& context, PathPoint centre, double angle, double star
     ring.n = RingVertexCount(ra, rb);
 
     bool built = false;
-    if (ring.n <= kMaxRingVertices) {
-        GuideWalk walk(context.guidePath, ring.curvature, ring.n);
+    if (ring.n <= kMaxRingVertices || (context.literal & kLiteralRings) != 0) {
+        GuideWalk walk(context, ring.curvature, ring.n);
         built = BuildWholeRing(task->path, ring, walk);
+    } else if (ring.n <= kMaxStreamedRingVertices) {
+        // Made segment by segment while the task runs. The guide is
+        // flattened here all the same: a guide that starts without a move
+        // flattens from where the last flattening left it.
+        auto plan = std::make_unique<RingPlan>();
+        plan->geometry = ring;
+        plan->guide = context.guidePath;
+        if (context.guidePath != nullptr) {
+            plan->guideFrom = context.guidePath->currentPoint;
+            FlattenGuide(context);
+        }
+        task->streamedRing = std::move(plan);
+        built = true;
     } else {
-        GuideWalk walk(context.guidePath, ring.curvature, ring.n);
+        GuideWalk walk(context, ring.curvature, ring.n);
         const int64_t needed = BuildWindowedRing(task->path, ring, walk, context, kMaxWindowVertices);
         if (needed < 0) return;
         if (needed == 0) return;  // nowhere near the canvas: nothing to draw
@@ -224,7 +241,7 @@ void AddRing(RenderContext& context, PathPoint centre, double angle, double star
             // the order of the ring itself): the whole ring with capped
             // vertices, spaced wider than 5 pixels.
             ring.n = kMaxRingVertices;
-            GuideWalk capped(context.guidePath, ring.curvature, ring.n);
+            GuideWalk capped(context, ring.curvature, ring.n);
             task->path.commands.clear();
             built = BuildWholeRing(task->path, ring, capped);
         }

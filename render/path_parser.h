@@ -46,6 +46,9 @@ public:
     bool closed = false;
     PathPoint currentPoint;
     double totalLength = 0.0;
+    // Test seam: a closed walk goes round every lap instead of dropping
+    // whole laps at once when the path is far shorter than the distance.
+    bool literalLaps = false;
 
     double walked = 0.0;
     int32_t segmentIndex = 0;
@@ -82,6 +85,13 @@ public:
         }
         return Advance(1.0);
     }
+
+    // Takes unit steps along the current segment exactly as that many
+    // AdvanceOne calls would, while the next step's fraction stays at or
+    // below fractionLimit, short of the segment's last pixels and of the end
+    // of an open path, at most maxSteps; returns how many it took. Long runs
+    // of steps cost one multiplication per binade of the fraction.
+    uint64_t StepAlongSegment(double fractionLimit, uint64_t maxSteps);
 
     WalkState SaveWalk() const;
     void RestoreWalk(const WalkState& state);

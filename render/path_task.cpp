@@ -6,12 +6,12 @@
 #include <atomic>
 #include <cmath>
 #include <cstdint>
+#include <type_traits>
 
 #include "platform/hypot.h"
 #include "render/rasteriser.h"
 #include "render/saturate.h"
 #include "render/stamp_for_testing.h"
-#include "render/stroke_skipping_for_testing.h"
 
 namespace velmora {
 
@@ -28,31 +28,35 @@ StampFunction StampOverride() { return StampSlot().load(std::memory_order_relaxe
 
 namespace {
 
-std::atomic<bool> skippingEnabled{true};
-
 // A stop request is looked at this often inside long walks.
 constexpr uint64_t kCancelCheckSteps = 4096;
 // Drawing steps are dearer (a wide pen stamps a large disc a step), so a
 // stop request is looked at far more often there.
 constexpr uint64_t kDrawCancelCheckSteps = 16;
-// Off-canvas stretches shorter than this are still stepped through, so the
-// dirty box grows exactly as the discs there say.
-constexpr uint64_t kInertStepBudget = uint64_t{1} << 20;
 // No run is stepped further than this; only settings far outside the
 // panel's ranges make runs this long.
 constexpr uint64_t kMaxRunSteps = uint64_t{1} << 26;
-// Segments longer than this place discs only where they can reach the canvas.
+// Steps beside the canvas whose discs are only measured for the box, at
+// each end of a run; past them the rest is jumped over or left out and the
+// box may lack their rows. Within the panel's ranges only radial lines a
+// fraction of a pixel long, 20000 pixels from the centre, get there.
+constexpr uint64_t kMeasuredStepBudget = uint64_t{1} << 23;
+// Segments longer than this (only a step across a gap between sub-paths
+// makes them) stamp only the discs that can reach the canvas and measure
+// the rest for the box; past kMeasuredSegment the rest is left out.
 constexpr double kHugeSegment = 16777216.0;
+constexpr double kMeasuredSegment = 67108864.0;
 // The ink scan passes the off-canvas stretches of segments longer than this
-// in one advance. No line of a canvas of sensible size is this long; lines
-// from base points far off the canvas are, and a radial pass at spacing 1
-// with a far point 2^24 away stepped for minutes.
+// in bulk. No line of a canvas of sensible size is this long; lines from
+// base points far off the canvas are, and a radial pass at spacing 1 with a
+// far point 2^24 away stepped for minutes.
 constexpr double kScanJumpSegment = 65536.0;
 // Distances before an open path's start where steps of 1 stay exact and
 // far from rounding the position.
 constexpr double kExactHead = 2199023255552.0;  // 2^41
 
-int32_t InkAt(const RenderContext& context, PathPoint p) {
+// Inline in every scan (the scan is a template over the path kind).
+[[gnu::always_inline]] inline int32_t InkAt(const RenderContext& context, PathPoint p) {
     if (std::isnan(p.x) || std::isnan(p.y)) return -1;
     return SampleInk(context, SaturateToInt32(p.x), SaturateToInt32(p.y));
 }
@@ -88,48 +92,63 @@ bool CanvasWindow(const RenderContext& context, PathPoint origin, PathPoint dir,
     return lo <= hi;
 }
 
-// Steps for the ink scan's next advance on an open path: 1, or, on a
-// segment far longer than any canvas, the whole stretch ahead that stays
-// off the canvas (no ink can be sampled there), passed in one advance so a
-// line from far outside the canvas does not take billions of steps.
-double ScanStep(const RenderContext& context, const PathParser& path, PathPoint here) {
-    if (path.segmentIndex < 0 || static_cast<size_t>(path.segmentIndex) >= path.segments.size()) {
-        return 1;
-    }
-    const LineSegment& s = path.segments[static_cast<size_t>(path.segmentIndex)];
-    if (!(s.length > kScanJumpSegment) || !std::isfinite(s.length)) return 1;
-    const double rem = (1.0 - path.segmentFraction) * s.length;
-    const PathPoint u{(s.end.x - s.start.x) / s.length, (s.end.y - s.start.y) / s.length};
-    double lo, hi, clear;
-    if (!CanvasWindow(context, here, u, 4, lo, hi) || hi < 0) {
-        clear = rem;
-    } else if (lo > 0) {
-        clear = std::min(lo, rem);
+// On a segment far longer than any canvas, the scan passes the stretch
+// ahead that stays off the canvas (every sample there is -1, no ink) by
+// steps taken in bulk, each exactly where a one-pixel step puts it: a line
+// from far outside the canvas then costs a few hundred operations instead
+// of billions of steps. The stretch is found in fractions of the segment,
+// the walk's own measure, so every skipped sample lies off the canvas.
+// Returns the steps taken, 0 where the scan steps one by one.
+[[gnu::noinline]] uint64_t PassLongSegment(const RenderContext& context, PathParser& path,
+                                           const LineSegment& s) {
+    if (!std::isfinite(s.length)) return 0;
+    const PathPoint along{s.end.x - s.start.x, s.end.y - s.start.y};
+    const double margin =
+        4 + 1e-9 * (std::abs(s.start.x) + std::abs(s.start.y) + std::abs(s.end.x) + std::abs(s.end.y));
+    const double f = path.segmentFraction;
+    double lo, hi, limit;
+    if (!CanvasWindow(context, s.start, along, margin, lo, hi) || hi < f) {
+        limit = 1.0;  // off the canvas to the segment's end
+    } else if (lo > f) {
+        limit = lo;
     } else {
-        return 1;
+        return 0;
     }
-    const double steps = std::floor(clear) - 4;
-    return std::isfinite(steps) && steps > static_cast<double>(kCancelCheckSteps) ? steps : 1;
+    if (!((limit - f) * s.length > static_cast<double>(kCancelCheckSteps))) return 0;
+    return path.StepAlongSegment(limit, UINT64_MAX);
 }
 
-// The discs of one segment; returns how many were placed.
-uint64_t StampDiscs(RenderContext& context, PathPoint a, PathPoint b, double p0, double p1,
-                    double size, testing::StampFunction stamp) {
-    const double d = platform::Hypot(b.x - a.x, b.y - a.y);
-    if (d == 0 || !std::isfinite(d)) return 0;
-    const PathPoint u{(b.x - a.x) / d, (b.y - a.y) / d};
+// The scan's test at every step: only a long segment goes further.
+inline uint64_t PassOffCanvas(const RenderContext& context, PathParser& path) {
+    if (path.segmentIndex < 0 || static_cast<size_t>(path.segmentIndex) >= path.segments.size()) {
+        return 0;
+    }
+    const LineSegment& s = path.segments[static_cast<size_t>(path.segmentIndex)];
+    return s.length > kScanJumpSegment ? PassLongSegment(context, path, s) : 0;
+}
 
+// The discs of a segment longer than kHugeSegment (a step across a gap
+// between sub-paths): those that can reach the canvas are stamped, the
+// others measured for the box; past kMeasuredSegment the others are left out.
+uint64_t StampHugeSegment(RenderContext& context, PathPoint a, PathPoint u, double d, double p0,
+                          double p1, double size, testing::StampFunction stamp) {
+    double lo, hi;
+    const bool meets =
+        CanvasWindow(context, a, u, size * 0.5 + 2, lo, hi) && hi >= 0 && lo <= d;
     double s = 0;
     double last = d;
-    if (d > kHugeSegment) {
-        // Only a jump across a gap of the path gets here: skip the stretch of
-        // the segment that no disc of this pen can bring onto the canvas.
-        double lo, hi;
-        if (!CanvasWindow(context, a, u, size * 0.5 + 2, lo, hi) || hi < 0 || lo > d) return 0;
-        s = std::max(0.0, std::floor(lo) - 1);
-        last = std::min(d, hi + 1);
+    double near = meets ? std::floor(lo) - 1 : INFINITY;
+    double beyond = meets ? hi + 1 : -INFINITY;
+    if (d > kMeasuredSegment) {
+        // Skip the stretch no disc can bring onto the canvas; with a pen
+        // below one pixel the discs kept may lie off the lattice of every step.
+        if (!meets) return 0;
+        s = std::max(0.0, near);
+        last = std::min(d, beyond);
+        near = -INFINITY;
+        beyond = INFINITY;
     }
-
+    DabBox measured;
     uint64_t placed = 0;
     do {
         const double w = std::clamp(p0 + (p1 - p0) * s / d, 0.0, 1.0) * size;
@@ -137,58 +156,105 @@ uint64_t StampDiscs(RenderContext& context, PathPoint a, PathPoint b, double p0,
             s += 0.1;
         } else {
             s += std::min(w, 1.0);
-            if (stamp)
+            if (s < near || s > beyond)
+                measured.Add(context, a.x + u.x * s, a.y + u.y * s, w);
+            else if (stamp)
                 stamp(context, a.x + u.x * s, a.y + u.y * s, w);
             else
                 Stamp(context, a.x + u.x * s, a.y + u.y * s, w);
             ++placed;
         }
     } while (s <= last);
+    measured.GrowDirty(context);
+    return placed;
+}
+
+// The discs of one segment; returns how many were placed. Measuring: the
+// discs lie wholly off the canvas and only the box they grow is gathered.
+template <bool kMeasuring = false>
+uint64_t StampDiscs(RenderContext& context, PathPoint a, PathPoint b, double p0, double p1,
+                    double size, testing::StampFunction stamp, bool everyDisc,
+                    DabBox* far = nullptr) {
+    const double d = platform::Hypot(b.x - a.x, b.y - a.y);
+    if (d == 0 || !std::isfinite(d)) return 0;
+    const PathPoint u{(b.x - a.x) / d, (b.y - a.y) / d};
+    if (d > kHugeSegment && !everyDisc)
+        return StampHugeSegment(context, a, u, d, p0, p1, size, stamp);
+
+    double s = 0;
+    uint64_t placed = 0;
+    do {
+        const double w = std::clamp(p0 + (p1 - p0) * s / d, 0.0, 1.0) * size;
+        if (w < 0.1) {
+            s += 0.1;
+        } else {
+            s += std::min(w, 1.0);
+            if constexpr (kMeasuring)
+                far->Add(context, a.x + u.x * s, a.y + u.y * s, w);
+            else if (stamp)
+                stamp(context, a.x + u.x * s, a.y + u.y * s, w);
+            else
+                Stamp(context, a.x + u.x * s, a.y + u.y * s, w);
+            ++placed;
+        }
+    } while (s <= d);
     return placed;
 }
 
 }  // namespace
-
-void testing::SetStrokeSkippingForTesting(bool enabled) { skippingEnabled.store(enabled); }
 
 PathTask::PathTask(RenderContext& context, const Point32* centre)
     : context(&context),
       settings(&context.settings),
       centre(centre),
       guide(context.guidePath),
-      path() {}
+      path() {
+    path.literalLaps = (context.literal & kLiteralLaps) != 0;
+}
 
 void PathTask::Execute() {
     if (IsCancelled()) return;
-    path.Flatten(settings->type == 2);
     std::vector<StrokeRun> runs;
     runs.reserve(16);
+    if (streamedRing) {
+        RingStream ring;
+        ring.literalLaps = path.literalLaps;
+        if (!ring.Open(*streamedRing, this)) return;  // not finite (never drawn) or stopped
+        ScanWith(ring, runs);
+        if (settings->connect) JoinRuns(runs);
+        DrawWith(ring, runs);
+        return;
+    }
+    path.Flatten(settings->type == 2);
     ScanInk(runs);
     if (settings->connect) JoinRuns(runs);
     DrawRuns(runs);
 }
 
-void PathTask::ScanInk(std::vector<StrokeRun>& runs) {
+void PathTask::ScanInk(std::vector<StrokeRun>& runs) { ScanWith(path, runs); }
+
+template <class Path>
+void PathTask::ScanWith(Path& walk, std::vector<StrokeRun>& runs) {
     const bool ring = settings->type == 2;
     // A path of no finite length has no stretch that could be measured.
-    if (!std::isfinite(path.totalLength)) return;
+    if (!std::isfinite(walk.totalLength)) return;
 
-    PathPoint here = path.Advance(0);
+    PathPoint here = walk.Advance(0);
     uint64_t steps = 0;
 
     // A ring's scan starts off ink, so no stretch is split at the lap start.
     double w0 = 0;
     if (ring) {
-        while (path.totalLength > path.walked) {
+        while (walk.totalLength > walk.walked) {
             if (InkAt(*context, here) <= 128) break;
-            here = path.AdvanceOne();
+            here = walk.AdvanceOne();
             if (++steps % kCancelCheckSteps == 0 && IsCancelled()) return;
         }
-        if (path.walked >= path.totalLength) {
-            runs.push_back({0.0, path.totalLength + 1, 0, 0});
+        if (walk.walked >= walk.totalLength) {
+            runs.push_back({0.0, walk.totalLength + 1, 0, 0});
             return;
         }
-        w0 = path.walked;
+        w0 = walk.walked;
     }
 
     const double halfLength = settings->length * 0.5;
@@ -200,38 +266,57 @@ void PathTask::ScanInk(std::vector<StrokeRun>& runs) {
 
     // One whole lap from w0; after it, a ring still on ink is followed for at
     // most one more lap.
-    const double lapEnd = w0 + path.totalLength;
-    const double scanEnd = w0 + 2 * path.totalLength;
+    const double lapEnd = w0 + walk.totalLength;
+    const double scanEnd = w0 + 2 * walk.totalLength;
     bool outside = true;
     double runStart = 0;
-    for (;;) {
-        const double sampledAt = path.walked;
-        const int32_t ink = InkAt(*context, here);
-        if (ink > 128) {
-            if (outside) {
-                outside = false;
-                runStart = path.walked;
+    // Only an open path's scan passes stretches off the canvas in bulk; the
+    // loop of any other scan tests nothing for it.
+    auto scan = [&](auto passing) __attribute__((always_inline)) {
+        for (;;) {
+            const double sampledAt = walk.walked;
+            const int32_t ink = InkAt(*context, here);
+            if (ink > 128) {
+                if (outside) {
+                    outside = false;
+                    runStart = walk.walked;
+                }
+            } else if (!outside) {
+                AddRunOn(walk, runs, here, runStart, gain, halfLength);
+                outside = true;
             }
-        } else if (!outside) {
-            AddRun(runs, here, runStart, gain, halfLength);
-            outside = true;
-        }
-        const double step = !ring && outside ? ScanStep(*context, path, here) : 1;
-        here = step == 1 ? path.AdvanceOne() : path.Advance(step);
-        if (step > 1 && IsCancelled()) break;
-        if (++steps % kCancelCheckSteps == 0 && IsCancelled()) break;
-        if (!path.ended) continue;
+            uint64_t passed = 0;
+            if constexpr (decltype(passing)::value) {
+                if (outside) passed = PassOffCanvas(*context, walk);
+            }
+            if (passed > 0) {
+                here = walk.position;
+                if (IsCancelled()) return;
+            } else {
+                here = walk.AdvanceOne();
+            }
+            if (++steps % kCancelCheckSteps == 0 && IsCancelled()) return;
+            if (!walk.ended) continue;
 
-        if (!ring) {
-            if (!outside) AddRun(runs, here, runStart, gain, halfLength);
-            break;
+            if (!ring) {
+                if (!outside) AddRunOn(walk, runs, here, runStart, gain, halfLength);
+                return;
+            }
+            const bool lapDone = w0 == 0 || sampledAt >= lapEnd;
+            if (lapDone && ink <= 128) return;
+            if (walk.walked >= scanEnd) {
+                if (!outside) AddRunOn(walk, runs, here, runStart, gain, halfLength);
+                return;
+            }
         }
-        const bool lapDone = w0 == 0 || sampledAt >= lapEnd;
-        if (lapDone && ink <= 128) break;
-        if (path.walked >= scanEnd) {
-            if (!outside) AddRun(runs, here, runStart, gain, halfLength);
-            break;
-        }
+    };
+    bool passing = false;
+    if constexpr (std::is_same_v<Path, PathParser>)
+        passing = !ring && (context->literal & kLiteralScan) == 0;
+    if (passing) {
+        if constexpr (std::is_same_v<Path, PathParser>) scan(std::true_type{});
+    } else {
+        scan(std::false_type{});
     }
 
     lengthJitter.reset();
@@ -240,7 +325,13 @@ void PathTask::ScanInk(std::vector<StrokeRun>& runs) {
 
 void PathTask::AddRun(std::vector<StrokeRun>& runs, PathPoint here, double runStart,
                       double& gain, double halfLength) {
-    const double c = path.walked;
+    AddRunOn(path, runs, here, runStart, gain, halfLength);
+}
+
+template <class Path>
+void PathTask::AddRunOn(const Path& walk, std::vector<StrokeRun>& runs, PathPoint here,
+                        double runStart, double& gain, double halfLength) {
+    const double c = walk.walked;
     double b = halfLength;
     if (lengthJitter) {
         const double u = lengthJitter->Draw();
@@ -248,7 +339,7 @@ void PathTask::AddRun(std::vector<StrokeRun>& runs, PathPoint here, double runSt
     }
     if (settings->lengain != 0) {
         if (settings->type == 0 || settings->type == 1) {
-            gain = settings->lengain * path.walked / path.totalLength;
+            gain = settings->lengain * walk.walked / walk.totalLength;
         } else if (settings->type == 2 && centre) {
             gain = platform::Hypot(here.x - centre->x, here.y - centre->y) / 50 * settings->lengain;
         }
@@ -307,11 +398,15 @@ double PressureAt(const RenderSettings& settings, const StrokeRun& run, double k
 
 void StampSegment(RenderContext& context, PathPoint a, PathPoint b, double p0, double p1,
                   double size) {
-    StampDiscs(context, a, b, p0, p1, size, testing::StampOverride());
+    StampDiscs(context, a, b, p0, p1, size, testing::StampOverride(),
+               (context.literal & kLiteralDraw) != 0);
 }
 
-void PathTask::DrawRuns(const std::vector<StrokeRun>& runs) {
-    path.Rewind();
+void PathTask::DrawRuns(const std::vector<StrokeRun>& runs) { DrawWith(path, runs); }
+
+template <class Path>
+void PathTask::DrawWith(Path& walk, const std::vector<StrokeRun>& runs) {
+    walk.Rewind();
     std::unique_ptr<RandomSource> pressure;
     if (settings->fluction > 0) pressure = std::make_unique<RandomSource>(0.0, 1.0);
     const double size = settings->size;
@@ -322,15 +417,15 @@ void PathTask::DrawRuns(const std::vector<StrokeRun>& runs) {
         // No disc is ever placed below a diameter of 0.1.
         if (!(size >= 0.1) || !Finite(run)) continue;
 
-        const WalkState saved = path.SaveWalk();
+        const WalkState saved = walk.SaveWalk();
         const double L = run.end - run.start;
-        PathPoint prev = path.Advance(run.start - saved.walked);
+        PathPoint prev = walk.Advance(run.start - saved.walked);
         double prevP = 0;
-        if (!DrawSteps(run, a, L, prev, prevP)) {
-            path.RestoreWalk(saved);
+        if (!DrawStepsOn(walk, run, a, L, prev, prevP)) {
+            walk.RestoreWalk(saved);
             return;
         }
-        path.RestoreWalk(saved);
+        walk.RestoreWalk(saved);
     }
 }
 
@@ -339,12 +434,13 @@ void PathTask::DrawRuns(const std::vector<StrokeRun>& runs) {
 // over where the box they would grow is provably grown anyway: in an outer
 // corner every disc grows it alike; beside the canvas, on a line parallel to
 // an axis, the later discs are no thinner while the pressure still rises.
-// Longer stretches beside the canvas are jumped regardless: coverage stays
-// exact, the box may lack the growth of discs far off the canvas. Within
-// kExactHead each step of 1 is exact, so a jump lands on the distance the
-// single steps would reach. Returns the step to go on from.
+// Other stretches beside the canvas are stepped, their discs only measured
+// for the box (outOfReach), up to kMeasuredStepBudget steps; longer ones are
+// jumped over regardless (the box may then lack their rows or columns). Within kExactHead each step of 1 is exact, so a
+// jump lands on the distance the single steps would reach. Returns the step
+// to go on from.
 uint64_t PathTask::SkipHead(const StrokeRun& run, double a, double L, PathPoint& prev,
-                            double& prevP) {
+                            double& prevP, uint64_t& outOfReach) {
     const double size = settings->size;
     const double reach = size * 0.5 + 2;
     const LineSegment& first = path.segments.front();
@@ -382,8 +478,9 @@ uint64_t PathTask::SkipHead(const StrokeRun& run, double a, double L, PathPoint&
 
     double jump = 0;
     bool stampCorner = false;
-    const bool besideX = u.x == 0 && !std::isinf(xlo);  // x fixed and within reach
-    const bool besideY = u.y == 0 && !std::isinf(ylo);
+    // x (or y) fixed and within reach: the window of that axis is unbounded.
+    const bool besideX = u.x == 0 && xlo == -INFINITY;
+    const bool besideY = u.y == 0 && ylo == -INFINITY;
     if (besideX || besideY) {
         const double n = clampSteps(nearBoth - from - 2);
         if (n > 1 && n + 2 < outStart) jump = n;
@@ -400,8 +497,13 @@ uint64_t PathTask::SkipHead(const StrokeRun& run, double a, double L, PathPoint&
         }
     }
     const double exactJump = jump;
-    const double sideways = std::max(0.0, clampSteps(nearBoth - from - 2) - jump);
-    if (sideways > static_cast<double>(kInertStepBudget)) jump += sideways;
+    // Beside the canvas the discs still grow the box, each its own rows or
+    // columns: those steps are taken, their discs only measured, up to a
+    // bound; a longer stretch is jumped over.
+    const double inReach = std::max(0.0, clampSteps(nearBoth - from - 2));
+    const double sideways = std::max(0.0, inReach - jump);
+    if (sideways > static_cast<double>(kMeasuredStepBudget)) jump += sideways;
+    outOfReach = static_cast<uint64_t>(inReach);
     if (jump < 2) return 0;
 
     if (stampCorner) {
@@ -421,13 +523,22 @@ uint64_t PathTask::SkipHead(const StrokeRun& run, double a, double L, PathPoint&
     return static_cast<uint64_t>(jump);
 }
 
-bool PathTask::DrawSteps(const StrokeRun& run, double a, double L, PathPoint prev, double prevP) {
+template <class Path>
+bool PathTask::DrawStepsOn(Path& walk, const StrokeRun& run, double a, double L, PathPoint prev,
+                           double prevP) {
     const double size = settings->size;
     const double reach = size * 0.5 + 2;  // disc radius plus rounding of its box
     const testing::StampFunction stamp = testing::StampOverride();
-    const bool open = !path.closed && !path.segments.empty() && skippingEnabled.load();
-    const LineSegment* first = open ? &path.segments.front() : nullptr;
-    const LineSegment* last = open ? &path.segments.back() : nullptr;
+    const bool everyStep = (context->literal & kLiteralDraw) != 0;
+    // Only a path that holds its segments can be open.
+    bool open = false;
+    const LineSegment* first = nullptr;
+    const LineSegment* last = nullptr;
+    if constexpr (std::is_same_v<Path, PathParser>) {
+        open = !walk.closed && !walk.segments.empty() && !everyStep;
+        first = open ? &walk.segments.front() : nullptr;
+        last = open ? &walk.segments.back() : nullptr;
+    }
 
     auto pressureAt = [&](uint64_t step) {
         double p = PressureAt(*settings, run, static_cast<double>(step), L);
@@ -436,51 +547,89 @@ bool PathTask::DrawSteps(const StrokeRun& run, double a, double L, PathPoint pre
     };
 
     uint64_t step = 0;
-    if (open && path.walked < 0 && path.walked > -kExactHead && first->length >= 1e-6)
-        step = SkipHead(run, a, L, prev, prevP);
+    // Steps below this place discs that cannot reach the canvas: they are
+    // only measured for the box, gathered in `far` and added at the end (not
+    // with a stamp of a test or benchmark, which sees every disc).
+    uint64_t measureBelow = 0;
+    if (open && 0 > walk.walked && walk.walked > -kExactHead && first->length >= 1e-6)
+        step = SkipHead(run, a, L, prev, prevP, measureBelow);
+    if (stamp != nullptr) measureBelow = 0;
+    DabBox far;
 
     // Last step of the rising taper; the pressure never rises after it.
     const double taperInEnd = run.taperStart != 1 ? 0.0
                               : settings->asdist  ? std::min(settings->in, L * 0.5)
                                                   : L * 0.5 * settings->in;
-    uint64_t inertSteps = 0;
-    for (uint64_t taken = 1; static_cast<double>(step) <= L; ++step, ++taken) {
-        if (taken > kMaxRunSteps) break;
-        if (taken % kDrawCancelCheckSteps == 0 && IsCancelled()) return false;
+    // The steps in phases: discs measured only (before the canvas comes in
+    // reach, and once past the end every disc lies off the canvas), or
+    // stamped; each phase a loop of its own, so stamping tests nothing more.
+    enum Phase { kStamping, kMeasuring, kDone, kStopped };
+    uint64_t taken = 1;
+    uint64_t measuredSteps = 0;
+    auto steps = [&](auto measuring) __attribute__((always_inline)) -> Phase {
+        constexpr bool kMeasure = decltype(measuring)::value;
+        for (; static_cast<double>(step) <= L; ++step, ++taken) {
+            if (taken > kMaxRunSteps) return kDone;
+            if (taken % kDrawCancelCheckSteps == 0 && IsCancelled()) return kStopped;
+            if constexpr (kMeasure) {
+                if (step >= measureBelow) return kStamping;
+            }
 
-        const double prevWalked = path.walked;
-        const PathPoint from = prev;
-        const double p = pressureAt(step);
-        const PathPoint next = path.AdvanceOne();
-        uint64_t placed = 0;
-        if (prevP > 0 || p > 0) placed = StampDiscs(*context, prev, next, prevP, p, size, stamp);
-        prev = next;
-        prevP = p;
+            const double prevWalked = walk.walked;
+            const PathPoint from = prev;
+            const double p = pressureAt(step);
+            const PathPoint next = walk.AdvanceOne();
+            uint64_t placed = 0;
+            if (prevP > 0 || p > 0) {
+                if constexpr (kMeasure)
+                    placed = StampDiscs<true>(*context, prev, next, prevP, p, size, stamp,
+                                              everyStep, &far);
+                else
+                    placed = StampDiscs(*context, prev, next, prevP, p, size, stamp, everyStep);
+            }
+            prev = next;
+            prevP = p;
 
-        if (!open) continue;
-        if (prevWalked < 0 && path.walked == prevWalked) break;  // stuck: never moves again
-        if (prevWalked < path.totalLength) continue;
+            if (!open) continue;
+            if (prevWalked < 0 && walk.walked == prevWalked) return kDone;  // stuck for good
+            if (prevWalked < walk.totalLength) continue;
 
-        // Beyond the end of an open path the pen runs out along the line
-        // through the last segment, each axis monotone in its direction.
-        if (last->length < 1e-6 || path.walked + 1 == path.walked) break;  // fixed from here on
-        const double ux = last->end.x - last->start.x, uy = last->end.y - last->start.y;
-        const double w = context->source.width, h = context->source.height;
-        const PathPoint at = from;  // this step's discs and all later lie beyond it
-        const bool awayX = (at.x + reach <= 0 && ux <= 0) || (at.x - reach >= w && ux >= 0);
-        const bool awayY = (at.y + reach <= 0 && uy <= 0) || (at.y - reach >= h && uy >= 0);
-        if (!awayX && !awayY) continue;
-        // In an outer corner every disc from here on grows the box exactly as
-        // this step's discs did; none can touch a pixel.
-        if (awayX && awayY && placed > 0) break;
-        // Beside the canvas on a line parallel to an axis, once the pressure
-        // only falls, this step's first disc is the widest of all to come.
-        if (placed > 0 && ((ux == 0 && awayY) || (uy == 0 && awayX)) &&
-            static_cast<double>(step) > taperInEnd + 1)
-            break;
-        if (++inertSteps > kInertStepBudget) break;
-    }
-    return true;
+            // Beyond the end of an open path the pen runs out along the line
+            // through the last segment, each axis monotone in its direction.
+            if (last->length < 1e-6 || walk.walked + 1 == walk.walked) return kDone;  // fixed
+            const double ux = last->end.x - last->start.x, uy = last->end.y - last->start.y;
+            const double w = context->source.width, h = context->source.height;
+            const PathPoint at = from;  // this step's discs and all later lie beyond it
+            const bool awayX = (at.x + reach <= 0 && ux <= 0) || (at.x - reach >= w && ux >= 0);
+            const bool awayY = (at.y + reach <= 0 && uy <= 0) || (at.y - reach >= h && uy >= 0);
+            if (!awayX && !awayY) continue;
+            // In an outer corner every disc from here on grows the box exactly
+            // as this step's discs did; none can touch a pixel.
+            if (awayX && awayY && placed > 0) return kDone;
+            // Beside the canvas on a line parallel to an axis, once the
+            // pressure only falls, this step's first disc is the widest to come.
+            if (placed > 0 && ((ux == 0 && awayY) || (uy == 0 && awayX)) &&
+                static_cast<double>(step) > taperInEnd + 1)
+                return kDone;
+            if (++measuredSteps > kMeasuredStepBudget) return kDone;
+            if constexpr (!kMeasure) {
+                // Every disc from here on is off the canvas: measured only.
+                if (stamp == nullptr) {
+                    measureBelow = UINT64_MAX;
+                    ++step;
+                    ++taken;
+                    return kMeasuring;
+                }
+            }
+        }
+        return kDone;
+    };
+    Phase phase = step < measureBelow ? kMeasuring : kStamping;
+    while (phase == kMeasuring || phase == kStamping)
+        phase = phase == kMeasuring ? steps(std::true_type{}) : steps(std::false_type{});
+    const bool going = phase != kStopped;
+    far.GrowDirty(*context);
+    return going;
 }
 
 }  // namespace velmora

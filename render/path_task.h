@@ -8,6 +8,7 @@
 
 #include "controller/render_context.h"
 #include "layout/random_source.h"
+#include "layout/ring_stream.h"
 #include "render/path_parser.h"
 #include "render/thread_pool.h"
 
@@ -40,12 +41,28 @@ public:
     PathParser path;
     std::unique_ptr<RandomSource> lengthJitter;
     std::unique_ptr<RandomSource> positionJitter;
+    // A ring too long to store: made segment by segment while the task
+    // runs (path stays empty). Null for every other line and ring.
+    std::unique_ptr<RingPlan> streamedRing;
 
 private:
+    // The scan, runs and strokes over a path that holds its segments or a
+    // ring that makes them as it goes.
+    template <class Path>
+    void ScanWith(Path& walk, std::vector<StrokeRun>& runs);
+    template <class Path>
+    void AddRunOn(const Path& walk, std::vector<StrokeRun>& runs, PathPoint here, double runStart,
+                  double& gain, double halfLength);
+    template <class Path>
+    void DrawWith(Path& walk, const std::vector<StrokeRun>& runs);
     // The steps of one run from prev; false when a stop request ended them.
-    bool DrawSteps(const StrokeRun& run, double a, double L, PathPoint prev, double prevP);
+    template <class Path>
+    bool DrawStepsOn(Path& walk, const StrokeRun& run, double a, double L, PathPoint prev,
+                     double prevP);
     // Jumps over the far start of a run before an open path; the next step.
-    uint64_t SkipHead(const StrokeRun& run, double a, double L, PathPoint& prev, double& prevP);
+    // outOfReach: the steps before it place discs that cannot reach the canvas.
+    uint64_t SkipHead(const StrokeRun& run, double a, double L, PathPoint& prev, double& prevP,
+                      uint64_t& outOfReach);
 };
 
 // Joins overlapping or touching runs in place (the connect setting).

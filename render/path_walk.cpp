@@ -1,56 +1,17 @@
 // Walking a flattened path by distance, forwards and backwards, open or closed.
+#include <algorithm>
 #include <cmath>
+#include <cstdint>
 
 #include "render/path_parser.h"
+#include "render/walk_core.h"
 
 namespace velmora {
 
 namespace {
 
-// Remaining distances at or below this are done; shorter segments cannot
-// absorb a step.
-constexpr double kEpsilon = PathParser::kWalkEpsilon;
-
-// A closed path this many times shorter than the distance left is walked
-// round whole laps at once (a ring of almost no length would otherwise be
-// circled millions of times per step).
-constexpr double kLapsBeforeSkipping = 1024.0;
-
-PathPoint PointAt(const LineSegment& s, double fraction) {
-    return {s.start.x + (s.end.x - s.start.x) * fraction,
-            s.start.y + (s.end.y - s.start.y) * fraction};
-}
-
-// Laps of a closed walk: stops a walk that a whole lap did not shorten, and
-// drops whole laps when the path is much shorter than the distance left.
-class LapGuard {
-public:
-    explicit LapGuard(int32_t count) : count_(count) {}
-
-    // After passing a whole segment: true when the last count segments in a
-    // row absorbed nothing.
-    bool Stalled(double before, double after) {
-        idle_ = after < before ? 0 : idle_ + 1;
-        return idle_ >= count_;
-    }
-
-    // At each wrap: the remaining distance, with whole laps dropped.
-    double AtWrap(double b) {
-        if (seenWrap_) {
-            const double lap = bAtWrap_ - b;
-            if (lap > 0.0 && b > lap * kLapsBeforeSkipping) b = std::fmod(b, lap);
-        }
-        seenWrap_ = true;
-        bAtWrap_ = b;
-        return b;
-    }
-
-private:
-    int32_t count_;
-    int32_t idle_ = 0;
-    bool seenWrap_ = false;
-    double bAtWrap_ = 0.0;
-};
+constexpr double kEpsilon = walk::kEpsilon;
+using walk::PointAt;
 
 }  // namespace
 
@@ -93,92 +54,13 @@ PathPoint PathParser::Extrapolate(double distance) const {
 }
 
 void PathParser::WalkForward(double b) {
-    const int32_t count = static_cast<int32_t>(segments.size());
-    if (closed && count == 0) {
-        ended = true;  // nothing to go round
-        return;
-    }
-    const PathPoint from = position;
-    LapGuard laps(count);
-    while (segmentIndex < count) {
-        const LineSegment& s = segments[segmentIndex];
-        const double rem = (1.0 - segmentFraction) * s.length;
-        bool stalled = false;
-        if (b <= rem + kEpsilon) {
-            segmentFraction += b / s.length;
-            position = PointAt(s, segmentFraction);
-            b = 0.0;
-        } else {
-            const double before = b;
-            b -= rem;
-            position = s.end;
-            stalled = closed && laps.Stalled(before, b);
-        }
-        if (b <= kEpsilon) break;
-        segmentIndex += 1;
-        segmentFraction = 0.0;
-        if (!closed) continue;
-        if (segmentIndex >= count) {
-            ended = true;
-            segmentIndex = 0;
-            b = laps.AtWrap(b);
-        }
-        if (stalled) {
-            // Once round every segment without moving: a loop of no length.
-            ended = true;
-            position = from;
-            break;
-        }
-        if (b <= kEpsilon) break;
-    }
+    walk::Forward(*this, [this](int32_t i) -> const LineSegment& { return segments[i]; },
+                  static_cast<int32_t>(segments.size()), b);
 }
 
 void PathParser::WalkBackward(double b, double target) {
-    const int32_t count = static_cast<int32_t>(segments.size());
-    if (count == 0) return;
-    const PathPoint from = position;
-    LapGuard laps(count);
-    if (segmentIndex >= count) {
-        segmentIndex = count - 1;
-        segmentFraction = 1.0;
-    }
-    for (;;) {
-        const LineSegment& s = segments[segmentIndex];
-        const double used = segmentFraction * s.length;
-        bool stalled = false;
-        if (b <= used + kEpsilon) {
-            segmentFraction -= b / s.length;
-            position = PointAt(s, segmentFraction);
-            b = 0.0;
-        } else {
-            const double before = b;
-            b -= used;
-            position = s.start;
-            stalled = closed && laps.Stalled(before, b);
-        }
-        if (b <= kEpsilon) break;
-        segmentFraction = 1.0;
-        segmentIndex -= 1;
-        if (!closed) {
-            if (segmentIndex < 0) {
-                // Past the start: the rest lies on the extension of segment 0.
-                segmentIndex = 0;
-                segmentFraction = 0.0;
-                position = Extrapolate(target);
-                break;
-            }
-            continue;
-        }
-        if (segmentIndex < 0) {
-            segmentIndex = count - 1;
-            b = laps.AtWrap(b);
-        }
-        if (stalled) {
-            position = from;
-            break;
-        }
-        if (b <= kEpsilon) break;
-    }
+    walk::Backward(*this, [this](int32_t i) -> const LineSegment& { return segments[i]; },
+                   static_cast<int32_t>(segments.size()), b, [&] { return Extrapolate(target); });
 }
 
 PathPoint PathParser::Advance(double x) {
@@ -210,6 +92,65 @@ PathPoint PathParser::Advance(double x) {
         position = Extrapolate(walked);
     }
     return position;
+}
+
+// Every step adds q = 1 / length to the fraction f, rounded to the grid of
+// f's binade [2^(e-1), 2^e), whose spacing is u = 2^(e-53). f + q rounds to
+// f + RN(q / u) u, except that a tie (q a half-multiple of u) rounds to the
+// even neighbour: after one step inside a binade f is even there, and from
+// then on every step adds the same d while the sum stays below 2^e. So two
+// plain steps give d, and m more steps give f + m d exactly (m d and the sum
+// are whole multiples of u below 2^e, hence exact).
+uint64_t PathParser::StepAlongSegment(double fractionLimit, uint64_t maxSteps) {
+    if (segmentIndex < 0 || static_cast<size_t>(segmentIndex) >= segments.size()) return 0;
+    if (std::fabs(walked) < kEpsilon) walked = 0.0;  // the snap the first step makes
+    if (walked < 0.0) return 0;
+    const LineSegment& s = segments[static_cast<size_t>(segmentIndex)];
+    const double q = 1.0 / s.length;
+    if (!std::isnormal(q) || !(segmentFraction >= 0.0)) return 0;
+    // Four pixels short of the segment's end, so every step stays on it.
+    fractionLimit = std::min(fractionLimit, 1.0 - 4.0 * q);
+    if (!closed) {
+        // Two steps short of the end of the path, which no step may reach.
+        const double room = std::floor(totalLength - walked) - 2.0;
+        if (!(room > 0.0)) return 0;
+        if (room < static_cast<double>(maxSteps)) maxSteps = static_cast<uint64_t>(room);
+    }
+    uint64_t taken = 0;
+    bool primed = false;  // the last step stayed inside one binade
+    while (taken < maxSteps) {
+        const double f = segmentFraction;
+        const double next = f + q;
+        if (!(next <= fractionLimit)) break;
+        int binade = 0, nextBinade = 0;
+        std::frexp(f, &binade);
+        std::frexp(next, &nextBinade);
+        segmentFraction = next;
+        walked += 1.0;
+        ++taken;
+        if (!(f > 0.0 && binade == nextBinade)) {
+            primed = false;
+            continue;
+        }
+        if (!primed) {
+            primed = true;
+            continue;
+        }
+        // Steady: every further step inside this binade adds d.
+        const double d = next - f;
+        const double top = std::ldexp(1.0, nextBinade);
+        const double u = std::ldexp(1.0, nextBinade - 53);
+        const double bound = std::min(fractionLimit, top - 2.0 * d - 4.0 * u);
+        double m = std::floor((bound - next) / d) - 1.0;
+        m = std::min(m, static_cast<double>(maxSteps - taken));
+        if (m >= 1.0) {
+            segmentFraction = next + m * d;
+            walked += m;
+            taken += static_cast<uint64_t>(m);
+        }
+    }
+    if (taken > 0) position = PointAt(s, segmentFraction);
+    return taken;
 }
 
 PathPoint PathParser::Retreat(double x) {

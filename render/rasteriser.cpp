@@ -114,6 +114,55 @@ void testing::SetWideStampForTesting(bool allowed) {
     WideStampAllowed().store(allowed, std::memory_order_relaxed);
 }
 
+namespace {
+
+// The pixel box of a dab of radius r at (cx, cy), clamped to the canvas;
+// false for a NaN box (no disc).
+[[gnu::always_inline]] inline bool BoxOf(const RenderContext& context, double cx, double cy,
+                                         double r, int32_t& x0, int32_t& y0, int32_t& x1,
+                                         int32_t& y1) {
+    const int32_t width = context.source.width, height = context.source.height;
+    if (std::fabs(cx) < kNearCoordinate && std::fabs(cy) < kNearCoordinate && r >= 0 &&
+        r < kNearCoordinate) {
+        // The common dab: floor and ceil by conversion, exact at these sizes.
+        x0 = ClampToExtent(FloorOf(cx - r), width);
+        x1 = ClampToExtent(CeilOf(cx + r), width);
+        y0 = ClampToExtent(FloorOf(cy - r), height);
+        y1 = ClampToExtent(CeilOf(cy + r), height);
+        return true;
+    }
+    // The pixel box in double first: a NaN centre or diameter places no
+    // disc, a huge one is clamped to the canvas before any conversion.
+    const double fx0 = std::floor(cx - r), fx1 = std::ceil(cx + r);
+    const double fy0 = std::floor(cy - r), fy1 = std::ceil(cy + r);
+    if (std::isnan(fx0) || std::isnan(fx1) || std::isnan(fy0) || std::isnan(fy1)) return false;
+    x0 = SaturateToInt32(ClampToExtent(fx0, width));
+    x1 = SaturateToInt32(ClampToExtent(fx1, width));
+    y0 = SaturateToInt32(ClampToExtent(fy0, height));
+    y1 = SaturateToInt32(ClampToExtent(fy1, height));
+    return true;
+}
+
+}  // namespace
+
+void DabBox::Add(const RenderContext& context, double cx, double cy, double diameter) {
+    if (!context.coverage) return;
+    int32_t bx0, by0, bx1, by1;
+    if (!BoxOf(context, cx, cy, diameter * 0.5, bx0, by0, bx1, by1)) return;
+    x0 = std::min(x0, bx0);
+    y0 = std::min(y0, by0);
+    x1 = std::max(x1, bx1);
+    y1 = std::max(y1, by1);
+}
+
+void DabBox::GrowDirty(RenderContext& context) const {
+    if (x0 == INT32_MAX) return;  // no dab
+    AtomicMin(context.dirty.x0, x0);
+    AtomicMin(context.dirty.y0, y0);
+    AtomicMax(context.dirty.x1, x1);
+    AtomicMax(context.dirty.y1, y1);
+}
+
 void Stamp(RenderContext& context, double cx, double cy, double diameter) {
     if (!context.coverage) return;
 
@@ -122,26 +171,8 @@ void Stamp(RenderContext& context, double cx, double cy, double diameter) {
     const double ri = h * r;
     const double band = r - ri;
 
-    const int32_t width = context.source.width, height = context.source.height;
     int32_t x0, x1, y0, y1;
-    if (std::fabs(cx) < kNearCoordinate && std::fabs(cy) < kNearCoordinate && r >= 0 &&
-        r < kNearCoordinate) {
-        // The common dab: floor and ceil by conversion, exact at these sizes.
-        x0 = ClampToExtent(FloorOf(cx - r), width);
-        x1 = ClampToExtent(CeilOf(cx + r), width);
-        y0 = ClampToExtent(FloorOf(cy - r), height);
-        y1 = ClampToExtent(CeilOf(cy + r), height);
-    } else {
-        // The pixel box in double first: a NaN centre or diameter places no
-        // disc, a huge one is clamped to the canvas before any conversion.
-        const double fx0 = std::floor(cx - r), fx1 = std::ceil(cx + r);
-        const double fy0 = std::floor(cy - r), fy1 = std::ceil(cy + r);
-        if (std::isnan(fx0) || std::isnan(fx1) || std::isnan(fy0) || std::isnan(fy1)) return;
-        x0 = SaturateToInt32(ClampToExtent(fx0, width));
-        x1 = SaturateToInt32(ClampToExtent(fx1, width));
-        y0 = SaturateToInt32(ClampToExtent(fy0, height));
-        y1 = SaturateToInt32(ClampToExtent(fy1, height));
-    }
+    if (!BoxOf(context, cx, cy, r, x0, y0, x1, y1)) return;
 
     Dab dab;
     dab.cx = cx;

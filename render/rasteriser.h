@@ -13,6 +13,18 @@ namespace velmora {
 // [x, x+1) x [y, y+1). Coverage combines by maximum; the dirty box grows.
 void Stamp(RenderContext& context, double cx, double cy, double diameter);
 
+// The dirty box that dabs wholly off the canvas would grow, gathered on one
+// thread and added at once: the same growth as stamping them, without their
+// pixel work or a shared update per dab.
+struct DabBox {
+    int32_t x0 = INT32_MAX;
+    int32_t y0 = INT32_MAX;
+    int32_t x1 = INT32_MIN;
+    int32_t y1 = INT32_MIN;
+    void Add(const RenderContext& context, double cx, double cy, double diameter);
+    void GrowDirty(RenderContext& context) const;
+};
+
 // Ink value 0..255 at pixel (x, y), or -1 outside the canvas. Inline: the
 // ink scan calls it at every step.
 inline int32_t SampleInk(const RenderContext& context, int32_t x, int32_t y) {

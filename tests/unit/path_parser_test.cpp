@@ -1,9 +1,11 @@
 // Flattening paths into segments and walking them by distance.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <bit>
 #include <cmath>
 #include <cstdint>
+#include <cstdlib>
 #include <limits>
 #include <numbers>
 
@@ -248,6 +250,79 @@ TEST(PathWalk, InlineStepOfOneIsTheWalksStep) {
             }
         }
     }
+}
+
+}  // namespace
+}  // namespace velmora
+
+namespace velmora {
+namespace {
+
+PathParser Line(PathPoint a, PathPoint b, bool closed = false) {
+    PathParser path;
+    path.commands = {{kMoveTo, {a}}, {kLineTo, {b}}};
+    if (closed) path.commands.push_back({kLineTo, {a}});
+    path.Flatten(closed);
+    return path;
+}
+
+// Steps taken in bulk land on the very bits of one-pixel steps: segments of
+// awkward lengths (powers of two, where every step is a rounding tie, and
+// lengths just beside them), from the start and from part way along.
+TEST(PathWalk, StepsInBulkAreTheBitsOfOnePixelSteps) {
+    const bool light = std::getenv("VELMORA_LIGHT_TESTS") != nullptr;
+    const double lengths[] = {70000.0,           131072.0,        3.0 * 65536.0, 131072.0 * 1.5 + 0.25,
+                              1048576.0 - 1e-7, 262144.0 + 1e-9, 200001.0,      1e6 / 3.0,
+                              16777217.0 * 3.0};
+    for (double length : lengths) {
+        for (double from : {0.0, 777.0, std::min(length * 0.37, light ? 2e5 : 3e6)}) {
+            const PathPoint a{-length * 0.6, 10.25};
+            const PathPoint b{length * 0.4, 10.25 + length * 1e-6};
+            PathParser bulk = Line(a, b);
+            PathParser single = Line(a, b);
+            for (double w = 0; w < std::floor(from); ++w) single.AdvanceOne();
+            bulk.RestoreWalk(single.SaveWalk());
+            const double limit = 0.9;
+            const uint64_t most = light ? 200000 : 1500000;
+            const uint64_t taken = bulk.StepAlongSegment(limit, most);
+            ASSERT_GT(taken, 1000u) << length;
+            for (uint64_t i = 0; i < taken; ++i) single.AdvanceOne();
+            EXPECT_EQ(std::bit_cast<uint64_t>(bulk.segmentFraction),
+                      std::bit_cast<uint64_t>(single.segmentFraction))
+                << length << " from " << from;
+            EXPECT_EQ(bulk.walked, single.walked);
+            EXPECT_EQ(bulk.position.x, single.position.x);
+            EXPECT_EQ(bulk.position.y, single.position.y);
+            EXPECT_LE(bulk.segmentFraction, limit);
+            // Unless the count ran out, the next plain step would have passed the limit.
+            if (taken < most) {
+                EXPECT_GT(single.segmentFraction + 1.0 / single.segments[0].length, limit - 8.0 / length);
+            }
+        }
+    }
+}
+
+// Bulk steps keep short of the segment's last pixels, the end of an open
+// path and the step count asked for; off a segment they take nothing.
+TEST(PathWalk, StepsInBulkStopShortOfEnds) {
+    PathParser path = Line({0, 0}, {100000, 0});
+    const uint64_t all = path.StepAlongSegment(2.0, UINT64_MAX);
+    EXPECT_LE(path.walked, 100000 - 2);
+    EXPECT_GE(path.walked, 100000 - 6);
+    EXPECT_FALSE(path.ended);
+    EXPECT_EQ(static_cast<double>(all), path.walked);
+
+    PathParser counted = Line({0, 0}, {100000, 0});
+    EXPECT_EQ(counted.StepAlongSegment(1.0, 12345), 12345u);
+    EXPECT_EQ(counted.walked, 12345);
+
+    PathParser before = Line({0, 0}, {100000, 0});
+    before.Advance(-5);
+    EXPECT_EQ(before.StepAlongSegment(1.0, 100), 0u);
+
+    PathParser empty;
+    empty.Flatten(false);
+    EXPECT_EQ(empty.StepAlongSegment(1.0, 100), 0u);
 }
 
 }  // namespace

@@ -1,0 +1,135 @@
+#include "layout/ring_stream.h"
+
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+
+#include "render/walk_core.h"
+
+namespace velmora {
+
+namespace {
+
+double Distance(PathPoint a, PathPoint b) {
+    const double dx = b.x - a.x;
+    const double dy = b.y - a.y;
+    return std::sqrt(dx * dx + dy * dy);
+}
+
+bool IsFinite(PathPoint p) { return std::isfinite(p.x) && std::isfinite(p.y); }
+
+}  // namespace
+
+double RingStream::Offset() const {
+    return ((hasGuide_ ? guide_.position.y : 0.0) - y0_) * ring_.curvature;
+}
+
+void RingStream::StepGuide() {
+    if (hasGuide_) guide_.Advance(step_);
+    ++guideAt_;
+}
+
+bool RingStream::Open(const RingPlan& plan, const ThreadPoolTask* task) {
+    ring_ = plan.geometry;
+    hasGuide_ = plan.guide != nullptr;
+    if (hasGuide_) {
+        guide_.commands = plan.guide->commands;
+        guide_.currentPoint = plan.guideFrom;
+        guide_.Flatten(false);
+        step_ = guide_.totalLength / static_cast<double>(ring_.n);
+        y0_ = guide_.position.y;
+    }
+    every_ = kWindow;
+    while ((ring_.n + 1) / every_ >= kMaxCheckpoints) every_ *= 2;
+    checkpoints_.clear();
+    checkpoints_.reserve(static_cast<size_t>(ring_.n / every_ + 1));
+    guideAt_ = 0;
+
+    // The lengths in order, summed as a flattening sums them.
+    totalLength = 0.0;
+    PathPoint previous;
+    for (int64_t i = 0; i <= ring_.n; ++i) {
+        if (i % every_ == 0) {
+            checkpoints_.push_back(guide_.SaveWalk());
+            if (task != nullptr && task->IsCancelled()) return false;
+        }
+        const PathPoint vertex = ring_.Vertex(static_cast<double>(i), Offset());
+        if (!IsFinite(vertex)) return false;
+        if (i > 0) totalLength += Distance(previous, vertex);
+        previous = vertex;
+        StepGuide();
+    }
+    window_.clear();
+    window_.reserve(kWindow);
+    base_ = 0;
+    Rewind();
+    return true;
+}
+
+void RingStream::Fill(int64_t base) {
+    if (guideAt_ != base) {
+        const int64_t k = base / every_;
+        guide_.RestoreWalk(checkpoints_[static_cast<size_t>(k)]);
+        guideAt_ = k * every_;
+        while (guideAt_ < base) StepGuide();
+    }
+    const int64_t end = std::min(base + kWindow, ring_.n);
+    window_.clear();
+    PathPoint previous = ring_.Vertex(static_cast<double>(base), Offset());
+    for (int64_t i = base + 1; i <= end; ++i) {
+        StepGuide();
+        const PathPoint vertex = ring_.Vertex(static_cast<double>(i), Offset());
+        window_.push_back({previous, vertex, Distance(previous, vertex)});
+        previous = vertex;
+    }
+    // The guide walker stays at vertex `end`, where the next window starts.
+    base_ = base;
+}
+
+size_t RingStream::MemoryHeld() const {
+    size_t bytes = window_.capacity() * sizeof(LineSegment) +
+                   checkpoints_.capacity() * sizeof(WalkState) +
+                   guide_.segments.capacity() * sizeof(LineSegment) +
+                   guide_.commands.capacity() * sizeof(PathCommand);
+    for (const PathCommand& command : guide_.commands)
+        bytes += command.points.capacity() * sizeof(PathPoint);
+    return bytes;
+}
+
+void RingStream::Rewind() {
+    walked = 0.0;
+    segmentIndex = 0;
+    segmentFraction = 0.0;
+    ended = false;
+    position = Segment(0).start;
+}
+
+void RingStream::RestoreWalk(const WalkState& state) {
+    walked = state.walked;
+    segmentIndex = state.segmentIndex;
+    segmentFraction = state.segmentFraction;
+    ended = state.ended;
+    position = state.position;
+}
+
+PathPoint RingStream::Advance(double x) {
+    if (x == 0.0) return position;
+    if (x < 0.0) return Retreat(-x);
+    if (std::fabs(walked) < walk::kEpsilon) walked = 0.0;
+    if (x > walk::kEpsilon) walk::Forward(*this, Segments(), Count(), x);
+    walked += x;
+    return position;
+}
+
+PathPoint RingStream::Retreat(double x) {
+    if (x == 0.0) return position;
+    if (x < 0.0) return Advance(-x);
+    if (std::fabs(walked) < walk::kEpsilon) walked = 0.0;
+    const double w = walked - x;
+    // A closed walk never goes past a start, so the last argument is unused.
+    if (x > walk::kEpsilon) walk::Backward(*this, Segments(), Count(), x, [this] { return position; });
+    walked = w;
+    return position;
+}
+
+}  // namespace velmora
