@@ -3,6 +3,7 @@
 #include <atomic>
 #include <cstdint>
 #include <memory>
+#include <optional>
 
 #include "controller/composite.h"
 #include "controller/layout_for_testing.h"
@@ -92,21 +93,42 @@ void VelmoraManager::AcquireLayers() {
             block.offscreen = host.SelectionOffscreen();
         }
         if (block.offscreen == nullptr) continue;
-
-        block.width = host.OffscreenWidth(block.offscreen);
-        block.height = host.OffscreenHeight(block.offscreen);
-        block.kind = host.OffscreenKind(block.offscreen);
+        if (!DescribeLayer(block)) {
+            block = LayerBlock{};  // absent: no bitmap, no copy
+            continue;
+        }
         const int32_t channels = ChannelCountForKind(block.kind);
-        if (block.kind == 3) host.ColourIndices(block.offscreen, block.channelIndex);
-        if (block.kind == 4) host.FourIndices(block.offscreen, block.channelIndex);
-
         block.bitmap = host.CreateBitmap(block.width, block.height, channels);
         if (block.bitmap == nullptr) continue;
         block.rowBytes = host.RowBytes(block.bitmap);
         block.pixelBytes = host.PixelBytes(block.bitmap);
+        // The host copies whole pixels: a bitmap whose pixels are not the
+        // layer's size, or whose rows can't hold a row of the layer, would
+        // be overrun (or read past) by the copy. Such a layer is absent.
+        if (block.pixelBytes != channels ||
+            int64_t{block.rowBytes} < int64_t{block.width} * channels) {
+            host.ReleaseBitmap(block.bitmap);
+            block = LayerBlock{};
+            continue;
+        }
         host.CopyToBitmap(block.bitmap, block.offscreen, block.width, block.height);
         block.pixels = host.PixelAddress(block.bitmap, HostPoint{0, 0});
     }
+}
+
+bool VelmoraManager::DescribeLayer(LayerBlock& block) const {
+    const std::optional<int32_t> width = host.OffscreenWidth(block.offscreen);
+    if (!width) return false;
+    const std::optional<int32_t> height = host.OffscreenHeight(block.offscreen);
+    if (!height) return false;
+    const std::optional<int32_t> kind = host.OffscreenKind(block.offscreen);
+    if (!kind) return false;
+    block.width = *width;
+    block.height = *height;
+    block.kind = *kind;
+    if (block.kind == 3) return host.ColourIndices(block.offscreen, block.channelIndex);
+    if (block.kind == 4) return host.FourIndices(block.offscreen, block.channelIndex);
+    return true;
 }
 
 void VelmoraManager::Render() {

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "controller/settings.h"
+#include "host/layer_block.h"
 #include "host/plugin_manager.h"
 #include "render/path_parser.h"
 
@@ -58,8 +59,9 @@ public:
     void AddDecimalItem(int32_t key, int32_t accessKey, double minimum, double maximum,
                         double value);
     void AddBooleanItem(int32_t key, int32_t accessKey, bool value);
-    void AddEnumerationItem(int32_t key, int32_t accessKey,
-                            const std::vector<std::u16string>& strings);
+    // Returns how many strings the host holds (consecutive from index 0).
+    int32_t AddEnumerationItem(int32_t key, int32_t accessKey,
+                               const std::vector<std::u16string>& strings);
     void AddPointItem(int32_t key, int32_t accessKey);
 
     // Presets (preset_ops.cpp).
@@ -69,6 +71,9 @@ public:
 
     // Run cycle (run_cycle.cpp).
     void AcquireLayers();
+    // Size, kind and channel indices of the block's offscreen; false when
+    // the host could not tell one of them.
+    bool DescribeLayer(LayerBlock& block) const;
     bool ReportProgress(int total, int done);
 
     EffectSettings settings;
@@ -77,6 +82,8 @@ public:
     RenderSnapshot snapshot;
     int32_t lastProgress = 0;
     int32_t lastReply = 257;
+    // Strings the Preset item holds, indices 0 up to this, exclusive.
+    int32_t presetItemStrings = 0;
 };
 
 // The fixed module id, 36 upper-case characters.
