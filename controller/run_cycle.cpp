@@ -1,12 +1,14 @@
 // Filter run cycle: layers, render pass, compositing.
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <optional>
 
 #include "controller/composite.h"
 #include "controller/layout_for_testing.h"
+#include "controller/pass_bounds.h"
 #include "controller/render_context.h"
 #include "controller/velmora_manager.h"
 #include "data/guide_file.h"
@@ -18,6 +20,10 @@ namespace {
 
 // The "Size" item's maximum.
 constexpr double kLargestPenSize = 50.0;
+// Largest "Length", "Length Gain" and "Base Position" the panel offers.
+constexpr int32_t kLongestLength = 1000;
+constexpr double kLargestLengthGain = 100.0;
+constexpr int32_t kFarthestPosition = 1000;
 
 
 constexpr int32_t kProgressRange = 500;
@@ -35,6 +41,22 @@ int32_t ChannelCountForKind(int32_t kind) {
 
 bool ReportProgressThunk(int total, int done, void* controller) {
     return static_cast<VelmoraManager*>(controller)->ReportProgress(total, done);
+}
+
+bool KeepContactThunk(void* controller) {
+    return static_cast<VelmoraManager*>(controller)->KeepContact();
+}
+
+// Settings past the panel's ranges that would only make more work: the
+// pass takes the panel's limit instead. A pen wider than the largest would
+// stamp discs over the whole canvas at every step; a longer length, gain or
+// shift makes runs of billions of steps (length 1e6 and gain 1e9 on rings
+// ran for minutes). Values inside the ranges, and NaN, pass unchanged.
+void KeepWithinPanelLimits(RenderSettings& s) {
+    if (s.size > kLargestPenSize) s.size = kLargestPenSize;
+    s.length = std::min(s.length, kLongestLength);
+    if (s.lengain > kLargestLengthGain) s.lengain = kLargestLengthGain;
+    s.position = std::clamp(s.position, -kFarthestPosition, kFarthestPosition);
 }
 
 // The selection, when there is one of the source's size; otherwise none.
@@ -132,6 +154,10 @@ bool VelmoraManager::DescribeLayer(LayerBlock& block) const {
 }
 
 void VelmoraManager::Render() {
+    lastProgress = 0;
+    lastReply = kProcessStart;
+    lastContact = std::chrono::steady_clock::now();
+
     // The guide of this pass, parsed on first use and kept in its entry.
     PathParser fallbackGuide;
     PathParser* guidePath = &fallbackGuide;
@@ -145,21 +171,17 @@ void VelmoraManager::Render() {
         GuideEntry& entry = guides[index];
         if (!entry.path) {
             auto parsed = std::make_unique<PathParser>();
-            LoadGuide(*parsed, entry.name);
+            // The host hears from the pass while a long file is read; a stop
+            // then ends the pass, and the file is read again next time.
+            if (!LoadGuide(*parsed, entry.name, LoadWatch{KeepContactThunk, this})) return;
             entry.path = std::move(parsed);
         }
         guidePath = entry.path.get();
     }
 
-    lastProgress = 0;
-    lastReply = kProcessStart;
-
     RenderContext context;
     context.settings = snapshot.settings;
-    // A pen wider than the panel allows (a preset or host past the range)
-    // would stamp discs over the whole canvas at every step: the pass takes
-    // the panel's largest pen instead.
-    if (context.settings.size > kLargestPenSize) context.settings.size = kLargestPenSize;
+    KeepWithinPanelLimits(context.settings);
     if (!context.settings.asdist) {
         context.settings.in = std::min(context.settings.in, 1.0);
         context.settings.out = std::min(context.settings.out, 1.0);
@@ -175,6 +197,7 @@ void VelmoraManager::Render() {
     context.guidePath = guidePath;
     context.progressData = this;
     context.progressFn = ReportProgressThunk;
+    context.contactFn = KeepContactThunk;
 
     if (source.pixels != nullptr) {
         context.source = MakePixelBlock(source);
@@ -186,9 +209,16 @@ void VelmoraManager::Render() {
     if (context.source.pixels != nullptr) {
         try {
             RunLayout(context);
+            // Each line's share of the pass's work, from the number of lines.
+            const LineLimits limits = LineLimitsFor(context.pool.PendingCount());
+            context.lineSegmentLimit = limits.segments;
+            context.lineSampleLimit = limits.samples;
+            context.lineStepLimit = limits.steps;
             context.pool.progressFn = progressRelay;
+            context.pool.heartbeatFn = heartbeatRelay;
             context.pool.progressData = &context;
-            context.pool.Run();
+            // A stop during the layout: the queued tasks are dropped unrun.
+            if (!context.cancelled.load()) context.pool.Run();
         } catch (...) {
             // A layout or a task failed (the pool has waited for every task
             // it handed out): the coverage is incomplete, so the pass is
@@ -223,6 +253,16 @@ bool VelmoraManager::ReportProgress(int total, int done) {
     host.ReportProgress(p);
     lastProgress = p;
     lastReply = host.ProcessState(kProcessContinue, kProcessStart);
+    lastContact = std::chrono::steady_clock::now();
+    return lastReply == kProcessStart;
+}
+
+bool VelmoraManager::KeepContact() {
+    if (lastReply != kProcessStart) return false;
+    const auto now = std::chrono::steady_clock::now();
+    if (now - lastContact < kContactInterval) return true;
+    lastReply = host.ProcessState(kProcessContinue, kProcessStart);
+    lastContact = std::chrono::steady_clock::now();
     return lastReply == kProcessStart;
 }
 

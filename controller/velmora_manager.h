@@ -1,6 +1,7 @@
 // The effect controller: settings, panel, data lists and the run cycle.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -75,6 +76,9 @@ public:
     // the host could not tell one of them.
     bool DescribeLayer(LayerBlock& block) const;
     bool ReportProgress(int total, int done);
+    // A process-state request when none was sent for a while; false once
+    // the host asked to stop in this pass.
+    bool KeepContact();
 
     EffectSettings settings;
     std::vector<PresetEntry> presets;
@@ -82,6 +86,8 @@ public:
     RenderSnapshot snapshot;
     int32_t lastProgress = 0;
     int32_t lastReply = 257;
+    // When the host last heard from the current pass.
+    std::chrono::steady_clock::time_point lastContact{};
     // Strings the Preset item holds, indices 0 up to this, exclusive.
     int32_t presetItemStrings = 0;
 };

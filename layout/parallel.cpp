@@ -96,13 +96,16 @@ void LayoutParallel(RenderContext& context) {
     OffsetSeries series{0.0, static_cast<double>(settings.spacing), 0};
     int64_t queued = 0;
     int64_t hiddenRun = 0;
+    int64_t mapped = 0;  // guide commands copied into task paths
     while (series.gap > 0) {
+        if (context.Heartbeat()) return;  // the host asked to stop
         const double t = series.offset;
         double jittered = t;
         if (settings.spcfluct != 0) jittered = t + random.Draw() * settings.spcfluct * settings.spacing;
         const PathPoint start{jittered * n.x + p1.x, jittered * n.y + p1.y};
         bool before = false;
         if (BoxesMeet(LineBox(guideExtent, start, cosPhi, sinPhi, k, settings.curvature), canvas)) {
+            if (!RoomToMap(guide, mapped)) break;  // later lines are left out
             auto task = std::make_shared<PathTask>(context, nullptr);
             MapGuide(guide, task->path, start, phi, k, settings.curvature);
             context.pool.AddTask(std::move(task));

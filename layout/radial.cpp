@@ -52,7 +52,9 @@ void LayoutRadial(RenderContext& context) {
     RandomSource random(0.0, 1.0);
 
     // The base angle accumulates the plain step; jitter never carries over.
+    int64_t mapped = 0;  // guide commands copied into task paths
     for (double theta = theta0; theta <= thetaEnd; theta = theta + step) {
+        if (context.Heartbeat()) return;  // the host asked to stop
         double angle = theta;
         if (settings.spcfluct != 0) angle = theta + step * (0.5 - random.Draw() * settings.spcfluct);
         const double cosPhi = std::cos(angle);
@@ -61,6 +63,7 @@ void LayoutRadial(RenderContext& context) {
         // A line that never crosses the canvas samples no ink: nothing to draw.
         if (!BoxesMeet(LineBox(extent, start, cosPhi, sinPhi, k, settings.curvature), canvas))
             continue;
+        if (!RoomToMap(guide, mapped)) return;  // later lines are left out
         auto task = std::make_shared<PathTask>(context, nullptr);
         MapGuide(guide, task->path, start, angle, k, settings.curvature);
         context.pool.AddTask(std::move(task));

@@ -42,6 +42,7 @@ public:
     std::unique_ptr<RandomSource> positionJitter;
 
 private:
+    bool WithinStepLimit(const std::vector<StrokeRun>& runs) const;
     // The steps of one run from prev; false when a stop request ended them.
     bool DrawSteps(const StrokeRun& run, double a, double L, PathPoint prev, double prevP);
     // Jumps over the far start of a run before an open path; the next step.

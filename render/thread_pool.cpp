@@ -118,12 +118,17 @@ void ThreadPool::WorkerLoop() {
         const size_t place = job->place;
         job = nullptr;
         bool wakeRun;
+        // A finished task is let go at once (outside the lock): a pass of
+        // thousands of lines then holds the paths of the running ones only.
+        std::shared_ptr<ThreadPoolTask> done;
         {
             std::lock_guard<std::mutex> guard(lock_);
+            if (place < running_.size()) done.swap(running_[place]);
             finished_.push_back(place);
             if (outstanding_ > 0) --outstanding_;
             wakeRun = eager_ || outstanding_ == 0;
         }
+        done.reset();
         // While the tasks run, Run looks every poll interval on its own.
         if (wakeRun) collect_.notify_all();
     }
@@ -164,8 +169,25 @@ void ThreadPool::Run() {
         if (aborted) return;
         aborted = true;
         AbortAll();
-        std::lock_guard<std::mutex> guard(lock_);
-        eager_ = true;
+        // Jobs no worker has started are finished here: their tasks are
+        // cancelled and would return at once, but thousands of them would
+        // each take a round through the workers before Run could return.
+        std::deque<std::shared_ptr<PoolJob>> unstarted;
+        std::vector<std::shared_ptr<ThreadPoolTask>> released;
+        {
+            std::lock_guard<std::mutex> guard(lock_);
+            eager_ = true;
+            unstarted.swap(jobs_);
+            released.reserve(unstarted.size());
+            for (const auto& job : unstarted) {
+                job->task.reset();
+                job->done.set_value();
+                if (job->place < running_.size()) released.push_back(std::move(running_[job->place]));
+                finished_.push_back(job->place);
+                if (outstanding_ > 0) --outstanding_;
+            }
+        }
+        // Tasks and jobs are freed here, outside the lock.
     };
     if (firstError) abort();
 
@@ -200,6 +222,10 @@ void ThreadPool::Run() {
             }
         }
         batch.clear();
+        // The host hears from the pass even while no task finishes.
+        if (!aborted && !firstError && collected < tokens.size() && heartbeatFn &&
+            !heartbeatFn(progressData))
+            abort();
     }
 
     std::vector<std::shared_ptr<ThreadPoolTask>> finished;
@@ -216,7 +242,9 @@ void ThreadPool::AbortAll() {
     std::lock_guard<std::mutex> guard(lock_);
     for (const auto& task : pending_) task->Cancel();
     pending_.clear();
-    for (const auto& task : running_) task->Cancel();
+    for (const auto& task : running_) {
+        if (task) task->Cancel();
+    }
 }
 
 size_t ThreadPool::PendingCount() const {
