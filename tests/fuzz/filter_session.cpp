@@ -130,31 +130,19 @@ struct JunkTables {
 // fractions, lengths, gains, spacings and pens past every range.
 std::string HostilePreset(ByteReader& in) {
     char b[96];
-    std::string text = "[guide]
-";
+    std::string text = "[guide]\n";
     static const char* const kTypes[] = {"radiate", "parallel", "circle"};
-    text += std::string("type=") + kTypes[in.Byte() % 3] + "
-";
+    text += std::string("type=") + kTypes[in.Byte() % 3] + "\n";
     for (const char* key : {"p1", "p2", "p3"}) {
         const double x = in.Decimal(), y = in.Decimal();
-        std::snprintf(b, sizeof b, "%s=%.17g,%.17g
-", key, x, y);
+        std::snprintf(b, sizeof b, "%s=%.17g,%.17g\n", key, x, y);
         text += b;
     }
-    std::snprintf(b, sizeof b, "curvature=%.17g
-[pen]
-size=%.17g
-", in.Decimal(), in.Decimal());
+    std::snprintf(b, sizeof b, "curvature=%.17g\n[pen]\nsize=%.17g\n", in.Decimal(), in.Decimal());
     text += b;
-    std::snprintf(b, sizeof b, "[line]
-length=%d
-lengain=%.17g
-", in.Integer(), in.Decimal());
+    std::snprintf(b, sizeof b, "[line]\nlength=%d\nlengain=%.17g\n", in.Integer(), in.Decimal());
     text += b;
-    std::snprintf(b, sizeof b, "position=%d
-spacing=%d
-spcgain=%.17g
-", in.Integer(),
+    std::snprintf(b, sizeof b, "position=%d\nspacing=%d\nspcgain=%.17g\n", in.Integer(),
                   in.Integer(), in.Decimal());
     text += b;
     return text;
