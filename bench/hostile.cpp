@@ -84,6 +84,7 @@ struct Measure {
     double longestGap = 0;   // longest time between host contacts in the pass
     double peakMiB = 0;      // allocated beyond what was live before the run
     double stop = -1;        // seconds from the stop answer to the pass's end
+    double stopCpu = -1;     // processor seconds spent in that time, all threads
 };
 
 double CpuSeconds() {
@@ -142,6 +143,7 @@ public:
         auto last = start;
         bool inPass = false, stopped = false, ended = false;
         Clock::time_point stopAt{}, passEnd{};
+        double stopCpuAt = 0, endCpu = 0;
         host->progressObserver = [&](int32_t, int32_t) {
             m.longestGap = std::max(m.longestGap, Since(last));
             last = Clock::now();
@@ -156,6 +158,7 @@ public:
                 if (stopAfter >= 0 && !stopped && std::chrono::duration<double>(now - start).count() >= stopAfter) {
                     stopped = true;
                     stopAt = now;
+                    stopCpuAt = CpuSeconds();
                 }
                 return stopped ? kProcessDone : kProcessStart;
             }
@@ -163,7 +166,10 @@ public:
                 start = last = now;  // the pass begins
                 return kProcessStart;
             }
-            if (!ended) passEnd = now;
+            if (!ended) {
+                passEnd = now;
+                endCpu = CpuSeconds();
+            }
             ended = true;
             return kProcessDone;  // one pass
         });
@@ -175,7 +181,10 @@ public:
         m.pass = std::chrono::duration<double>(passEnd - start).count();
         m.longestGap = std::max(m.longestGap, std::chrono::duration<double>(passEnd - last).count());
         m.peakMiB = (PeakAllocatedBytes() - before) / 1048576.0;
-        if (stopped) m.stop = std::chrono::duration<double>(passEnd - stopAt).count();
+        if (stopped) {
+            m.stop = std::chrono::duration<double>(passEnd - stopAt).count();
+            m.stopCpu = endCpu - stopCpuAt;
+        }
         if (!inPass) m.firstContact = m.pass;
         host->SetReplyFunction(nullptr);
         host->progressObserver = nullptr;
@@ -279,8 +288,8 @@ int RunHostile(int32_t size, const char* only) {
     std::printf("hostile cases on %dx%d (bounds: pass %.0f s, %.0f MiB with 64 workers, stop %.0f ms, "
                 "host contact every %.0f ms)\n",
                 size, size, kPassBound, kMemoryBound, kStopBound * 1e3, kContactBound * 1e3);
-    std::printf("%-4s %-46s %7s %7s %8s %7s %8s %9s %8s %s\n", "", "case", "pass s", "cpu s",
-                "1st ms", "gap ms", "MiB(2w)", "MiB(64w)", "stop ms", "within");
+    std::printf("%-4s %-46s %7s %7s %8s %7s %8s %9s %8s %8s %s\n", "", "case", "pass s", "cpu s",
+                "1st ms", "gap ms", "MiB(2w)", "MiB(64w)", "stop ms", "stop cpu", "within");
     bool allWithin = true;
     for (const Case& c : cases) {
         if (only != nullptr && std::string(only) != c.name) continue;
@@ -298,13 +307,14 @@ int RunHostile(int32_t size, const char* only) {
         }
         testing::SetWorkerCountForTesting(0);
         const double stop = std::max(early.stop, late.stop);
+        const double stopCpu = std::max(early.stopCpu, late.stopCpu);
         const bool within = m.pass <= kPassBound && wide.pass <= kPassBound &&
                             std::max(m.peakMiB, wide.peakMiB) <= kMemoryBound && stop <= kStopBound;
         const bool contactOk = m.firstContact <= kContactBound && m.longestGap <= kContactBound;
         allWithin = allWithin && within && contactOk;
-        std::printf("%-4s %-46s %7.2f %7.2f %8.1f %7.1f %8.0f %9.0f %8.1f %s\n", c.name, c.what,
-                    m.pass, m.cpu, m.firstContact * 1e3, m.longestGap * 1e3, m.peakMiB, wide.peakMiB,
-                    stop * 1e3, within && contactOk ? "yes" : "NO");
+        std::printf("%-4s %-46s %7.2f %7.2f %8.1f %7.1f %8.0f %9.0f %8.1f %8.1f %s\n", c.name,
+                    c.what, m.pass, m.cpu, m.firstContact * 1e3, m.longestGap * 1e3, m.peakMiB,
+                    wide.peakMiB, stop * 1e3, stopCpu * 1e3, within && contactOk ? "yes" : "NO");
         std::fflush(stdout);
     }
     std::filesystem::remove_all(root);

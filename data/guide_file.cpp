@@ -150,18 +150,28 @@ void ReadPathData(PathParser& parser, std::string_view t, const GuideTransform& 
 
 void ReadPathElement(PathParser& parser, std::string_view tag, size_t maxCommands,
                      const LoadWatch& watch) {
-    const auto attributes = ReadAttributes(tag);
-    GuideTransform transform;
-    if (const auto it = attributes.find("transform"); it != attributes.end()) {
-        transform = ParseTransform(it->second);
+    // The attribute map's "transform" and "d", each the last of its name,
+    // taken as views: a path of megabytes is not copied.
+    std::string_view transformText, d;
+    bool hasTransform = false, hasD = false;
+    for (const auto& [name, value] : AttributeMatches(tag)) {
+        if (name == "transform") {
+            transformText = value;
+            hasTransform = true;
+        } else if (name == "d") {
+            d = value;
+            hasD = true;
+        }
     }
-    const auto d = attributes.find("d");
-    if (d == attributes.end()) return;
-    if (d->second.empty()) {
+    if (!watch.Go()) throw ReadStopped{};
+    GuideTransform transform;
+    if (hasTransform) transform = ParseTransform(transformText);
+    if (!hasD) return;
+    if (d.empty()) {
         parser.width = 0.0;
         return;
     }
-    ReadPathData(parser, d->second, transform, maxCommands, watch);
+    ReadPathData(parser, d, transform, maxCommands, watch);
 }
 
 }  // namespace
@@ -194,6 +204,7 @@ bool LoadGuide(PathParser& parser, std::u16string_view name, const LoadWatch& wa
     try {
         const std::string content =
             ReadWholeFile(ToUtf8(DataFilePath(name, DataKind::kGuide)), kMaxGuideFileBytes);
+        if (!watch.Go()) throw ReadStopped{};
         usable = !content.empty() && ParseSvgGuide(parser, content, kMaxGuideCommands, watch) &&
                  parser.commands.size() <= kMaxGuideCommands;
         judged = watch.Go();
