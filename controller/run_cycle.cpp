@@ -210,7 +210,8 @@ void VelmoraManager::Render() {
         try {
             RunLayout(context);
             // Each line's share of the pass's work, from the number of lines.
-            const LineLimits limits = LineLimitsFor(context.pool.PendingCount());
+            const LineLimits limits = LineLimitsFor(context.pool.PendingCount(),
+                                                    context.source.width, context.source.height);
             context.lineSegmentLimit = limits.segments;
             context.lineSampleLimit = limits.samples;
             context.lineStepLimit = limits.steps;

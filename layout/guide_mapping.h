@@ -18,8 +18,9 @@ void MapGuide(const PathParser& guide, PathParser& taskPath, PathPoint start, do
 bool GuideIsMappable(const PathParser& guide);
 
 // Guide commands a pass may copy into its lines' paths, all lines together:
-// they are held until the lines are drawn (about 80 bytes each).
-inline constexpr int64_t kMaxMappedCommands = int64_t{1} << 22;
+// they are held until the lines are drawn (about 100 bytes each), and each
+// is mapped, flattened and walked.
+inline constexpr int64_t kMaxMappedCommands = int64_t{1} << 21;
 
 // Whether one more line fits with `mapped` commands copied so far; counts
 // the line's commands when it does. Lines that would pass the bound are

@@ -91,28 +91,32 @@ TEST(FlattenWithin, FarControlPointsStopAtTheBoundNotAtTheirMillions) {
 }
 
 TEST(LineLimits, ThePassIsSharedOutWithinFloorsAndCeilings) {
-    // One line may take the ceiling of everything.
-    const LineLimits one = LineLimitsFor(1);
+    // One line on a big canvas may take the ceiling of everything.
+    const LineLimits one = LineLimitsFor(1, 4000000, 4000000);
     EXPECT_EQ(one.segments, size_t{1} << 16);
     EXPECT_EQ(one.samples, uint64_t{1} << 24);
     EXPECT_EQ(one.steps, uint64_t{1} << 26);
-    // A radial pass at spacing 1: the totals shared out.
-    const LineLimits radial = LineLimitsFor(4001);
+    // A radial pass at spacing 1 on 4000 x 4000: the totals shared out.
+    const LineLimits radial = LineLimitsFor(4001, 4000, 4000);
     EXPECT_EQ(radial.segments, kPassSegments / 4001);
     EXPECT_EQ(radial.samples, kPassSamples / 4001);
     EXPECT_EQ(radial.steps, kPassSteps / 4001);
-    // Every share covers a line across the diagonal of a 4000 x 4000 canvas
-    // twice over, for the most lines such a canvas gets at spacing 1.
-    const LineLimits dense = LineLimitsFor(6000);
-    EXPECT_GT(dense.samples, 2 * 5657u);
-    EXPECT_GT(dense.steps, 2 * 5657u);
-    // Sixty-five thousand lines still get the floors; no line count makes
-    // the pass's total exceed the floors times the lines.
-    const LineLimits many = LineLimitsFor(size_t{1} << 17);
+    // A ring through the corners of a 4000 x 4000 canvas is 17772 pixels
+    // round; every share covers two laps of it, with runs the longest the
+    // panel allows, for the most rings such a canvas gets at spacing 1.
+    const LineLimits dense = LineLimitsFor(5700, 4000, 4000);
+    EXPECT_GT(dense.samples, 2 * 17772u);
+    EXPECT_GT(dense.steps, 2 * 17772u + 2 * (500 + 2 * 5657));
+    // On a small canvas a line can use little: that is all it gets.
+    const LineLimits small = LineLimitsFor(10, 32, 24);
+    EXPECT_EQ(small.samples, 8u * 56 + 4096);
+    EXPECT_EQ(small.steps, 16u * 56 + 8192);
+    // Many lines still get the floors.
+    const LineLimits many = LineLimitsFor(size_t{1} << 17, 4000, 4000);
     EXPECT_EQ(many.segments, 256u);
     EXPECT_EQ(many.samples, 4096u);
     EXPECT_EQ(many.steps, 4096u);
-    EXPECT_EQ(LineLimitsFor(0).segments, size_t{1} << 16);
+    EXPECT_EQ(LineLimitsFor(0, 0, 0).segments, size_t{1} << 16);
 }
 
 TEST(LineLimits, ALinePastItsShareIsLeftOutWhole) {
