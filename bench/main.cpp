@@ -35,9 +35,6 @@
 #include "render/worker_count_for_testing.h"
 #include "tools/host_core/host_core.h"
 
-extern "C" void TriglavPluginCall(HostInt* result, void** pluginData, HostInt selector,
-                                  HostServer* server);
-
 namespace velmora::bench {
 namespace {
 

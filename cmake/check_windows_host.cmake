@@ -50,18 +50,59 @@ if(NOT saved_file)
 endif()
 file(REMOVE ${saved_file})
 
-# 2. A preset and a guide whose names are Japanese, found and used.
+# 2. A preset and a guide whose names are Japanese, used for one run (the
+# roaming folder keeps nothing of them), then installed there.
 configure_file("${PRESET}" "${WORK}/輪.ini" COPYONLY)
 configure_file("${GUIDE}" "${WORK}/波線.svg" COPYONLY)
-run_host(render -o "出力/波.png" --preset "輪.ini" --guide "波線.svg")
+run_host(render -o "出力/一度.png" --preset "輪.ini" --guide "波線.svg")
+roaming_file(preset "輪.ini" preset_file)
+roaming_file(guide "波線.svg" guide_file)
+if(preset_file OR guide_file)
+  message(FATAL_ERROR "a preset or guide given for one run stayed in the roaming folder")
+endif()
+run_host(render -o "出力/波.png" --preset "輪.ini" --guide "波線.svg" --install)
 roaming_file(preset "輪.ini" preset_file)
 roaming_file(guide "波線.svg" guide_file)
 if(NOT preset_file OR NOT guide_file)
   message(FATAL_ERROR "the Japanese preset or guide is not in the prefix's roaming folder")
 endif()
 file(SHA256 "${out_dir}/波.png" bent)
-if(bent STREQUAL expected)
-  message(FATAL_ERROR "the Japanese guide and preset changed nothing")
+file(SHA256 "${out_dir}/一度.png" once)
+if(bent STREQUAL expected OR NOT bent STREQUAL once)
+  message(FATAL_ERROR "the Japanese guide and preset changed nothing, or not the same both times")
 endif()
 file(REMOVE ${preset_file} ${guide_file})
+
+# 3. The picture through standard output, byte for byte.
+execute_process(COMMAND sh "${WINE_RUN}" "${PREFIX}" "${HOST}" render -q -o -
+  WORKING_DIRECTORY "${WORK}" RESULT_VARIABLE rc OUTPUT_FILE "${WORK}/stdout.png"
+  ERROR_VARIABLE err)
+file(SHA256 "${WORK}/stdout.png" piped)
+if(NOT rc EQUAL 0 OR NOT piped STREQUAL expected)
+  message(FATAL_ERROR "render -o - did not give the sample's bytes on standard output (${rc}): ${err}")
+endif()
+
+# 4. An output that is a symbolic link: the file it names receives the
+# picture and the link stays. Wine shows a link of the host's file system as
+# the plain file it names (no reparse point), so a program under Wine can't
+# tell it is one; the check runs only where Wine shows the link.
+file(WRITE "${WORK}/target.png" "older")
+file(CREATE_LINK "target.png" "${WORK}/link.png" RESULT linked SYMBOLIC)
+if(linked EQUAL 0)
+  run_host(render -o link.png)
+  file(SHA256 "${WORK}/target.png" through)
+  if(IS_SYMLINK "${WORK}/link.png" AND NOT through STREQUAL expected)
+    message(FATAL_ERROR "the link stayed but its target did not receive the picture")
+  elseif(NOT IS_SYMLINK "${WORK}/link.png")
+    message(STATUS "Wine showed the link as a plain file: not checked here")
+  endif()
+endif()
+
+# 5. An output that is the source is refused, and the source kept.
+execute_process(COMMAND sh "${WINE_RUN}" "${PREFIX}" "${HOST}" render "出力/効果.png" -o "出力/効果.png"
+  WORKING_DIRECTORY "${WORK}" RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
+file(SHA256 "${out_dir}/効果.png" kept)
+if(NOT rc EQUAL 2 OR NOT kept STREQUAL expected)
+  message(FATAL_ERROR "an output naming the source was not refused (${rc}): ${err}")
+endif()
 file(REMOVE_RECURSE "${WORK}")

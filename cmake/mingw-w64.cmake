@@ -8,6 +8,8 @@ set(CMAKE_C_COMPILER ${VELMORA_MINGW_PREFIX}-gcc-posix)
 set(CMAKE_CXX_COMPILER ${VELMORA_MINGW_PREFIX}-g++-posix)
 set(CMAKE_RC_COMPILER ${VELMORA_MINGW_PREFIX}-windres)
 find_program(CMAKE_OBJDUMP ${VELMORA_MINGW_PREFIX}-objdump)
+# Stripping for `cmake --install --strip` and the packages.
+find_program(CMAKE_STRIP ${VELMORA_MINGW_PREFIX}-strip)
 
 set(CMAKE_FIND_ROOT_PATH /usr/${VELMORA_MINGW_PREFIX})
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)

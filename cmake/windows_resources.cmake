@@ -75,3 +75,26 @@ add_custom_command(
   COMMENT "Compiling the string table resource")
 set_source_files_properties(${VELMORA_STRINGS_OBJECT} PROPERTIES EXTERNAL_OBJECT TRUE GENERATED TRUE)
 target_sources(velmora_module PRIVATE ${VELMORA_STRINGS_OBJECT})
+
+# A VERSIONINFO resource from the project version, for the module and the
+# programs: velmora_version_resource(target file-name description file-type)
+# with file-type 0x1 for a program, 0x2 for a DLL.
+function(velmora_version_resource target filename description filetype)
+  set(VELMORA_RC_FILENAME "${filename}")
+  set(VELMORA_RC_DESCRIPTION "${description}")
+  set(VELMORA_RC_FILETYPE "${filetype}")
+  get_filename_component(VELMORA_RC_INTERNAL "${filename}" NAME_WE)
+  set(rc ${CMAKE_BINARY_DIR}/generated/${target}_version.rc)
+  set(object ${CMAKE_BINARY_DIR}/generated/${target}_version.res.o)
+  configure_file(${CMAKE_SOURCE_DIR}/cmake/velmora_version.rc.in ${rc} @ONLY)
+  add_custom_command(
+    OUTPUT ${object}
+    COMMAND ${CMAKE_RC_COMPILER} -c 65001 -J rc -O coff -i ${rc} -o ${object}
+    DEPENDS ${rc}
+    COMMENT "Compiling the version resource of ${filename}")
+  set_source_files_properties(${object} PROPERTIES EXTERNAL_OBJECT TRUE GENERATED TRUE)
+  target_sources(${target} PRIVATE ${object})
+endfunction()
+
+velmora_version_resource(velmora_module Velmora.cpm
+  "Velmora Plugin: comic-style effect lines for painting applications" 0x2)

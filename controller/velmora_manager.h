@@ -33,11 +33,6 @@ enum ItemKey : int32_t {
     kItemLengain = 226, kItemSpcgain = 227, kItemConnect = 228
 };
 
-// Value kinds of property items.
-enum ItemKind : int32_t {
-    kKindBool = 1, kKindEnum = 2, kKindInt = 17, kKindDouble = 18, kKindPoint = 33
-};
-
 class VelmoraManager : public PluginManager {
 public:
     VelmoraManager();

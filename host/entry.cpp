@@ -12,14 +12,14 @@ namespace {
 
 void PropertyCallbackImpl(HostInt* result, HostPropertyObject /*object*/, HostInt itemKey,
                           HostInt notifyKind, void* data) {
-    *result = 1;
+    *result = kPropertyUnchanged;
     auto* manager = static_cast<PluginManager*>(data);
     if (manager == nullptr || manager->server == nullptr || manager->stringService == nullptr) {
         return;
     }
-    if (notifyKind == 0x11) {
-        if (manager->OnPropertyChanged(itemKey)) *result = 2;
-    } else if (notifyKind == 0x21) {
+    if (notifyKind == kNotifyValueChanged) {
+        if (manager->OnPropertyChanged(itemKey)) *result = kPropertyChanged;
+    } else if (notifyKind == kNotifyEvent) {
         manager->OnPropertyEvent(itemKey);
     }
 }
@@ -31,11 +31,11 @@ void PropertyCallbackEntry(HostInt* result, HostPropertyObject object, HostInt i
     try {
         PropertyCallbackImpl(result, object, itemKey, notifyKind, data);
     } catch (const std::bad_alloc&) {
-        *result = 1;
+        *result = kPropertyUnchanged;
     } catch (const std::exception&) {
-        *result = 1;
+        *result = kPropertyUnchanged;
     } catch (...) {
-        *result = 1;
+        *result = kPropertyUnchanged;
     }
 }
 
@@ -54,7 +54,7 @@ void ModuleInitialize(HostInt* result, void** pluginData, HostServer* server) {
     host.SetModuleId(idString.get());
     host.SetModuleKind(kModuleKind);
     idString.Release();
-    *result = 0;
+    *result = kResultSuccess;
 }
 
 // Passes as long as the host answers 258 after each one.
@@ -70,7 +70,7 @@ void FilterRun(PluginManager& manager) {
 }
 
 void Dispatch(HostInt* result, void** pluginData, HostInt selector, HostServer* server) {
-    *result = -1;
+    *result = kResultFailure;
     if (server == nullptr || pluginData == nullptr) return;
     if (selector == kSelectorModuleInitialize) {
         ModuleInitialize(result, pluginData, server);
@@ -83,7 +83,7 @@ void Dispatch(HostInt* result, void** pluginData, HostInt selector, HostServer* 
         case kSelectorModuleTerminate:
             delete manager;
             *pluginData = nullptr;
-            *result = 0;
+            *result = kResultSuccess;
             break;
         case kSelectorFilterInitialize:
             // A repeated filter initialise replaces the panel: the object of
@@ -95,17 +95,17 @@ void Dispatch(HostInt* result, void** pluginData, HostInt selector, HostServer* 
             manager->propertyObject = manager->host.CreatePropertyObject();
             manager->host.SetPropertyObject(manager->propertyObject);
             manager->host.SetPropertyCallback(&PropertyCallbackEntry, manager);
-            if (manager->InitializeFilter()) *result = 0;
+            if (manager->InitializeFilter()) *result = kResultSuccess;
             break;
         case kSelectorFilterRun:
             FilterRun(*manager);
-            *result = 0;
+            *result = kResultSuccess;
             break;
         case kSelectorFilterTerminate:
-            if (manager->TerminateFilter()) *result = 0;
+            if (manager->TerminateFilter()) *result = kResultSuccess;
             break;
         default:
-            *result = 0;
+            *result = kResultSuccess;
             break;
     }
 }
@@ -119,10 +119,10 @@ extern "C" VELMORA_EXPORT void TriglavPluginCall(HostInt* result, void** pluginD
     try {
         velmora::Dispatch(result, pluginData, selector, server);
     } catch (const std::bad_alloc&) {
-        *result = -1;
+        *result = kResultFailure;
     } catch (const std::exception&) {
-        *result = -1;
+        *result = kResultFailure;
     } catch (...) {
-        *result = -1;
+        *result = kResultFailure;
     }
 }

@@ -1,10 +1,11 @@
 # The tool's own picture, file and progress code, to make and check pictures.
 if(WIN32)
-  set(VELMORA_SELF_PATH self_path_win32.cpp)
+  set(VELMORA_SELF_PATH self_path_win32.cpp system_win32.cpp)
 else()
-  set(VELMORA_SELF_PATH self_path_posix.cpp)
+  set(VELMORA_SELF_PATH self_path_posix.cpp system_posix.cpp)
 endif()
-set(VELMORA_CLI_PARTS picture.cpp png_io.cpp files.cpp progress_bar.cpp ${VELMORA_SELF_PATH})
+set(VELMORA_CLI_PARTS picture.cpp png_io.cpp files.cpp progress_bar.cpp ${VELMORA_SELF_PATH}
+  svg_path_data.cpp svg_document.cpp module_guide_reading.cpp guide_import.cpp)
 list(TRANSFORM VELMORA_CLI_PARTS PREPEND ${CMAKE_SOURCE_DIR}/tools/velmora-host/)
 
 # The command-line host, run as a user runs it.
@@ -13,10 +14,12 @@ if(TARGET velmora-host AND NOT WIN32)
   file(GLOB VELMORA_CLI_TESTS CONFIGURE_DEPENDS tools/*_test.cpp)
   add_executable(velmora_cli_tests ${VELMORA_CLI_TESTS} ${VELMORA_CLI_PARTS})
   target_include_directories(velmora_cli_tests PRIVATE ${CMAKE_SOURCE_DIR})
-  target_link_libraries(velmora_cli_tests PRIVATE velmora_host_core GTest::gmock_main)
+  # velmora_core: the module's own guide reader, to check the guides written for it.
+  target_link_libraries(velmora_cli_tests PRIVATE velmora_host_core velmora_core GTest::gmock_main)
 
   # A module whose module initialise fails, with a string table beside it.
   add_library(velmora_failing_module SHARED tools/failing_module.c)
+  target_include_directories(velmora_failing_module PRIVATE ${CMAKE_SOURCE_DIR})
   set_target_properties(velmora_failing_module PROPERTIES
     OUTPUT_NAME Failing PREFIX "" SUFFIX ".cpm"
     LIBRARY_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/test-modules
@@ -40,6 +43,7 @@ if(TARGET velmora-host AND WIN32)
   add_executable(velmora_cli_unit_tests
     tools/picture_test.cpp tools/progress_bar_test.cpp ${VELMORA_CLI_PARTS})
   target_include_directories(velmora_cli_unit_tests PRIVATE ${CMAKE_SOURCE_DIR})
-  target_link_libraries(velmora_cli_unit_tests PRIVATE velmora_host_core GTest::gmock_main)
+  target_link_libraries(velmora_cli_unit_tests PRIVATE velmora_host_core GTest::gmock_main
+                                                      shell32 ole32)
   add_test(NAME cli_units COMMAND velmora_cli_unit_tests)
 endif()

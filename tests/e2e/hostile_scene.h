@@ -13,9 +13,6 @@
 #include "platform/data_root_for_testing.h"
 #include "tools/host_core/host_core.h"
 
-extern "C" void TriglavPluginCall(HostInt* result, void** pluginData, HostInt selector,
-                                  HostServer* server);
-
 namespace velmora::hostcore::hostile {
 
 inline constexpr int32_t kItemKeys[] = {140, 141, 150, 161, 162, 170, 171, 172,

@@ -10,9 +10,6 @@
 #include "platform/data_root_for_testing.h"
 #include "tools/host_core/host_core.h"
 
-extern "C" void TriglavPluginCall(HostInt* result, void** pluginData, HostInt selector,
-                                  HostServer* server);
-
 namespace velmora::hostcore {
 namespace {
 

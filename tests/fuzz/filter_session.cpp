@@ -8,9 +8,6 @@
 
 #include "tools/host_core/host_core.h"
 
-extern "C" void TriglavPluginCall(HostInt* result, void** pluginData, HostInt selector,
-                                  HostServer* server);
-
 namespace velmora::fuzz {
 namespace {
 
@@ -223,8 +220,8 @@ void EditOne(HostCore& host, ByteReader& in) {
     const int32_t key = keyPick < 250 ? kItemKeys[keyPick % kItemCount] : in.I32();
     const uint8_t how = in.Byte();
     const bool raw = (how & 1) != 0;
-    int32_t notifyKind = 0x11;
-    if ((how & 0xF0) == 0xF0) notifyKind = (how & 2) != 0 ? 0x21 : in.I32();
+    int32_t notifyKind = kNotifyValueChanged;
+    if ((how & 0xF0) == 0xF0) notifyKind = (how & 2) != 0 ? kNotifyEvent : in.I32();
     PropertyItem* item = host.Item(key);
     if (item == nullptr) {
         host.Notify(key, notifyKind);

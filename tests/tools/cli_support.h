@@ -53,10 +53,18 @@ public:
         hadPrevious_ = old != nullptr;
         fs::create_directories(root_ / "config");
         ::setenv("XDG_CONFIG_HOME", (root_ / "config").c_str(), 1);
+        // Temporary files of the runs land here, where a test can look.
+        const char* tmp = std::getenv("TMPDIR");
+        hadTmp_ = tmp != nullptr;
+        if (tmp != nullptr) previousTmp_ = tmp;
+        fs::create_directories(root_ / "tmp");
+        ::setenv("TMPDIR", (root_ / "tmp").c_str(), 1);
     }
     ~Scratch() {
         if (hadPrevious_) ::setenv("XDG_CONFIG_HOME", previous_.c_str(), 1);
         else ::unsetenv("XDG_CONFIG_HOME");
+        if (hadTmp_) ::setenv("TMPDIR", previousTmp_.c_str(), 1);
+        else ::unsetenv("TMPDIR");
         std::error_code ignored;
         fs::remove_all(root_, ignored);
     }
@@ -67,6 +75,7 @@ public:
     const fs::path& root() const { return root_; }
     fs::path presetFolder() const { return root_ / "config/orvalen/vmplugin/preset"; }
     fs::path guideFolder() const { return root_ / "config/orvalen/vmplugin/guide"; }
+    fs::path tmp() const { return root_ / "tmp"; }
 
     // Runs velmora-host with the arguments.
     Outcome Run(const std::vector<std::string>& args) const { return RunProgram(VELMORA_HOST_PATH, args); }
@@ -84,6 +93,16 @@ public:
         return o;
     }
 
+    // A shell command line (for redirections and pipes); HOST stands for
+    // the program's path in it.
+    Outcome Shell(const std::string& line) const {
+        std::string expanded = line;
+        for (size_t at; (at = expanded.find("HOST")) != std::string::npos;) {
+            expanded.replace(at, 4, ShellQuoted(VELMORA_HOST_PATH));
+        }
+        return RunProgram("/bin/sh", {"-c", expanded});
+    }
+
     // Names of the files in a folder.
     static std::vector<std::string> Files(const fs::path& folder) {
         std::vector<std::string> names;
@@ -99,6 +118,8 @@ private:
     fs::path root_;
     std::string previous_;
     bool hadPrevious_ = false;
+    std::string previousTmp_;
+    bool hadTmp_ = false;
 };
 
 // The decoded RGBA of a PNG file; empty when it can't be read.

@@ -1,6 +1,5 @@
 /* A module that refuses module initialise: the host must say so and stop. */
-#include <stddef.h>
-#include <stdint.h>
+#include "host/host_interface.h"
 
 #if defined(_WIN32)
 #define EXPORT __declspec(dllexport)
@@ -8,9 +7,10 @@
 #define EXPORT __attribute__((visibility("default")))
 #endif
 
-EXPORT void TriglavPluginCall(int32_t* result, void** pluginData, int32_t selector, void* server) {
+EXPORT void TriglavPluginCall(HostInt* result, void** pluginData, HostInt selector,
+                              HostServer* server) {
     (void)pluginData;
     (void)selector;
     (void)server;
-    *result = -1;
+    *result = kResultFailure;
 }

@@ -6,10 +6,9 @@
 #include <cmath>
 #include <cstring>
 
-namespace velmora::hostcore {
+#include "tools/host_core/services.h"
 
-void InstallServices(ModuleInitService&, FilterInitService&, FilterRunService&, StringService&,
-                     BitmapService&, OffscreenService&, PropertyService&, ExtPropertyService&);
+namespace velmora::hostcore {
 
 namespace {
 
@@ -43,10 +42,10 @@ const char* ServiceName(Service s) {
 
 int32_t ChannelsForKind(int32_t kind) {
     switch (kind) {
-        case 3: return 4;
-        case 2:
-        case 6: return 2;
-        case 4: return 5;
+        case kChannelKindRgb: return 4;
+        case kChannelKindGrey:
+        case kChannelKindBinary: return 2;
+        case kChannelKindFourColour: return 5;
         default: return 1;
     }
 }
@@ -82,8 +81,14 @@ HostCore* HostCore::Current() { return g_current.load(); }
 void HostCore::MakeCurrent() { g_current.store(this); }
 
 void HostCore::BuildTables() {
-    InstallServices(moduleInit_, filterInit_, filterRun_, string_, bitmap_, offscreen_, property_,
-                    extProperty_);
+    moduleInit_ = ModuleInitSlots();
+    filterInit_ = FilterInitSlots();
+    filterRun_ = FilterRunSlots();
+    string_ = StringSlots();
+    bitmap_ = BitmapSlots();
+    offscreen_ = OffscreenSlots();
+    property_ = PropertySlots();
+    extProperty_ = ExtPropertySlots();
     for (const auto& [service, slot] : options_.omitSlots) {
         switch (service) {
             case Service::kModuleInit: ClearSlot(moduleInit_, slot); break;
@@ -153,7 +158,7 @@ bool HostCore::LoadStringTable(const std::string& path) {
 int32_t HostCore::Call(int32_t selector) {
     if (entry_ == nullptr) {
         Fault("no module to call");
-        return -1;
+        return kResultFailure;
     }
     MakeCurrent();
     HostInt result = -12345;
@@ -166,7 +171,7 @@ int32_t HostCore::Call(int32_t selector) {
 }
 
 int32_t HostCore::CallWithoutServer(int32_t selector) {
-    if (entry_ == nullptr) return -1;
+    if (entry_ == nullptr) return kResultFailure;
     MakeCurrent();
     HostInt result = -12345;
     entry_(&result, &pluginData_, selector, nullptr);
@@ -203,7 +208,7 @@ HostOffscreen HostCore::CreateOffscreen(int32_t width, int32_t height, int32_t k
 
 HostOffscreen HostCore::OffscreenFromRgba(int32_t width, int32_t height, const uint8_t* rgba,
                                           const int32_t indices[3]) {
-    const HostOffscreen handle = CreateOffscreen(width, height, 3);
+    const HostOffscreen handle = CreateOffscreen(width, height, kChannelKindRgb);
     Offscreen& o = *GetOffscreen(handle);
     if (indices != nullptr) std::copy(indices, indices + 3, o.colourIndices);
     for (int32_t y = 0; y < o.height; ++y) {
@@ -256,16 +261,16 @@ std::vector<uint8_t> HostCore::ReadRgba(HostOffscreen handle) const {
             const uint8_t* px = o->At(x, y);
             uint8_t* out = rgba.data() + (size_t(y) * o->width + x) * 4;
             switch (o->kind) {
-                case 3:
+                case kChannelKindRgb:
                     for (int c = 0; c < 3; ++c) out[c] = px[o->colourIndices[c] & 3];
                     out[3] = px[3];
                     break;
-                case 2:
-                case 6:
+                case kChannelKindGrey:
+                case kChannelKindBinary:
                     out[0] = out[1] = out[2] = px[0];
                     out[3] = px[1];
                     break;
-                case 4:
+                case kChannelKindFourColour:
                     for (int c = 0; c < 3; ++c) out[c] = px[o->fourIndices[c] % 5];
                     out[3] = px[4];
                     break;

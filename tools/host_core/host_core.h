@@ -60,7 +60,7 @@ struct HostOptions {
 struct Offscreen {
     int32_t width = 0;
     int32_t height = 0;
-    int32_t kind = 3;
+    int32_t kind = kChannelKindRgb;
     int32_t channels = 4;
     int32_t colourIndices[3] = {0, 1, 2};     // kind 3: red, green, blue bytes
     int32_t fourIndices[4] = {0, 1, 2, 3};    // kind 4: the four colour bytes
@@ -86,7 +86,7 @@ struct Bitmap {
 // One property item with everything the module declared and set on it.
 struct PropertyItem {
     int32_t key = 0;
-    int32_t kind = 0;  // 1 bool, 2 enumeration, 17 integer, 18 decimal, 33 point
+    int32_t kind = 0;  // kKindBool, kKindEnum, kKindInt, kKindDouble or kKindPoint
     int32_t codeA = 0;
     int32_t codeB = 0;
     std::u16string caption;
@@ -247,7 +247,7 @@ public:
 
     // Calls the registered callback for an item; returns its result
     // (0 when no callback is registered).
-    int32_t Notify(int32_t key, int32_t notifyKind = 0x11);
+    int32_t Notify(int32_t key, int32_t notifyKind = kNotifyValueChanged);
     // Edits as a user would (integers and decimals kept within the item's
     // range, NaN passed on), then notifies with kind 17; the callback's result.
     int32_t EditBool(int32_t key, bool v);
@@ -256,7 +256,7 @@ public:
     int32_t EditEnum(int32_t key, int32_t index);
     int32_t EditPoint(int32_t key, HostPoint p);
     // A button-like event (kind 33).
-    int32_t SendEvent(int32_t key) { return Notify(key, 0x21); }
+    int32_t SendEvent(int32_t key) { return Notify(key, kNotifyEvent); }
 
     // --- Used by the service trampolines ------------------------------------
     static HostCore* Current();

@@ -10,45 +10,44 @@
 
 namespace velmora::cli {
 
+void Console::Note(const std::string& text) const {
+    if (!quiet) std::fprintf(err, "%s\n", text.c_str());
+}
+
+void Console::Warn(const std::string& text) const {
+    if (!quiet) std::fprintf(err, "velmora-host: warning: %s\n", text.c_str());
+}
+
+int Console::Fail(int status, const std::string& text) const {
+    std::fprintf(err, "velmora-host: %s\n", text.c_str());
+    return status;
+}
+
 int RunCommandLine(const std::vector<std::string>& args, std::FILE* out, std::FILE* err) {
     if (args.empty()) {
-        std::fputs(kMainHelp, err);
+        std::fputs(HelpText(Command::kNone), err);
         return kExitRefused;
     }
-    const std::string& command = args[0];
-    const std::vector<std::string> rest(args.begin() + 1, args.end());
-    if (command == "-h" || command == "--help" || command == "help") {
-        std::fputs(kMainHelp, out);
-        return kExitOk;
+    CommandLine line;
+    std::string error, helpFor;
+    if (!ParseCommandLine(args, line, error, helpFor)) {
+        const std::string see = helpFor.empty() ? "velmora-host --help"
+                                                : "velmora-host " + helpFor + " --help";
+        std::fprintf(err, "velmora-host: %s (see %s)\n", error.c_str(), see.c_str());
+        return kExitRefused;
     }
-    std::string error;
-    if (command == "render") {
-        RenderOptions options;
-        if (!ParseRenderOptions(rest, options, error)) {
-            std::fprintf(err, "velmora-host: %s (see velmora-host render --help)\n", error.c_str());
-            return kExitRefused;
-        }
-        if (options.help) {
-            std::fputs(kRenderHelp, out);
-            return kExitOk;
-        }
-        return RunRender(options, out, err);
+    if (line.help || (line.command == Command::kNone && !line.version)) {
+        std::fputs(HelpText(line.command), line.help ? out : err);
+        return line.help ? kExitOk : kExitRefused;
     }
-    if (command == "panel") {
-        PanelOptions options;
-        if (!ParsePanelOptions(rest, options, error)) {
-            std::fprintf(err, "velmora-host: %s (see velmora-host panel --help)\n", error.c_str());
-            return kExitRefused;
-        }
-        if (options.help) {
-            std::fputs(kPanelHelp, out);
-            return kExitOk;
-        }
-        return RunPanel(options, out, err);
+    const Console console{out, err, line.quiet};
+    switch (line.command) {
+        case Command::kRender: return RunRender(line.render, console);
+        case Command::kPanel: return RunPanel(line.panel, console);
+        case Command::kData: return RunData(console);
+        case Command::kGuideImport: return RunGuideImport(line.guideImport, console);
+        default: return RunVersion(line.module, console);
     }
-    std::fprintf(err, "velmora-host: unknown command \"%s\" (commands: render, panel; see "
-                      "velmora-host --help)\n", command.c_str());
-    return kExitRefused;
 }
 
 }  // namespace velmora::cli

@@ -3,8 +3,6 @@
 
 #include <system_error>
 
-#include "data/data_folders.h"
-#include "data/text.h"
 #include "tools/velmora-host/files.h"
 #include "tools/velmora-host/self_path.h"
 
@@ -37,8 +35,5 @@ bool OpenModule(hostcore::HostCore& host, const std::string& path, std::string& 
     }
     return true;
 }
-
-std::string PresetFolderPath() { return ToUtf8(PresetFolder()); }
-std::string GuideFolderPath() { return ToUtf8(GuideFolder()); }
 
 }  // namespace velmora::cli

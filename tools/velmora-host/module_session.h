@@ -15,8 +15,4 @@ std::string ModulePath(const std::string& given);
 // the file is missing, isn't a module, or its initialise fails.
 bool OpenModule(hostcore::HostCore& host, const std::string& path, std::string& error);
 
-// The data folders the module uses (preset, guide), as it computes them.
-std::string PresetFolderPath();
-std::string GuideFolderPath();
-
 }  // namespace velmora::cli

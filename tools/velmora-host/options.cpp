@@ -1,62 +1,147 @@
-// Command-line parsing: options take their value as the next argument or
-// after "=" (--module=PATH); one positional source for render.
+// Command-line parsing by CLI11: options take their value as the next
+// argument or after "=" (--module=PATH); "-" is a value (standard input or
+// output). The values are then checked here, with messages in the tool's
+// own words.
 #include "tools/velmora-host/options.h"
 
-#include <cstdio>
+#if defined(__GNUC__)
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wunused-parameter"
+#endif
+#include <CLI/CLI.hpp>
+#if defined(__GNUC__)
+#pragma GCC diagnostic pop
+#endif
+
+#include <algorithm>
 
 namespace velmora::cli {
 namespace {
-
-// Splits "--name=value" into name and value.
-bool SplitInline(const std::string& arg, std::string& name, std::string& value) {
-    const size_t eq = arg.find('=');
-    if (arg.rfind("--", 0) != 0 || eq == std::string::npos) return false;
-    name = arg.substr(0, eq);
-    value = arg.substr(eq + 1);
-    return true;
-}
-
-class ArgReader {
-public:
-    explicit ArgReader(const std::vector<std::string>& args) : args_(args) {}
-    bool Done() const { return i_ >= args_.size(); }
-    // The next argument, split when it carries an inline value.
-    void Next() {
-        name_ = args_[i_++];
-        inline_.reset();
-        std::string n, v;
-        if (SplitInline(name_, n, v)) {
-            name_ = n;
-            inline_ = v;
-        }
-    }
-    const std::string& name() const { return name_; }
-    bool HasInline() const { return inline_.has_value(); }
-    bool Value(std::string& value, std::string& error) {
-        if (inline_) {
-            value = *inline_;
-            return true;
-        }
-        if (Done()) {
-            error = "option " + name_ + " needs a value";
-            return false;
-        }
-        value = args_[i_++];
-        return true;
-    }
-
-private:
-    const std::vector<std::string>& args_;
-    size_t i_ = 0;
-    std::string name_;
-    std::optional<std::string> inline_;
-};
 
 int HexDigit(char c) {
     if (c >= '0' && c <= '9') return c - '0';
     if (c >= 'a' && c <= 'f') return c - 'a' + 10;
     if (c >= 'A' && c <= 'F') return c - 'A' + 10;
     return -1;
+}
+
+// A text option: one value per occurrence, the last occurrence wins.
+CLI::Option* Text(CLI::App* app, const std::string& names, std::string& target) {
+    return app->add_option(names, target)
+        ->expected(1)
+        ->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
+}
+
+CLI::App* Command_(CLI::App& app, const std::string& name, bool& help) {
+    CLI::App* sub = app.add_subcommand(name);
+    sub->set_help_flag();
+    sub->add_flag("-h,--help", help);
+    sub->allow_extras();
+    sub->fallthrough();
+    return sub;
+}
+
+// The option as the user typed it ("-o" rather than "--output"), for messages.
+std::string AsTyped(const CLI::App& app, const std::string& reported,
+                    const std::vector<std::string>& args) {
+    const CLI::Option* option = nullptr;
+    for (const CLI::App* a = &app; a != nullptr && option == nullptr;) {
+        option = a->get_option_no_throw(reported);
+        const auto subs = a->get_subcommands([](const CLI::App* s) { return s->parsed(); });
+        a = subs.empty() ? nullptr : subs.front();
+    }
+    if (option == nullptr) return reported;
+    for (auto it = args.rbegin(); it != args.rend(); ++it) {
+        const std::string name = it->substr(0, it->find('='));
+        if (!name.empty() && name[0] == '-' && option->check_name(name)) return name;
+    }
+    return reported;
+}
+
+// The usage error in the tool's words.
+std::string Explain(const CLI::ParseError& e, const CLI::App& app,
+                    const std::vector<std::string>& args) {
+    const std::string what = e.what();
+    const std::string reported = what.substr(0, what.find(':'));
+    if (e.get_name() == "ArgumentMismatch" && what.find("required") != std::string::npos) {
+        return "option " + AsTyped(app, reported, args) + " needs a value";
+    }
+    if (e.get_name() == "ConversionError") {
+        // A flag given a value: "Could not convert: --gray = x".
+        const size_t colon = what.find(": ");
+        const std::string flag = colon == std::string::npos ? what : what.substr(colon + 2);
+        return "option " + flag.substr(0, flag.find(' ')) + " takes no value";
+    }
+    return what;
+}
+
+// Unexpected arguments left by a command: the first one, named.
+bool RefuseExtras(const std::vector<std::string>& extras, std::string& error) {
+    for (const std::string& e : extras) {
+        if (e == "--") continue;
+        error = (e.size() > 1 && e[0] == '-') ? "unknown option \"" + e.substr(0, e.find('=')) + "\""
+                                              : "unexpected argument \"" + e + "\"";
+        return false;
+    }
+    return true;
+}
+
+bool NeedsValue(const CLI::App* app, const char* name, const std::string& value,
+                const std::vector<std::string>& args, std::string& error) {
+    const CLI::Option* option = app->get_option_no_throw(name);
+    if (option == nullptr || option->count() == 0 || !value.empty()) return true;
+    error = "option " + AsTyped(*app, name, args) + " needs a value";
+    return false;
+}
+
+bool CheckRender(CLI::App* app, const std::vector<std::string>& sources,
+                 const std::vector<std::string>& sets, const std::string& colour,
+                 const std::vector<std::string>& args, RenderOptions& o, std::string& error) {
+    for (const char* name : {"--output", "--composite", "--selection", "--module", "--preset",
+                             "--guide"}) {
+        std::string* value = name == std::string("--output")      ? &o.output
+                             : name == std::string("--composite") ? &o.composite
+                             : name == std::string("--selection") ? &o.selection
+                             : name == std::string("--module")    ? &o.module
+                             : name == std::string("--preset")    ? &o.preset
+                                                                  : &o.guide;
+        if (!NeedsValue(app, name, *value, args, error)) return false;
+    }
+    for (const std::string& text : sets) {
+        SettingText s;
+        if (!SplitSetting(text, s)) {
+            error = "--set \"" + text + "\" is not KEY=VALUE (e.g. --set size=4)";
+            return false;
+        }
+        o.settings.push_back(s);
+    }
+    if (app->get_option("--colour")->count() > 0) {
+        const std::optional<HostRgb> parsed = ParseColour(colour);
+        if (!parsed) {
+            const std::string typed = AsTyped(*app, "--colour", args);
+            error = typed + " \"" + colour + "\" is not a colour #RRGGBB (e.g. #D02020)";
+            return false;
+        }
+        o.colour = *parsed;
+    }
+    if (sources.size() > 1) {
+        error = "one source picture only (\"" + sources[0] + "\" and \"" + sources[1] + "\" given)";
+        return false;
+    }
+    if (!sources.empty()) o.source = sources[0];
+    if (o.output.empty() && o.composite.empty()) {
+        error = "no output: give -o OUT.png (and/or --composite OUT.png)";
+        return false;
+    }
+    if (!o.output.empty() && o.output == o.composite) {
+        error = "-o and --composite name the same file \"" + o.output + "\"";
+        return false;
+    }
+    if (o.install && o.preset.empty() && o.guide.empty()) {
+        error = "--install copies a --preset or --guide file; give one";
+        return false;
+    }
+    return true;
 }
 
 }  // namespace
@@ -73,176 +158,119 @@ std::optional<HostRgb> ParseColour(const std::string& text) {
     return HostRgb{bytes[0], bytes[1], bytes[2]};
 }
 
-bool ParseRenderOptions(const std::vector<std::string>& args, RenderOptions& o,
-                        std::string& error) {
-    ArgReader r(args);
-    std::string value;
-    while (!r.Done()) {
-        r.Next();
-        const std::string& n = r.name();
-        if (n == "-h" || n == "--help") {
-            o.help = true;
-            return true;
+bool ParseCommandLine(const std::vector<std::string>& args, CommandLine& line, std::string& error,
+                      std::string& helpFor) {
+    CLI::App app{"velmora-host"};
+    app.set_help_flag();
+    app.add_flag("-h,--help", line.help);
+    app.add_flag("--version", line.version);
+    app.add_flag("-q,--quiet", line.quiet);
+    Text(&app, "--module", line.module);
+    app.allow_extras();
+    app.require_subcommand(0, 1);
+
+    bool renderHelp = false, panelHelp = false, dataHelp = false, guideHelp = false,
+         importHelp = false;
+    RenderOptions& r = line.render;
+    std::vector<std::string> sources, sets;
+    std::string colour;
+    CLI::App* render = Command_(app, "render", renderHelp);
+    Text(render, "-o,--output", r.output);
+    Text(render, "--composite", r.composite);
+    Text(render, "--selection", r.selection);
+    Text(render, "--module", r.module);
+    Text(render, "--preset", r.preset);
+    Text(render, "--guide", r.guide);
+    Text(render, "--colour,--color", colour);
+    render->add_option("--set", sets)->expected(1)->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
+    render->add_flag("--gray,--grey", r.gray);
+    render->add_flag("--save-preset", r.savePreset);
+    render->add_flag("--install", r.install);
+    render->add_flag("--print-settings", r.printSettings);
+    render->add_option("source", sources);
+
+    std::string lang;
+    CLI::App* panel = Command_(app, "panel", panelHelp);
+    Text(panel, "--lang", lang);
+    Text(panel, "--module", line.panel.module);
+    panel->add_flag("--json", line.panel.json);
+
+    CLI::App* data = Command_(app, "data", dataHelp);
+
+    CLI::App* guide = Command_(app, "guide", guideHelp);
+    guide->require_subcommand(0, 1);
+    GuideImportOptions& g = line.guideImport;
+    CLI::App* import = Command_(*guide, "import", importHelp);
+    Text(import, "-o,--output", g.output);
+    Text(import, "--id", g.id);
+    std::vector<std::string> inputs;
+    import->add_option("input", inputs);
+
+    // The command name tells which help a usage error points to.
+    helpFor.clear();
+    for (const std::string& a : args) {
+        if (a == "render" || a == "panel" || a == "data" || a == "guide") {
+            helpFor = a;
+            break;
         }
-        if (n == "--gray" || n == "--grey" || n == "--save-preset") {
-            if (r.HasInline()) {
-                error = "option " + n + " takes no value";
-                return false;
-            }
-            (n == "--save-preset" ? o.savePreset : o.gray) = true;
-            continue;
-        }
-        std::string* target = nullptr;
-        if (n == "-o" || n == "--output") target = &o.output;
-        else if (n == "--composite") target = &o.composite;
-        else if (n == "--selection") target = &o.selection;
-        else if (n == "--module") target = &o.module;
-        else if (n == "--preset") target = &o.preset;
-        else if (n == "--guide") target = &o.guide;
-        if (target != nullptr) {
-            if (!r.Value(*target, error)) return false;
-            if (target->empty()) {
-                error = "option " + n + " needs a value";
-                return false;
-            }
-            continue;
-        }
-        if (n == "--set") {
-            if (!r.Value(value, error)) return false;
-            SettingText s;
-            if (!SplitSetting(value, s)) {
-                error = "--set \"" + value + "\" is not KEY=VALUE (e.g. --set size=4)";
-                return false;
-            }
-            o.settings.push_back(s);
-            continue;
-        }
-        if (n == "--colour" || n == "--color") {
-            if (!r.Value(value, error)) return false;
-            const std::optional<HostRgb> colour = ParseColour(value);
-            if (!colour) {
-                error = n + " \"" + value + "\" is not a colour #RRGGBB (e.g. #D02020)";
-                return false;
-            }
-            o.colour = *colour;
-            continue;
-        }
-        if (n.size() > 1 && n[0] == '-') {
-            error = "unknown option \"" + n + "\"";
+    }
+    if (helpFor == "guide") helpFor = "guide import";
+
+    std::vector<std::string> reversed(args.rbegin(), args.rend());
+    try {
+        app.parse(reversed);
+    } catch (const CLI::ParseError& e) {
+        error = Explain(e, app, args);
+        return false;
+    }
+
+    if (render->parsed()) line.command = Command::kRender;
+    else if (panel->parsed()) line.command = Command::kPanel;
+    else if (data->parsed()) line.command = Command::kData;
+    else if (import->parsed()) line.command = Command::kGuideImport;
+    else if (guide->parsed()) line.command = Command::kGuide;
+    line.help = line.help || renderHelp || panelHelp || dataHelp || guideHelp || importHelp;
+    if (line.help) return true;
+
+    const std::vector<std::string> extras = app.remaining();
+    if (line.command == Command::kNone) {
+        if (!extras.empty() && !(extras[0].size() > 1 && extras[0][0] == '-')) {
+            helpFor.clear();
+            error = "unknown command \"" + extras[0] + "\"; the commands are render, panel, data and guide";
             return false;
         }
-        if (!o.source.empty()) {
-            error = "one source picture only (\"" + o.source + "\" and \"" + n + "\" given)";
-            return false;
-        }
-        o.source = n;
+        if (!RefuseExtras(extras, error)) return false;
+        return true;
     }
-    if (o.output.empty() && o.composite.empty()) {
-        error = "no output: give -o OUT.png (and/or --composite OUT.png)";
-        return false;
-    }
-    if (!o.output.empty() && o.output == o.composite) {
-        error = "-o and --composite name the same file \"" + o.output + "\"";
-        return false;
-    }
-    return true;
-}
-
-bool ParsePanelOptions(const std::vector<std::string>& args, PanelOptions& o,
-                       std::string& error) {
-    ArgReader r(args);
-    std::string value;
-    while (!r.Done()) {
-        r.Next();
-        const std::string& n = r.name();
-        if (n == "-h" || n == "--help") {
-            o.help = true;
-            return true;
-        }
-        if (n == "--lang") {
-            if (!r.Value(value, error)) return false;
-            if (value == "ja") o.japanese = true;
-            else if (value == "en") o.japanese = false;
-            else {
-                error = "--lang \"" + value + "\": the panel is in en or ja";
+    if (!RefuseExtras(extras, error)) return false;
+    switch (line.command) {
+        case Command::kRender:
+            return CheckRender(render, sources, sets, colour, args, r, error);
+        case Command::kPanel:
+            if (!lang.empty() && lang != "en" && lang != "ja") {
+                error = "--lang \"" + lang + "\": the panel is in en or ja";
                 return false;
             }
-            continue;
-        }
-        if (n == "--module") {
-            if (!r.Value(o.module, error)) return false;
-            continue;
-        }
-        error = (n.size() > 1 && n[0] == '-') ? "unknown option \"" + n + "\""
-                                               : "unexpected argument \"" + n + "\"";
-        return false;
+            line.panel.japanese = lang == "ja";
+            return NeedsValue(panel, "--module", line.panel.module, args, error);
+        case Command::kGuide:
+            error = "guide needs a command: guide import IN.svg -o OUT.svg";
+            return false;
+        case Command::kGuideImport:
+            if (inputs.size() != 1) {
+                error = inputs.empty() ? "no SVG file to import: give IN.svg"
+                                       : "one SVG file only (\"" + inputs[0] + "\" and \"" +
+                                             inputs[1] + "\" given)";
+                return false;
+            }
+            g.input = inputs[0];
+            if (g.output.empty()) {
+                error = "no output: give -o OUT.svg";
+                return false;
+            }
+            return NeedsValue(import, "--id", g.id, args, error);
+        default: return true;
     }
-    return true;
 }
-
-const char kMainHelp[] =
-    "usage: velmora-host <command> [options]\n"
-    "\n"
-    "Runs the Velmora effect module without a painting application.\n"
-    "\n"
-    "commands:\n"
-    "  render [SOURCE.png] -o OUT.png [options]\n"
-    "                 render the effect onto a picture (the bundled sample when\n"
-    "                 none is given)\n"
-    "  panel [--lang ja]\n"
-    "                 list the panel the module declares: every item with its\n"
-    "                 caption, kind, range, default and choices\n"
-    "\n"
-    "Run 'velmora-host <command> --help' for the options of a command.\n";
-
-const char kRenderHelp[] =
-    "usage: velmora-host render [SOURCE.png] -o OUT.png [options]\n"
-    "\n"
-    "Loads the module, gives it SOURCE.png as the source layer (the bundled\n"
-    "sample picture when no source is given), applies the settings as edits of\n"
-    "its panel, runs one render pass and writes the effect layer.\n"
-    "\n"
-    "options:\n"
-    "  -o, --output OUT.png    the effect layer: drawing colour, line coverage as alpha\n"
-    "  --composite OUT.png     also the effect laid over the source (over white where\n"
-    "                          the source is transparent)\n"
-    "  --set KEY=VALUE         one setting of the panel; repeat for more (see below)\n"
-    "  --preset FILE.ini       copy a preset into the module's preset folder and\n"
-    "                          select it in \"Preset\"\n"
-    "  --guide FILE.svg        copy a guide into the module's guide folder and\n"
-    "                          select it in \"Guide\"\n"
-    "  --save-preset           check \"Save Preset\": the module saves the settings as\n"
-    "                          a new preset; its path is printed\n"
-    "  --selection MASK.png    a selection of the source's size: the mask's alpha, or\n"
-    "                          its grey level when it is opaque\n"
-    "  --gray                  give the source as a grey layer (value and alpha)\n"
-    "  --colour #RRGGBB        the drawing colour (default #000000)\n"
-    "  --module PATH           the module to load (default: Velmora.cpm beside\n"
-    "                          this program)\n"
-    "  -h, --help              this text\n"
-    "\n"
-    "settings (the preset keys; 'velmora-host panel' lists ranges and defaults):\n"
-    "  type=radiate|parallel|circle     the template (the captions work too)\n"
-    "  p1=X,Y  p2=X,Y  p3=X,Y           base points in pixels\n"
-    "  guide=Straight|Curve|NAME        a built-in guide or a guide file's name\n"
-    "  curvature size hardness fluction in out asdist easing\n"
-    "  position posfluct length lenfluct spacing spcfluct lengain spcgain connect\n"
-    "Settings apply in that order: the template first (it moves the base\n"
-    "points), then the points, then the rest. A preset applies before them.\n"
-    "\n"
-    "exit status: 0 done, 1 a file or the module failed, 2 a usage error or a\n"
-    "value the panel refuses (nothing is rendered then).\n";
-
-const char kPanelHelp[] =
-    "usage: velmora-host panel [--lang en|ja] [--module PATH]\n"
-    "\n"
-    "Lists the panel the module declares: every item with its --set key, caption,\n"
-    "kind, range, default and choices, in English or Japanese from the module's\n"
-    "string table.\n"
-    "\n"
-    "options:\n"
-    "  --lang en|ja       the language of the captions (default en)\n"
-    "  --module PATH      the module to load (default: Velmora.cpm beside this program)\n"
-    "  -h, --help         this text\n";
 
 }  // namespace velmora::cli

@@ -16,9 +16,9 @@ constexpr int kExitFailed = 1;   // a file, the module or the render failed
 constexpr int kExitRefused = 2;  // a usage error or a value the panel refuses
 
 struct RenderOptions {
-    std::string source;     // empty: the bundled sample
-    std::string output;     // -o
-    std::string composite;  // --composite
+    std::string source;     // empty: the bundled sample; "-": standard input
+    std::string output;     // -o; "-": standard output
+    std::string composite;  // --composite; "-": standard output
     std::string selection;
     std::string module;     // empty: Velmora.cpm beside the program
     std::string preset;
@@ -27,26 +27,44 @@ struct RenderOptions {
     HostRgb colour{0, 0, 0};
     bool gray = false;
     bool savePreset = false;
-    bool help = false;
+    bool install = false;        // copy --preset and --guide into the user's folders
+    bool printSettings = false;  // print the resolved settings before rendering
 };
 
 struct PanelOptions {
     std::string module;
     bool japanese = false;
-    bool help = false;
+    bool json = false;
 };
 
-// False with a message (without the program name) on a usage error.
-bool ParseRenderOptions(const std::vector<std::string>& args, RenderOptions& options,
-                        std::string& error);
-bool ParsePanelOptions(const std::vector<std::string>& args, PanelOptions& options,
-                       std::string& error);
+struct GuideImportOptions {
+    std::string input;   // "-": standard input
+    std::string output;  // "-": standard output
+    std::string id;      // the path element to take; empty: the first one drawn
+};
+
+enum class Command { kNone, kRender, kPanel, kData, kGuide, kGuideImport };
+
+struct CommandLine {
+    Command command = Command::kNone;
+    bool help = false;     // of the command (or of the program without one)
+    bool version = false;
+    bool quiet = false;
+    std::string module;    // for --version
+    RenderOptions render;
+    PanelOptions panel;
+    GuideImportOptions guideImport;
+};
+
+// False with a message (without the program name) on a usage error; `help`
+// then names the command whose help tells more ("render", "" for the program).
+bool ParseCommandLine(const std::vector<std::string>& args, CommandLine& line, std::string& error,
+                      std::string& helpFor);
 
 // "#RRGGBB" or "RRGGBB".
 std::optional<HostRgb> ParseColour(const std::string& text);
 
-extern const char kMainHelp[];
-extern const char kRenderHelp[];
-extern const char kPanelHelp[];
+// The help text of a command ("" for the program).
+const char* HelpText(Command command);
 
 }  // namespace velmora::cli

@@ -1,7 +1,10 @@
 // velmora-host panel: the items the module declares at filter initialise,
 // in declaration order, in the language of its string table the user picks.
 #include <cstdio>
+#include <optional>
 #include <string>
+#include <type_traits>
+#include <vector>
 
 #include "tools/host_core/host_core.h"
 #include "tools/velmora-host/commands.h"
@@ -82,23 +85,137 @@ std::string Details(const PropertyItem& item) {
     }
 }
 
-}  // namespace
-
-int RunPanel(const PanelOptions& o, std::FILE* out, std::FILE* err) {
-    hostcore::HostOptions options;
-    options.logCalls = false;
-    options.language = o.japanese ? hostcore::Language::kJapanese : hostcore::Language::kEnglish;
-    hostcore::HostCore host(options);
-    std::string error;
-    if (!OpenModule(host, ModulePath(o.module), error)) {
-        std::fprintf(err, "velmora-host: %s\n", error.c_str());
-        return kExitFailed;
+// JSON text of a string.
+std::string Json(const std::string& text) {
+    std::string out = "\"";
+    for (unsigned char c : text) {
+        if (c == '"' || c == '\\') {
+            out += '\\';
+            out += char(c);
+        } else if (c < 0x20) {
+            char buffer[8];
+            std::snprintf(buffer, sizeof buffer, "\\u%04x", c);
+            out += buffer;
+        } else {
+            out += char(c);
+        }
     }
+    return out + "\"";
+}
+
+std::string Json(const std::u16string& text) { return Json(Utf16ToUtf8(text)); }
+
+// {"en": ..., "ja": ...}
+std::string Both(const std::u16string& en, const std::u16string& ja) {
+    return "{\"en\": " + Json(en) + ", \"ja\": " + Json(ja) + "}";
+}
+
+template <typename T>
+std::string OrNull(const std::optional<T>& v) {
+    if (!v) return "null";
+    if constexpr (std::is_same_v<T, double>) return NumberText(*v);
+    else return std::to_string(*v);
+}
+
+// One item in both languages: the same declaration read through the two
+// string tables.
+std::string ItemJson(const PropertyItem& en, const PropertyItem* ja) {
+    const std::string key = SetKey(en.key);
+    std::string text = "    {\"item\": " + std::to_string(en.key) +
+                       ", \"key\": " + (key == "-" ? std::string("null") : Json(key)) +
+                       ", \"caption\": " + Both(en.caption, ja ? ja->caption : en.caption) +
+                       ", \"kind\": " + Json(std::string(KindName(en.kind)));
+    switch (en.kind) {
+        case 1: text += std::string(", \"default\": ") + (en.boolDefault ? "true" : "false"); break;
+        case 17:
+            text += ", \"minimum\": " + OrNull(en.intMinimum) + ", \"maximum\": " +
+                    OrNull(en.intMaximum) + ", \"default\": " + std::to_string(en.intDefault);
+            break;
+        case 18:
+            text += ", \"minimum\": " + OrNull(en.doubleMinimum) + ", \"maximum\": " +
+                    OrNull(en.doubleMaximum) + ", \"default\": " + NumberText(en.doubleDefault);
+            break;
+        case 33:
+            text += ", \"default\": [" + std::to_string(en.point.x) + ", " +
+                    std::to_string(en.point.y) + "]";
+            break;
+        case 2: {
+            text += ", \"default\": " + std::to_string(en.enumDefault) + ", \"choices\": [";
+            bool first = true;
+            for (const auto& [index, s] : en.enumStrings) {
+                std::u16string other = s;
+                if (ja != nullptr) {
+                    const auto it = ja->enumStrings.find(index);
+                    if (it != ja->enumStrings.end()) other = it->second;
+                }
+                text += std::string(first ? "" : ", ") + "{\"index\": " + std::to_string(index) +
+                        ", \"en\": " + Json(s) + ", \"ja\": " + Json(other) + "}";
+                first = false;
+            }
+            text += "]";
+            break;
+        }
+        default: break;
+    }
+    return text + "}";
+}
+
+// The module loaded and its filter initialised, in one language.
+bool OpenPanel(hostcore::HostCore& host, const std::string& module, std::string& error) {
+    if (!OpenModule(host, ModulePath(module), error)) return false;
     host.SetCanvasSize(800, 600);
     if (host.FilterInitialize() != 0 || host.panel() == nullptr) {
-        std::fprintf(err, "velmora-host: the module failed to initialise its filter\n");
-        return kExitFailed;
+        error = "the module failed to initialise its filter";
+        return false;
     }
+    return true;
+}
+
+hostcore::HostOptions PanelHostOptions(bool japanese) {
+    hostcore::HostOptions options;
+    options.logCalls = false;
+    options.language = japanese ? hostcore::Language::kJapanese : hostcore::Language::kEnglish;
+    return options;
+}
+
+int RunPanelJson(const PanelOptions& o, const Console& console) {
+    // One module at a time: the English panel first, kept as text.
+    std::vector<PropertyItem> english;
+    hostcore::FilterDeclaration filterEn;
+    std::string error;
+    {
+        hostcore::HostCore host(PanelHostOptions(false));
+        if (!OpenPanel(host, o.module, error)) return console.Fail(kExitFailed, error);
+        english = host.panel()->items;
+        filterEn = host.filter();
+        host.FilterTerminate();
+        host.ModuleTerminate();
+    }
+    hostcore::HostCore host(PanelHostOptions(true));
+    if (!OpenPanel(host, o.module, error)) return console.Fail(kExitFailed, error);
+    const hostcore::FilterDeclaration& filterJa = host.filter();
+    std::string text = "{\n  \"category\": " + Both(filterEn.categoryName, filterJa.categoryName) +
+                       ",\n  \"filter\": " + Both(filterEn.filterName, filterJa.filterName) +
+                       ",\n  \"items\": [\n";
+    for (size_t i = 0; i < english.size(); ++i) {
+        text += ItemJson(english[i], host.panel()->Find(english[i].key));
+        text += i + 1 < english.size() ? ",\n" : "\n";
+    }
+    text += "  ]\n}\n";
+    std::fputs(text.c_str(), console.out);
+    host.FilterTerminate();
+    host.ModuleTerminate();
+    return kExitOk;
+}
+
+}  // namespace
+
+int RunPanel(const PanelOptions& o, const Console& console) {
+    if (o.json) return RunPanelJson(o, console);
+    hostcore::HostCore host(PanelHostOptions(o.japanese));
+    std::string error;
+    if (!OpenPanel(host, o.module, error)) return console.Fail(kExitFailed, error);
+    std::FILE* out = console.out;
     const hostcore::FilterDeclaration& filter = host.filter();
     std::fprintf(out, "%s / %s\n\n", Utf16ToUtf8(filter.categoryName).c_str(),
                  Utf16ToUtf8(filter.filterName).c_str());

@@ -25,6 +25,12 @@ bool DecodePng(std::string_view bytes, const std::string& name, Picture& picture
 // PNG bytes of the picture; empty when encoding fails.
 std::string EncodePng(const Picture& picture);
 
+// The whole chunk (length, type, data, CRC) of the first chunk of a type in
+// PNG bytes, e.g. "pHYs"; empty when there is none or the bytes are no PNG.
+std::string PngChunk(std::string_view png, std::string_view type);
+// The PNG bytes with a whole chunk inserted after the header chunk.
+std::string WithChunkAfterHeader(std::string_view png, std::string_view chunk);
+
 // The effect laid over the source as a user sees it: the source over white,
 // then the effect over that, by alpha. Fully opaque. Both of one size.
 Picture CompositeOver(const Picture& effect, const Picture& source);

@@ -1,9 +1,6 @@
 // PNG decoding and encoding through stb; the one place its implementation
 // is compiled into the tool.
-#include <cerrno>
 #include <cstring>
-#include <fstream>
-#include <iterator>
 
 #include "tools/velmora-host/files.h"
 #include "tools/velmora-host/picture.h"
@@ -42,17 +39,8 @@ void AppendBytes(void* context, void* data, int size) {
 }  // namespace
 
 bool ReadPng(const std::string& path, Picture& picture, std::string& error) {
-    std::ifstream in(FsPath(path), std::ios::binary);
-    if (!in) {
-        error = "cannot read \"" + path + "\": " + std::strerror(errno);
-        return false;
-    }
-    const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (in.bad()) {
-        error = "cannot read \"" + path + "\"";
-        return false;
-    }
-    return DecodePng(bytes, path, picture, error);
+    std::string bytes;
+    return ReadInput(path, bytes, error) && DecodePng(bytes, path, picture, error);
 }
 
 bool DecodePng(std::string_view bytes, const std::string& name, Picture& picture,
@@ -86,6 +74,48 @@ bool DecodePng(std::string_view bytes, const std::string& name, Picture& picture
     picture.rgba.assign(pixels, pixels + size_t(w) * h * 4);
     stbi_image_free(pixels);
     return true;
+}
+
+namespace {
+
+uint32_t BigEndian(std::string_view bytes, size_t at) {
+    const auto* b = reinterpret_cast<const unsigned char*>(bytes.data() + at);
+    return (uint32_t(b[0]) << 24) | (uint32_t(b[1]) << 16) | (uint32_t(b[2]) << 8) | b[3];
+}
+
+// Start of the chunk after the one at `at`, or npos when it runs off the end.
+size_t NextChunk(std::string_view png, size_t at) {
+    if (at + 12 > png.size()) return std::string_view::npos;
+    const uint64_t length = BigEndian(png, at);
+    const uint64_t next = uint64_t(at) + 12 + length;
+    return next <= png.size() ? size_t(next) : std::string_view::npos;
+}
+
+}  // namespace
+
+std::string PngChunk(std::string_view png, std::string_view type) {
+    if (png.size() < sizeof kPngSignature ||
+        std::memcmp(png.data(), kPngSignature, sizeof kPngSignature) != 0) {
+        return {};
+    }
+    for (size_t at = sizeof kPngSignature; at + 12 <= png.size();) {
+        const size_t next = NextChunk(png, at);
+        if (next == std::string_view::npos) return {};
+        const std::string_view name = png.substr(at + 4, 4);
+        if (name == type) return std::string(png.substr(at, next - at));
+        if (name == "IDAT" || name == "IEND") return {};
+        at = next;
+    }
+    return {};
+}
+
+std::string WithChunkAfterHeader(std::string_view png, std::string_view chunk) {
+    const size_t afterHeader = NextChunk(png, sizeof kPngSignature);
+    if (chunk.empty() || afterHeader == std::string_view::npos) return std::string(png);
+    std::string out(png.substr(0, afterHeader));
+    out.append(chunk);
+    out.append(png.substr(afterHeader));
+    return out;
 }
 
 std::string EncodePng(const Picture& picture) {

@@ -1,0 +1,95 @@
+// The AVX2 stamp: four sub-points at a time, chosen when the module runs on
+// a processor that has AVX2. Only the functions marked for AVX2 use it, so
+// the rest of the module runs anywhere. Its portable twin is
+// stamp_portable.cpp; both give the same bytes.
+#include "render/stamp_kernel.h"
+
+#if defined(__x86_64__) && defined(__GNUC__)
+
+#include <immintrin.h>
+
+#define VELMORA_AVX2 __attribute__((target("avx2")))
+
+namespace velmora::stamp {
+namespace {
+
+// A sub-row of four sub-points: the same operations lane by lane.
+using Quad = double __attribute__((vector_size(32)));
+using QuadMask = long long __attribute__((vector_size(32)));  // lanes all ones or zero
+
+VELMORA_AVX2 inline Quad SqrtQuad(Quad v) {
+    return reinterpret_cast<Quad>(_mm256_sqrt_pd(reinterpret_cast<__m256d>(v)));
+}
+
+struct FourLanes {
+    // Sub-points of weight 1 under a hard edge: within the inner limit, or
+    // short of the outer one.
+    VELMORA_AVX2 static int HardCount(const Dab& dab, const PixelX& px, const double subY2[4]) {
+        const Quad x = {px.low[0], px.low[1], px.high[0], px.high[1]};
+        const Quad in = {dab.inLimit, dab.inLimit, dab.inLimit, dab.inLimit};
+        const Quad out = {dab.outLimit, dab.outLimit, dab.outLimit, dab.outLimit};
+        QuadMask count = {0, 0, 0, 0};
+        for (int iy = 0; iy < 4; ++iy) {
+            const Quad s2 = x + Quad{subY2[iy], subY2[iy], subY2[iy], subY2[iy]};
+            count -= (s2 <= in) | (s2 < out);  // a true lane is -1
+        }
+        return static_cast<int>((count[0] + count[1]) + (count[2] + count[3]));
+    }
+
+    // The soft sum with the power as N - 1 products.
+    template <int N>
+    VELMORA_AVX2 static double ProductSum(const Dab& dab, const PixelX& px,
+                                          const double subY2[4]) {
+        const Quad x = {px.low[0], px.low[1], px.high[0], px.high[1]};
+        const Quad in = {dab.inLimit, dab.inLimit, dab.inLimit, dab.inLimit};
+        const Quad out = {dab.outLimit, dab.outLimit, dab.outLimit, dab.outLimit};
+        const Quad one = {1.0, 1.0, 1.0, 1.0}, zero = {0.0, 0.0, 0.0, 0.0};
+        const Quad ri = {dab.ri, dab.ri, dab.ri, dab.ri};
+        const Quad invBand = {dab.invBand, dab.invBand, dab.invBand, dab.invBand};
+        Quad sum = zero;
+        for (int iy = 0; iy < 4; ++iy) {
+            const Quad s2 = x + Quad{subY2[iy], subY2[iy], subY2[iy], subY2[iy]};
+            const Quad base = one - (SqrtQuad(s2) - ri) * invBand;
+            Quad w = base;
+            for (int i = 1; i < N; ++i) w *= base;
+            sum += s2 <= in ? one : (s2 < out ? w : zero);
+        }
+        return (sum[0] + sum[1]) + (sum[2] + sum[3]);
+    }
+
+    // Everything it calls is made inline here, so the four-wide weights are
+    // compiled for AVX2 along with the loops around them.
+    template <Edge kEdge>
+    VELMORA_AVX2 __attribute__((flatten)) static void Box(uint8_t* coverage, ptrdiff_t stride,
+                                                          const Dab& dab, int32_t x0,
+                                                          int32_t y0, int32_t x1, int32_t y1) {
+        StampRows<kEdge, FourLanes>(coverage, stride, dab, x0, y0, x1, y1);
+    }
+};
+
+}  // namespace
+
+const StampBoxes* Avx2StampBoxes() {
+    // Soft edges with other exponents need the library's power anyway: they
+    // stay with the portable stamp.
+    static const StampBoxes boxes = [] {
+        StampBoxes b = BoxesOf<FourLanes>();
+        constexpr int kSoft = static_cast<int>(Edge::kSoft);
+        b.box[kSoft] = PortableStampBoxes().box[kSoft];
+        return b;
+    }();
+    static const bool has = __builtin_cpu_supports("avx2");
+    return has ? &boxes : nullptr;
+}
+
+}  // namespace velmora::stamp
+
+#else
+
+namespace velmora::stamp {
+
+const StampBoxes* Avx2StampBoxes() { return nullptr; }
+
+}  // namespace velmora::stamp
+
+#endif

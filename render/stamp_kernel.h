@@ -1,0 +1,260 @@
+// The inside of one pen dab, shared by the portable stamp and the AVX2 one:
+// the dab's constants, the per-pixel decision row by row, and the tables of
+// box functions the rasteriser chooses between. Only the three stamp files
+// include it.
+//
+// A pixel's coverage is 16 sub-sample weights summed. The row kernel is
+// written once; how many sub-points it weighs at a time comes from a Lanes
+// policy (two in stamp_portable.cpp, four in stamp_avx2.cpp). The bytes are
+// the same either way: the same IEEE operations lane by lane, and sums whose
+// order does not matter (counts, or product sums held to their slack).
+#pragma once
+
+#include <algorithm>
+#include <atomic>
+#include <cmath>
+#include <cstddef>
+#include <cstdint>
+
+#include "render/saturate.h"
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+namespace velmora::stamp {
+
+// Sub-sample offsets from a pixel's centre: a 4 x 4 grid inside the pixel.
+constexpr double kSubOffsets[4] = {-0.375, -0.125, 0.125, 0.375};
+// Corner points of the early inside/outside test, also from the centre.
+constexpr double kCorner = 0.375;
+
+// Constants of one dab, lifted out of the pixel loop.
+struct Dab {
+    double cx;
+    double cy;
+    double ri;        // inner radius: full strength inside
+    double r2;        // r^2
+    double deep;      // ri^2 - 1: pixels nearer than this are wholly inside
+    double inLimit;   // ri^2 + 1e-12
+    double outLimit;  // r^2 - 1e-12
+    double invBand;   // 1 / (r - ri), or 0 for a hard edge
+    double exponent;  // 4 h + 1
+    // For the test that a pixel cannot rise: the band width, and the inner
+    // radius widened by a margin far above the rounding of the weights.
+    double band;
+    double riMargin;
+    const double* reach;  // ReachTable of the exponent
+};
+
+// How the sub-points of a dab weigh: a hard edge, a soft one with a whole
+// exponent 1 to 5, or any other soft one.
+enum class Edge { kHard, kWhole1, kWhole2, kWhole3, kWhole4, kWhole5, kSoft };
+constexpr int kEdgeCount = 7;
+
+// The exponent of a whole edge: kWhole1 -> 1 ... kWhole5 -> 5.
+constexpr int WholeExponent(Edge e) {
+    return static_cast<int>(e) - static_cast<int>(Edge::kWhole1) + 1;
+}
+
+// Stamps the dab into rows y0 <= y < y1, columns x0 <= x < x1, of a
+// coverage buffer of `stride` bytes a row.
+using StampBoxFunction = void (*)(uint8_t* coverage, ptrdiff_t stride, const Dab& dab,
+                                  int32_t x0, int32_t y0, int32_t x1, int32_t y1);
+
+// One box function per Edge, in Edge order.
+struct StampBoxes {
+    StampBoxFunction box[kEdgeCount];
+};
+
+// Two sub-points at a time, on every processor.
+const StampBoxes& PortableStampBoxes();
+// Four at a time; null where the processor has no AVX2.
+const StampBoxes* Avx2StampBoxes();
+
+// A coverage value from the sum of the 16 sub-sample weights.
+inline uint8_t CoverageOf(double sum) { return SaturateCoverage(sum * 0.0625 * 255 + 0.5); }
+
+// How far a weight sum made with plain products (in any order) may lie from
+// the running sum of the library's powers. Both powers are within a few
+// units in the last place of the true one, so 1e-9 leaves a margin of about
+// a million of them; CoverageOf is monotone, so a sum known to within this
+// decides the byte whenever both ends of the interval give the same.
+constexpr double kSumSlack = 1e-9;
+
+// Squared sub-sample distances along one axis from a pixel centre offset d.
+inline void SubSquares(double d, double out[4]) {
+    for (int i = 0; i < 4; ++i) out[i] = (d + kSubOffsets[i]) * (d + kSubOffsets[i]);
+}
+
+// Coverage of a count of sub-points of weight 1: CoverageOf(count).
+constexpr uint8_t kCountCoverage[17] = {0,   16,  32,  48,  64,  80,  96,  112, 128,
+                                        143, 159, 175, 191, 207, 223, 239, 255};
+
+// --- Two sub-points at a time ---------------------------------------------
+//
+// The compiler's vector extension: plain IEEE operations lane by lane, so
+// every value is the one the scalar expression gives.
+
+using Pair = double __attribute__((vector_size(16)));
+using PairMask = long long __attribute__((vector_size(16)));  // lanes all ones or zero
+
+inline Pair Splat(double v) { return Pair{v, v}; }
+
+inline Pair SqrtPair(Pair v) {
+#if defined(__SSE2__)
+    return reinterpret_cast<Pair>(_mm_sqrt_pd(reinterpret_cast<__m128d>(v)));
+#else
+    return Pair{std::sqrt(v[0]), std::sqrt(v[1])};
+#endif
+}
+
+// One pixel's squared sub-point distances along x, as two pairs.
+struct PixelX {
+    Pair low;   // offsets -0.375, -0.125
+    Pair high;  // offsets 0.125, 0.375
+};
+
+inline PixelX SubX(double dx) {
+    const Pair low = Splat(dx) + Pair{kSubOffsets[0], kSubOffsets[1]};
+    const Pair high = Splat(dx) + Pair{kSubOffsets[2], kSubOffsets[3]};
+    return {low * low, high * high};
+}
+
+// --- Soft edges -------------------------------------------------------------
+
+// Weight of one sub-point at squared distance s2 from the centre, with the
+// library's power, as the pen model words it.
+inline double SoftWeight(const Dab& dab, double s2) {
+    if (s2 <= dab.inLimit) return 1.0;
+    if (s2 >= dab.outLimit) return 0.0;
+    const double w = std::pow(1.0 - (std::sqrt(s2) - dab.ri) * dab.invBand, dab.exponent);
+    return w == w ? w : 0.0;  // a base rounded below 0 has no real power
+}
+
+// The exact sum of a soft pixel: one running sum, row by row.
+inline double SoftSum(const Dab& dab, const double subX2[4], const double subY2[4]) {
+    double sum = 0.0;
+    for (int iy = 0; iy < 4; ++iy)
+        for (int ix = 0; ix < 4; ++ix) sum += SoftWeight(dab, subX2[ix] + subY2[iy]);
+    return sum;
+}
+
+// True when no sub-point of the pixel can weigh enough to lift it above
+// old: the nearest sub-point (squared distance near2) bounds all 16, as the
+// weight falls with the distance, and it lies beyond the reach for old.
+inline bool CannotRaise(const Dab& dab, double near2, uint8_t old) {
+    if (near2 <= dab.inLimit) return false;
+    if (near2 >= dab.outLimit) return true;  // every sub-point weighs 0
+    if (!dab.reach) return false;
+    const double reach = dab.riMargin + dab.reach[old] * dab.band;
+    return near2 > reach * reach * (1 + 1e-12);
+}
+
+// The coverage value of a soft pixel whose exponent is the whole number N:
+// the weights are made with products; only a sum that falls within the
+// slack of a step of the byte is made again with the library's powers.
+// Returns a value not above old when the pixel cannot rise.
+template <int N, typename Lanes>
+inline uint8_t WholeSoftValue(const Dab& dab, const PixelX& px, double dx,
+                              const double subY2[4], uint8_t old) {
+    const double sum = Lanes::template ProductSum<N>(dab, px, subY2);
+    const uint8_t high = CoverageOf(sum + kSumSlack);
+    if (high <= old) return old;
+    const uint8_t low = CoverageOf(sum - kSumSlack);
+    if (low == high) return high;
+    double subX2[4];
+    SubSquares(dx, subX2);
+    return CoverageOf(SoftSum(dab, subX2, subY2));
+}
+
+inline void RaiseTo(std::atomic_ref<uint8_t> cell, uint8_t old, uint8_t value) {
+    while (value > old && !cell.compare_exchange_weak(old, value, std::memory_order_relaxed)) {
+    }
+}
+
+// The pixels x0 <= x < x1 of row y, each decided as the pen model words it.
+// Lanes gives HardCount (sub-points of weight 1 under a hard edge) and
+// ProductSum<N> (the soft sum with the power as N - 1 products).
+template <Edge kEdge, typename Lanes>
+inline void StampRow(uint8_t* row, const Dab& dab, int32_t y, int32_t x0, int32_t x1) {
+    const double dy = y + 0.5 - dab.cy;
+    const double dy2 = dy * dy;
+    double subY2[4];
+    SubSquares(dy, subY2);
+    // (dy -+ 0.375)^2: the corner rows are the outer sub-rows.
+    const double cornerLow = subY2[0], cornerHigh = subY2[3];
+    const double nearY2 = std::min(std::min(subY2[0], subY2[1]), std::min(subY2[2], subY2[3]));
+
+    for (int32_t x = x0; x < x1; ++x) {
+        std::atomic_ref<uint8_t> cell(row[x]);
+        const uint8_t old = cell.load(std::memory_order_relaxed);
+        if (old == 255) continue;
+
+        const double dx = x + 0.5 - dab.cx;
+        const double d2 = dx * dx + dy2;
+        if (dab.deep > d2) {
+            cell.store(255, std::memory_order_relaxed);
+            continue;
+        }
+
+        const double left = (dx - kCorner) * (dx - kCorner);
+        const double right = (dx + kCorner) * (dx + kCorner);
+        const double c0 = left + cornerLow, c1 = right + cornerLow;
+        const double c2 = left + cornerHigh, c3 = right + cornerHigh;
+        const bool allIn = c0 <= dab.inLimit && c1 <= dab.inLimit && c2 <= dab.inLimit &&
+                           c3 <= dab.inLimit;
+        const bool allOut = c0 >= dab.outLimit && c1 >= dab.outLimit &&
+                            c2 >= dab.outLimit && c3 >= dab.outLimit;
+        if (allIn && !allOut) {
+            cell.store(255, std::memory_order_relaxed);
+            continue;
+        }
+        if (allOut && (!allIn || d2 >= dab.r2)) continue;
+
+        const PixelX px = SubX(dx);
+        if constexpr (kEdge == Edge::kHard) {
+            RaiseTo(cell, old, kCountCoverage[Lanes::HardCount(dab, px, subY2)]);
+        } else {
+            if (old > 0) {
+                const double nearX2 = std::min(std::min(px.low[0], px.low[1]),
+                                               std::min(px.high[0], px.high[1]));
+                if (CannotRaise(dab, nearX2 + nearY2, old)) continue;
+            }
+            uint8_t value;
+            if constexpr (kEdge == Edge::kSoft) {
+                double subX2[4];
+                SubSquares(dx, subX2);
+                value = CoverageOf(SoftSum(dab, subX2, subY2));
+            } else {
+                value = WholeSoftValue<WholeExponent(kEdge), Lanes>(dab, px, dx, subY2, old);
+            }
+            RaiseTo(cell, old, value);
+        }
+    }
+}
+
+// Every row of the box through StampRow.
+template <Edge kEdge, typename Lanes>
+inline void StampRows(uint8_t* coverage, ptrdiff_t stride, const Dab& dab, int32_t x0,
+                      int32_t y0, int32_t x1, int32_t y1) {
+    for (int32_t y = y0; y < y1; ++y)
+        StampRow<kEdge, Lanes>(coverage + static_cast<ptrdiff_t>(y) * stride, dab, y, x0, x1);
+}
+
+// The table of a Lanes policy's box functions, Lanes::Box<kEdge> for every
+// Edge in Edge order.
+template <typename Lanes>
+constexpr StampBoxes BoxesOf() {
+    return {{
+        &Lanes::template Box<Edge::kHard>,
+        &Lanes::template Box<Edge::kWhole1>,
+        &Lanes::template Box<Edge::kWhole2>,
+        &Lanes::template Box<Edge::kWhole3>,
+        &Lanes::template Box<Edge::kWhole4>,
+        &Lanes::template Box<Edge::kWhole5>,
+        &Lanes::template Box<Edge::kSoft>,
+    }};
+}
+
+}  // namespace velmora::stamp
