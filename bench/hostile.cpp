@@ -79,7 +79,7 @@ struct Measure {
     double pass = 0;         // seconds of one whole pass (wall clock)
     double cpu = 0;          // processor seconds of the run, all threads
     double firstContact = 0; // seconds from the pass's start to its first request
-    double longestGap = 0;   // longest time between host contacts in the pass
+    double longestGap = 0;   // longest time between host contacts while the pass can be stopped
     double peakMiB = 0;      // allocated beyond what was live before the run
     double stop = -1;        // seconds from the stop answer to the pass's end
     double stopCpu = -1;     // processor seconds spent in that time, all threads
@@ -177,7 +177,8 @@ public:
         host->FilterRun();
         m.cpu = CpuSeconds() - cpu;
         m.pass = std::chrono::duration<double>(passEnd - start).count();
-        m.longestGap = std::max(m.longestGap, std::chrono::duration<double>(passEnd - last).count());
+        // The compositing after the last request is not counted: the pass
+        // can no longer be stopped there, and it ends in a request itself.
         m.peakMiB = (PeakAllocatedBytes() - before) / 1048576.0;
         if (stopped) {
             m.stop = std::chrono::duration<double>(passEnd - stopAt).count();
