@@ -7,6 +7,7 @@
 //   velmora_bench --only W2 --profile 3 [--workers 1] [--base]
 //                 (our passes alone, or the baseline's)
 //   velmora_bench --discs [--only W3]   (the stamps alone on recorded discs)
+//   velmora_bench --hostile [SIZE [CASE]]  (hostile inputs against the bounds of a pass)
 //
 // Exits non-zero when any pass's bytes differ from the baseline's.
 #include <algorithm>
@@ -25,6 +26,7 @@
 #include "bench/alloc_meter.h"
 #include "bench/baseline.h"
 #include "bench/cairo_peer.h"
+#include "bench/hostile.h"
 #include "bench/plot.h"
 #include "bench/scenes.h"
 #include "controller/composite_for_testing.h"
@@ -436,12 +438,17 @@ int main(int argc, char** argv) {
         else if (std::strcmp(argv[i], "--plots") == 0 && i + 1 < argc) opt.plots = argv[++i];
         else if (std::strcmp(argv[i], "--only") == 0 && i + 1 < argc) opt.only = argv[++i];
         else if (std::strcmp(argv[i], "--discs") == 0) opt.discsOnly = true;
+        else if (std::strcmp(argv[i], "--hostile") == 0) {
+            const int32_t size = i + 1 < argc && argv[i + 1][0] != '-' ? std::atoi(argv[++i]) : 4000;
+            const char* only = i + 1 < argc && argv[i + 1][0] != '-' ? argv[++i] : nullptr;
+            return velmora::bench::RunHostile(size > 0 ? size : 4000, only);
+        }
         else if (std::strcmp(argv[i], "--profile") == 0 && i + 1 < argc) opt.profilePasses = std::atoi(argv[++i]);
         else if (std::strcmp(argv[i], "--base") == 0) opt.profileBaseline = true;
         else if (std::strcmp(argv[i], "--workers") == 0 && i + 1 < argc)
             opt.profileWorkers = static_cast<unsigned>(std::atoi(argv[++i]));
         else {
-            std::fprintf(stderr, "usage: %s [--quick | --smoke] [--plots DIR] [--only NAME [--profile PASSES [--workers N] [--base]]] [--discs]\n", argv[0]);
+            std::fprintf(stderr, "usage: %s [--quick | --smoke] [--plots DIR] [--only NAME [--profile PASSES [--workers N] [--base]]] [--discs] [--hostile [SIZE [CASE]]]\n", argv[0]);
             return 2;
         }
     }

@@ -1,5 +1,6 @@
 // Property panel: declaration of the items and the handling of edits.
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -50,7 +51,7 @@ bool VelmoraManager::InitializeFilter() {
         presets.push_back(PresetEntry{stem});
         presetNames.push_back(std::move(stem));
     }
-    AddEnumerationItem(kItemPreset, 'r', presetNames);
+    presetItemStrings = AddEnumerationItem(kItemPreset, 'r', presetNames);
 
     AddBooleanItem(kItemSavePreset, 'v', false);
     AddEnumerationItem(kItemTemplate, 't', {tableText(151), tableText(152), tableText(153)});
@@ -125,18 +126,24 @@ void VelmoraManager::AddBooleanItem(int32_t key, int32_t accessKey, bool value) 
     host.SetBool(propertyObject, key, value);
 }
 
-void VelmoraManager::AddEnumerationItem(int32_t key, int32_t accessKey,
-                                        const std::vector<std::u16string>& strings) {
+int32_t VelmoraManager::AddEnumerationItem(int32_t key, int32_t accessKey,
+                                           const std::vector<std::u16string>& strings) {
     {
         HostStringRef caption = host.TableString(key);
         host.AddItem(propertyObject, key, kKindEnum, kCodeStandard, kCodeStandard, caption.get(),
                      accessKey);
     }
+    // Indices stay consecutive: the first string that can't be made or
+    // added ends the list, so every index the host holds still addresses
+    // the data list entry of the same index.
+    int32_t added = 0;
     for (size_t i = 0; i < strings.size(); ++i) {
         HostStringRef text = host.MakeString(strings[i]);
-        host.AddEnumString(propertyObject, key, static_cast<int32_t>(i), text.get());
+        if (!text || !host.AddEnumString(propertyObject, key, added, text.get())) break;
+        ++added;
     }
     host.SetEnumDefault(propertyObject, key, 0);
+    return added;
 }
 
 void VelmoraManager::AddPointItem(int32_t key, int32_t accessKey) {
@@ -150,42 +157,46 @@ void VelmoraManager::AddPointItem(int32_t key, int32_t accessKey) {
 
 bool VelmoraManager::OnPropertyChanged(int32_t itemKey) {
     EffectSettings& s = settings;
+    // A value the host could not read back changes nothing.
     auto updateDouble = [&](double& field) {
-        const double v = host.GetDouble(propertyObject, itemKey);
-        if (SameDouble(v, field)) return false;
-        field = v;
+        const std::optional<double> v = host.ReadDouble(propertyObject, itemKey);
+        if (!v || SameDouble(*v, field)) return false;
+        field = *v;
         return true;
     };
     auto updateInt = [&](int32_t& field) {
-        const int32_t v = host.GetInt(propertyObject, itemKey);
-        if (v == field) return false;
-        field = v;
+        const std::optional<int32_t> v = host.ReadInt(propertyObject, itemKey);
+        if (!v || *v == field) return false;
+        field = *v;
         return true;
     };
     auto updateBool = [&](bool& field) {
-        const bool v = host.GetBool(propertyObject, itemKey);
-        if (v == field) return false;
-        field = v;
+        const std::optional<bool> v = host.ReadBool(propertyObject, itemKey);
+        if (!v || *v == field) return false;
+        field = *v;
         return true;
     };
     auto updatePoint = [&](Point32& field) {
-        const HostPoint p = host.GetPoint(propertyObject, itemKey);
-        if (p.x == field.x && p.y == field.y) return false;
-        field = Point32{p.x, p.y};
+        const std::optional<HostPoint> p = host.ReadPoint(propertyObject, itemKey);
+        if (!p || (p->x == field.x && p->y == field.y)) return false;
+        field = Point32{p->x, p->y};
         return true;
     };
 
     switch (itemKey) {
         case kItemPreset: return SelectPreset();
         case kItemSavePreset: updateBool(s.savePreset); return false;
-        case kItemTemplate:
-            s.type = host.GetEnum(propertyObject, itemKey);
+        case kItemTemplate: {
+            const std::optional<int32_t> type = host.ReadEnum(propertyObject, itemKey);
+            if (!type) return false;
+            s.type = *type;
             ResetPointsForTemplate();
             return true;
+        }
         case kItemGuide: {
-            const int32_t index = host.GetEnum(propertyObject, itemKey);
-            if (index == s.guide) return false;
-            s.guide = index;
+            const std::optional<int32_t> index = host.ReadEnum(propertyObject, itemKey);
+            if (!index || *index == s.guide) return false;
+            s.guide = *index;
             return true;
         }
         case kItemPoint1: return updatePoint(s.p1);
@@ -213,7 +224,9 @@ bool VelmoraManager::OnPropertyChanged(int32_t itemKey) {
 }
 
 bool VelmoraManager::SelectPreset() {
-    const int32_t index = host.GetEnum(propertyObject, kItemPreset);
+    const std::optional<int32_t> read = host.ReadEnum(propertyObject, kItemPreset);
+    if (!read) return false;
+    const int32_t index = *read;
     if (index < 0 || static_cast<size_t>(index) >= presets.size()) return false;
     const std::u16string name = presets[static_cast<size_t>(index)].name;
     if (name.empty()) {
@@ -225,22 +238,33 @@ bool VelmoraManager::SelectPreset() {
 
 void VelmoraManager::ResetToDefaults() {
     EffectSettings& s = settings;
-    s.type = host.GetEnumDefault(propertyObject, kItemTemplate);
-    host.SetEnum(propertyObject, kItemTemplate, s.type);
+    // A default the host could not read back leaves that setting and item as they are.
+    if (const std::optional<int32_t> type = host.ReadEnumDefault(propertyObject, kItemTemplate)) {
+        s.type = *type;
+        host.SetEnum(propertyObject, kItemTemplate, s.type);
+    }
     ResetPointsForTemplate();
-    s.guide = host.GetEnumDefault(propertyObject, kItemGuide);
-    host.SetEnum(propertyObject, kItemGuide, s.guide);
+    if (const std::optional<int32_t> guide = host.ReadEnumDefault(propertyObject, kItemGuide)) {
+        s.guide = *guide;
+        host.SetEnum(propertyObject, kItemGuide, s.guide);
+    }
 
     auto resetDouble = [&](int32_t key, double& field) {
-        field = host.GetDoubleDefault(propertyObject, key);
+        const std::optional<double> v = host.ReadDoubleDefault(propertyObject, key);
+        if (!v) return;
+        field = *v;
         host.SetDouble(propertyObject, key, field);
     };
     auto resetInt = [&](int32_t key, int32_t& field) {
-        field = host.GetIntDefault(propertyObject, key);
+        const std::optional<int32_t> v = host.ReadIntDefault(propertyObject, key);
+        if (!v) return;
+        field = *v;
         host.SetInt(propertyObject, key, field);
     };
     auto resetBool = [&](int32_t key, bool& field) {
-        field = host.GetBoolDefault(propertyObject, key);
+        const std::optional<bool> v = host.ReadBoolDefault(propertyObject, key);
+        if (!v) return;
+        field = *v;
         host.SetBool(propertyObject, key, field);
     };
     resetDouble(kItemCurvature, s.curvature);

@@ -131,10 +131,17 @@ void VelmoraManager::SavePreset() {
     if (!WritePresetFile(name, record)) return;
 
     presets.push_back(PresetEntry{name});
+    // The new entry's index must follow the item's last string; a string
+    // that can't be added takes the entry out of the list again, so the
+    // list and the item stay aligned and the next save tries that index.
+    const int32_t index = static_cast<int32_t>(presets.size() - 1);
+    if (index != presetItemStrings) return;
     const HostStringRef caption = host.MakeString(name);
-    if (!caption) return;
-    host.AddEnumString(propertyObject, kItemPreset, static_cast<int32_t>(presets.size() - 1),
-                       caption.get());
+    if (caption && host.AddEnumString(propertyObject, kItemPreset, index, caption.get())) {
+        ++presetItemStrings;
+    } else {
+        presets.pop_back();
+    }
 }
 
 }  // namespace velmora

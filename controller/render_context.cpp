@@ -70,4 +70,14 @@ bool progressRelay(int total, int done, void* data) {
     return ok;
 }
 
+bool RenderContext::Heartbeat() {
+    if (cancelled.load(std::memory_order_relaxed)) return true;
+    if (contactFn == nullptr) return false;
+    if (contactFn(progressData)) return false;
+    cancelled.store(true);
+    return true;
+}
+
+bool heartbeatRelay(void* data) { return !static_cast<RenderContext*>(data)->Heartbeat(); }
+
 }  // namespace velmora

@@ -4,6 +4,8 @@
 
 #include <array>
 #include <atomic>
+#include <chrono>
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 
@@ -98,6 +100,21 @@ struct RenderContext {
     void* progressData = nullptr;
     bool (*progressFn)(int total, int done, void* data) = nullptr;
 
+    // Work one line or ring may take in this pass, set by the run cycle once
+    // the layout has queued its tasks; a task past any of them is left out
+    // (draws nothing). Unlimited until set.
+    size_t lineSegmentLimit = SIZE_MAX;     // segments of its flattened path
+    uint64_t lineSampleLimit = UINT64_MAX;  // ink samples of its scan
+    uint64_t lineStepLimit = UINT64_MAX;    // pen steps of its runs
+
+    // Keeps in touch with the host while the pass's thread works: asks it
+    // whether to go on when kContactInterval has passed since the last
+    // request (data: progressData); false once the host asked to stop.
+    bool (*contactFn)(void* data) = nullptr;
+    // Called often from long work on the pass's thread (the layout, and the
+    // pool while no task finishes). True once the pass is to stop.
+    bool Heartbeat();
+
     RenderContext() = default;
     explicit RenderContext(unsigned workers) : pool(workers) {}
 
@@ -107,5 +124,10 @@ struct RenderContext {
 
 // The pool's progress function for a pass; data is the RenderContext.
 bool progressRelay(int total, int done, void* context);
+// The pool's heartbeat for a pass (RenderContext::Heartbeat); false: stop.
+bool heartbeatRelay(void* context);
+
+// Longest time the pass's thread goes without asking the host whether to go on.
+inline constexpr std::chrono::milliseconds kContactInterval{20};
 
 }  // namespace velmora

@@ -1,11 +1,14 @@
 // Filter run cycle: layers, render pass, compositing.
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <memory>
+#include <optional>
 
 #include "controller/composite.h"
 #include "controller/layout_for_testing.h"
+#include "controller/pass_bounds.h"
 #include "controller/render_context.h"
 #include "controller/velmora_manager.h"
 #include "data/guide_file.h"
@@ -17,6 +20,10 @@ namespace {
 
 // The "Size" item's maximum.
 constexpr double kLargestPenSize = 50.0;
+// Largest "Length", "Length Gain" and "Base Position" the panel offers.
+constexpr int32_t kLongestLength = 1000;
+constexpr double kLargestLengthGain = 100.0;
+constexpr int32_t kFarthestPosition = 1000;
 
 
 constexpr int32_t kProgressRange = 500;
@@ -34,6 +41,22 @@ int32_t ChannelCountForKind(int32_t kind) {
 
 bool ReportProgressThunk(int total, int done, void* controller) {
     return static_cast<VelmoraManager*>(controller)->ReportProgress(total, done);
+}
+
+bool KeepContactThunk(void* controller) {
+    return static_cast<VelmoraManager*>(controller)->KeepContact();
+}
+
+// Settings past the panel's ranges that would only make more work: the
+// pass takes the panel's limit instead. A pen wider than the largest would
+// stamp discs over the whole canvas at every step; a longer length, gain or
+// shift makes runs of billions of steps (length 1e6 and gain 1e9 on rings
+// ran for minutes). Values inside the ranges, and NaN, pass unchanged.
+void KeepWithinPanelLimits(RenderSettings& s) {
+    if (s.size > kLargestPenSize) s.size = kLargestPenSize;
+    s.length = std::min(s.length, kLongestLength);
+    if (s.lengain > kLargestLengthGain) s.lengain = kLargestLengthGain;
+    s.position = std::clamp(s.position, -kFarthestPosition, kFarthestPosition);
 }
 
 // The selection, when there is one of the source's size; otherwise none.
@@ -92,24 +115,49 @@ void VelmoraManager::AcquireLayers() {
             block.offscreen = host.SelectionOffscreen();
         }
         if (block.offscreen == nullptr) continue;
-
-        block.width = host.OffscreenWidth(block.offscreen);
-        block.height = host.OffscreenHeight(block.offscreen);
-        block.kind = host.OffscreenKind(block.offscreen);
+        if (!DescribeLayer(block)) {
+            block = LayerBlock{};  // absent: no bitmap, no copy
+            continue;
+        }
         const int32_t channels = ChannelCountForKind(block.kind);
-        if (block.kind == 3) host.ColourIndices(block.offscreen, block.channelIndex);
-        if (block.kind == 4) host.FourIndices(block.offscreen, block.channelIndex);
-
         block.bitmap = host.CreateBitmap(block.width, block.height, channels);
         if (block.bitmap == nullptr) continue;
         block.rowBytes = host.RowBytes(block.bitmap);
         block.pixelBytes = host.PixelBytes(block.bitmap);
+        // The host copies whole pixels: a bitmap whose pixels are not the
+        // layer's size, or whose rows can't hold a row of the layer, would
+        // be overrun (or read past) by the copy. Such a layer is absent.
+        if (block.pixelBytes != channels ||
+            int64_t{block.rowBytes} < int64_t{block.width} * channels) {
+            host.ReleaseBitmap(block.bitmap);
+            block = LayerBlock{};
+            continue;
+        }
         host.CopyToBitmap(block.bitmap, block.offscreen, block.width, block.height);
         block.pixels = host.PixelAddress(block.bitmap, HostPoint{0, 0});
     }
 }
 
+bool VelmoraManager::DescribeLayer(LayerBlock& block) const {
+    const std::optional<int32_t> width = host.OffscreenWidth(block.offscreen);
+    if (!width) return false;
+    const std::optional<int32_t> height = host.OffscreenHeight(block.offscreen);
+    if (!height) return false;
+    const std::optional<int32_t> kind = host.OffscreenKind(block.offscreen);
+    if (!kind) return false;
+    block.width = *width;
+    block.height = *height;
+    block.kind = *kind;
+    if (block.kind == 3) return host.ColourIndices(block.offscreen, block.channelIndex);
+    if (block.kind == 4) return host.FourIndices(block.offscreen, block.channelIndex);
+    return true;
+}
+
 void VelmoraManager::Render() {
+    lastProgress = 0;
+    lastReply = kProcessStart;
+    lastContact = std::chrono::steady_clock::now();
+
     // The guide of this pass, parsed on first use and kept in its entry.
     PathParser fallbackGuide;
     PathParser* guidePath = &fallbackGuide;
@@ -123,21 +171,17 @@ void VelmoraManager::Render() {
         GuideEntry& entry = guides[index];
         if (!entry.path) {
             auto parsed = std::make_unique<PathParser>();
-            LoadGuide(*parsed, entry.name);
+            // The host hears from the pass while a long file is read; a stop
+            // then ends the pass, and the file is read again next time.
+            if (!LoadGuide(*parsed, entry.name, LoadWatch{KeepContactThunk, this})) return;
             entry.path = std::move(parsed);
         }
         guidePath = entry.path.get();
     }
 
-    lastProgress = 0;
-    lastReply = kProcessStart;
-
     RenderContext context;
     context.settings = snapshot.settings;
-    // A pen wider than the panel allows (a preset or host past the range)
-    // would stamp discs over the whole canvas at every step: the pass takes
-    // the panel's largest pen instead.
-    if (context.settings.size > kLargestPenSize) context.settings.size = kLargestPenSize;
+    KeepWithinPanelLimits(context.settings);
     if (!context.settings.asdist) {
         context.settings.in = std::min(context.settings.in, 1.0);
         context.settings.out = std::min(context.settings.out, 1.0);
@@ -153,6 +197,7 @@ void VelmoraManager::Render() {
     context.guidePath = guidePath;
     context.progressData = this;
     context.progressFn = ReportProgressThunk;
+    context.contactFn = KeepContactThunk;
 
     if (source.pixels != nullptr) {
         context.source = MakePixelBlock(source);
@@ -164,9 +209,17 @@ void VelmoraManager::Render() {
     if (context.source.pixels != nullptr) {
         try {
             RunLayout(context);
+            // Each line's share of the pass's work, from the number of lines.
+            const LineLimits limits = LineLimitsFor(context.pool.PendingCount(),
+                                                    context.source.width, context.source.height);
+            context.lineSegmentLimit = limits.segments;
+            context.lineSampleLimit = limits.samples;
+            context.lineStepLimit = limits.steps;
             context.pool.progressFn = progressRelay;
+            context.pool.heartbeatFn = heartbeatRelay;
             context.pool.progressData = &context;
-            context.pool.Run();
+            // A stop during the layout: the queued tasks are dropped unrun.
+            if (!context.cancelled.load()) context.pool.Run();
         } catch (...) {
             // A layout or a task failed (the pool has waited for every task
             // it handed out): the coverage is incomplete, so the pass is
@@ -201,6 +254,16 @@ bool VelmoraManager::ReportProgress(int total, int done) {
     host.ReportProgress(p);
     lastProgress = p;
     lastReply = host.ProcessState(kProcessContinue, kProcessStart);
+    lastContact = std::chrono::steady_clock::now();
+    return lastReply == kProcessStart;
+}
+
+bool VelmoraManager::KeepContact() {
+    if (lastReply != kProcessStart) return false;
+    const auto now = std::chrono::steady_clock::now();
+    if (now - lastContact < kContactInterval) return true;
+    lastReply = host.ProcessState(kProcessContinue, kProcessStart);
+    lastContact = std::chrono::steady_clock::now();
     return lastReply == kProcessStart;
 }
 

@@ -1,12 +1,14 @@
 // The effect controller: settings, panel, data lists and the run cycle.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "controller/settings.h"
+#include "host/layer_block.h"
 #include "host/plugin_manager.h"
 #include "render/path_parser.h"
 
@@ -53,8 +55,9 @@ public:
     void AddDecimalItem(int32_t key, int32_t accessKey, double minimum, double maximum,
                         double value);
     void AddBooleanItem(int32_t key, int32_t accessKey, bool value);
-    void AddEnumerationItem(int32_t key, int32_t accessKey,
-                            const std::vector<std::u16string>& strings);
+    // Returns how many strings the host holds (consecutive from index 0).
+    int32_t AddEnumerationItem(int32_t key, int32_t accessKey,
+                               const std::vector<std::u16string>& strings);
     void AddPointItem(int32_t key, int32_t accessKey);
 
     // Presets (preset_ops.cpp).
@@ -64,7 +67,13 @@ public:
 
     // Run cycle (run_cycle.cpp).
     void AcquireLayers();
+    // Size, kind and channel indices of the block's offscreen; false when
+    // the host could not tell one of them.
+    bool DescribeLayer(LayerBlock& block) const;
     bool ReportProgress(int total, int done);
+    // A process-state request when none was sent for a while; false once
+    // the host asked to stop in this pass.
+    bool KeepContact();
 
     EffectSettings settings;
     std::vector<PresetEntry> presets;
@@ -72,6 +81,10 @@ public:
     RenderSnapshot snapshot;
     int32_t lastProgress = 0;
     int32_t lastReply = 257;
+    // When the host last heard from the current pass.
+    std::chrono::steady_clock::time_point lastContact{};
+    // Strings the Preset item holds, indices 0 up to this, exclusive.
+    int32_t presetItemStrings = 0;
 };
 
 // The fixed module id, 36 upper-case characters.

@@ -87,12 +87,14 @@ std::u16string FileStem(std::u16string_view path) {
     return std::u16string(name.substr(0, dot));
 }
 
-std::string ReadWholeFile(const std::string& utf8Path) {
+std::string ReadWholeFile(const std::string& utf8Path, size_t maxBytes) {
     std::FILE* file = platform::OpenFile(utf8Path, "rb");
     if (file == nullptr) return {};
     std::string content;
     long size = -1;
     if (std::fseek(file, 0, SEEK_END) == 0) size = std::ftell(file);
+    // A file larger than the caller takes reads as one without data.
+    if (size > 0 && static_cast<unsigned long>(size) > maxBytes) size = 0;
     if (size > 0 && std::fseek(file, 0, SEEK_SET) == 0) {
         try {
             content.resize(static_cast<size_t>(size));

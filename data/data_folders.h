@@ -1,6 +1,8 @@
 // The module's data folders, file lists, stems and whole-file reads.
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -28,6 +30,6 @@ std::vector<std::u16string> ListFiles(std::u16string_view folder,
 std::u16string FileStem(std::u16string_view path);
 
 // The whole file, or empty when it can't be opened.
-std::string ReadWholeFile(const std::string& utf8Path);
+std::string ReadWholeFile(const std::string& utf8Path, size_t maxBytes = SIZE_MAX);
 
 }  // namespace velmora

@@ -77,12 +77,36 @@ bool ParenthesisedGroup(std::string_view value, std::string_view& group) {
     return true;
 }
 
+// Whether the guide's open flattening needs at most maxSegments segments.
+// The parser is left as the reading left it: no segments, the walker and
+// the pen position at their starting values (a later flattening of a guide
+// that starts without a move begins at the origin).
+bool FlattensWithin(PathParser& parser, size_t maxSegments) {
+    const PathPoint pen = parser.currentPoint;
+    const bool within = parser.FlattenWithin(false, maxSegments);
+    std::vector<LineSegment>().swap(parser.segments);
+    parser.totalLength = 0.0;
+    parser.closed = false;
+    parser.currentPoint = pen;
+    parser.Rewind();
+    return within;
+}
+
+// How often the watch is asked: every 16 times this many characters or tags.
+constexpr size_t kWatchEvery = 256;
+
+// Reading stopped: too many commands, or the watch abandoned it.
+struct ReadStopped {};
+
 // Reads path data into the parser's commands and sets its width.
-void ReadPathData(PathParser& parser, std::string_view t, const GuideTransform& transform) {
+void ReadPathData(PathParser& parser, std::string_view t, const GuideTransform& transform,
+                  size_t maxCommands, const LoadWatch& watch) {
     double u = 0.0, v = 0.0;
     double lo = 0.0, hi = 0.0;
     size_t pos = 0;
-    for (;;) {
+    for (size_t steps = 1;; ++steps) {
+        if (parser.commands.size() > maxCommands) return;  // unusable: no need to read on
+        if (steps % (kWatchEvery * 16) == 0 && !watch.Go()) throw ReadStopped{};
         while (pos < t.size() && (t[pos] == ' ' || t[pos] == ',')) ++pos;
         if (pos >= t.size()) break;
         const char ch = t[pos++];
@@ -124,19 +148,30 @@ void ReadPathData(PathParser& parser, std::string_view t, const GuideTransform& 
     parser.width = hi - lo;
 }
 
-void ReadPathElement(PathParser& parser, std::string_view tag) {
-    const auto attributes = ReadAttributes(tag);
-    GuideTransform transform;
-    if (const auto it = attributes.find("transform"); it != attributes.end()) {
-        transform = ParseTransform(it->second);
+void ReadPathElement(PathParser& parser, std::string_view tag, size_t maxCommands,
+                     const LoadWatch& watch) {
+    // The attribute map's "transform" and "d", each the last of its name,
+    // taken as views: a path of megabytes is not copied.
+    std::string_view transformText, d;
+    bool hasTransform = false, hasD = false;
+    for (const auto& [name, value] : AttributeMatches(tag)) {
+        if (name == "transform") {
+            transformText = value;
+            hasTransform = true;
+        } else if (name == "d") {
+            d = value;
+            hasD = true;
+        }
     }
-    const auto d = attributes.find("d");
-    if (d == attributes.end()) return;
-    if (d->second.empty()) {
+    if (!watch.Go()) throw ReadStopped{};
+    GuideTransform transform;
+    if (hasTransform) transform = ParseTransform(transformText);
+    if (!hasD) return;
+    if (d.empty()) {
         parser.width = 0.0;
         return;
     }
-    ReadPathData(parser, d->second, transform);
+    ReadPathData(parser, d, transform, maxCommands, watch);
 }
 
 }  // namespace
@@ -155,30 +190,40 @@ void MakeCurveGuide(PathParser& parser) {
     parser.width = 100.0;
 }
 
-void LoadGuide(PathParser& parser, std::u16string_view name) {
+bool LoadGuide(PathParser& parser, std::u16string_view name, const LoadWatch& watch) {
     if (name == u":S") {
         MakeStraightGuide(parser);
-        return;
+        return true;
     }
     if (name == u":C") {
         MakeCurveGuide(parser);
-        return;
+        return true;
     }
     bool usable = false;
+    bool judged = true;
     try {
-        const std::string content = ReadWholeFile(ToUtf8(DataFilePath(name, DataKind::kGuide)));
-        usable = !content.empty() && ParseSvgGuide(parser, content) &&
+        const std::string content =
+            ReadWholeFile(ToUtf8(DataFilePath(name, DataKind::kGuide)), kMaxGuideFileBytes);
+        if (!watch.Go()) throw ReadStopped{};
+        usable = !content.empty() && ParseSvgGuide(parser, content, kMaxGuideCommands, watch) &&
                  parser.commands.size() <= kMaxGuideCommands;
+        judged = watch.Go();
+        usable = usable && judged && FlattensWithin(parser, kMaxGuideSegments);
+    } catch (const ReadStopped&) {
+        judged = false;
     } catch (const std::exception&) {
         usable = false;  // a file too big to work on is unusable like any other
     }
     if (!usable) MakeStraightGuide(parser);
+    return judged;
 }
 
-bool ParseSvgGuide(PathParser& parser, std::string_view text) {
+bool ParseSvgGuide(PathParser& parser, std::string_view text, size_t maxCommands,
+                   const LoadWatch& watch) {
     parser.commands.clear();
     size_t pos = 0;
-    for (;;) {
+    for (size_t tags = 1;; ++tags) {
+        if (tags % (kWatchEvery * 16) == 0 && !watch.Go()) throw ReadStopped{};
         const size_t open = text.find('<', pos);
         if (open == std::string_view::npos) break;
         const size_t close = text.find('>', open + 1);
@@ -187,7 +232,7 @@ bool ParseSvgGuide(PathParser& parser, std::string_view text) {
         // Any tag holding "path" is taken, comments included.
         if (tag.find("path") != std::string_view::npos) {
             try {
-                ReadPathElement(parser, tag);
+                ReadPathElement(parser, tag, maxCommands, watch);
             } catch (const std::invalid_argument&) {
                 parser.commands.clear();  // a path number that can't be read
             } catch (const std::out_of_range&) {
@@ -212,10 +257,10 @@ std::vector<std::pair<std::string_view, std::string_view>> AttributeMatches(
     size_t from = 0;  // end of the previous match
     size_t q = 0;
     while (q + 1 < tag.size()) {
-        if (tag[q] != '=' || tag[q + 1] != '"') {
-            ++q;
-            continue;
-        }
+        // The next candidate, found by the library's search (a path of
+        // megabytes is passed in a few milliseconds).
+        q = tag.find("=\"", q);
+        if (q == std::string_view::npos) break;
         const size_t valueStart = q + 2;
         const size_t valueEnd = tag.find_first_of("\"\n\r", valueStart);
         if (valueEnd == std::string_view::npos) break;  // no closing quote anywhere

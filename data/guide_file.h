@@ -19,16 +19,34 @@ struct GuideTransform {
 // Every line of a pass maps and walks the whole guide: a guide of more
 // commands than this would make one pass take minutes, and is unusable.
 constexpr size_t kMaxGuideCommands = 10000;
+// Nor is a guide whose own flattening (in its units, as the rings use it)
+// needs more segments than this: curves with control points millions of
+// units away split into millions of pieces.
+constexpr size_t kMaxGuideSegments = size_t{1} << 14;
+// A guide file larger than this is not read at all.
+constexpr size_t kMaxGuideFileBytes = size_t{16} << 20;
+
+// Asked now and then while a guide file is read; false abandons the read.
+struct LoadWatch {
+    bool (*keepGoing)(void* data) = nullptr;
+    void* data = nullptr;
+    bool Go() const { return keepGoing == nullptr || keepGoing(data); }
+};
 
 // ":S" straight, ":C" curve, else the guide file of that name; an unusable
-// file (or one of more than kMaxGuideCommands commands) gives the straight
-// guide. Always leaves a usable guide.
-void LoadGuide(PathParser& parser, std::u16string_view name);
+// file (larger than kMaxGuideFileBytes, or of more than kMaxGuideCommands
+// commands or kMaxGuideSegments segments) gives the straight guide. Always
+// leaves a usable guide. False when the watch abandoned the read (the
+// parser then holds the straight guide, but the file was not judged).
+bool LoadGuide(PathParser& parser, std::u16string_view name, const LoadWatch& watch = {});
 void MakeStraightGuide(PathParser& parser);
 void MakeCurveGuide(PathParser& parser);
 
-// Reads the first path element of an SVG text; true when a command was stored.
-bool ParseSvgGuide(PathParser& parser, std::string_view text);
+// Reads the first path element of an SVG text; true when a command was
+// stored. Reading stops once more than maxCommands commands are stored (the
+// guide is unusable then anyway), or when the watch says so (false).
+bool ParseSvgGuide(PathParser& parser, std::string_view text, size_t maxCommands = SIZE_MAX,
+                   const LoadWatch& watch = {});
 
 // Every name="value" of one tag in order of appearance: the name is the run
 // of ASCII letters directly before `="` (possibly empty), the value runs to

@@ -2,6 +2,8 @@
 // call; out values hold a safe value before every call.
 #include "host/host.h"
 
+#include <optional>
+
 namespace velmora {
 
 HostStringRef::HostStringRef(HostStringRef&& other) noexcept
@@ -46,6 +48,12 @@ const Table* TableOf(const HostServer* server, const Table* HostServer::*member)
         }                                                     \
     } while (0)
 
+// Calls slot `fn` of a table when both exist; true only when the slot
+// answered status 0. Any other status counts as failed, whatever the host
+// wrote into the out values.
+#define VELMORA_OK(table, fn, ...) \
+    ((table) != nullptr && (table)->fn != nullptr && (table)->fn(__VA_ARGS__) == 0)
+
 bool Host::HasStrings() const { return server_ != nullptr && server_->string != nullptr; }
 
 bool Host::HasModuleInit() const { return server_ != nullptr && server_->moduleInit != nullptr; }
@@ -55,7 +63,7 @@ bool Host::HasModuleInit() const { return server_ != nullptr && server_->moduleI
 int32_t Host::HostVersion() const {
     const ModuleInitService* t = TableOf(server_, &HostServer::moduleInit);
     HostInt version = 0;
-    VELMORA_CALL(t, hostVersion, &version, object());
+    if (!VELMORA_OK(t, hostVersion, &version, object())) version = 0;
     return version;
 }
 
@@ -76,21 +84,21 @@ bool Host::SetModuleKind(int32_t kind) const {
 HostStringRef Host::MakeString(std::u16string_view text) const {
     const StringService* t = TableOf(server_, &HostServer::string);
     HostString s = nullptr;
-    VELMORA_CALL(t, fromUtf16, &s, text.data(), static_cast<HostInt>(text.size()));
+    if (!VELMORA_OK(t, fromUtf16, &s, text.data(), static_cast<HostInt>(text.size()))) s = nullptr;
     return HostStringRef(t, s);
 }
 
 HostStringRef Host::MakeNarrowString(std::string_view utf8) const {
     const StringService* t = TableOf(server_, &HostServer::string);
     HostString s = nullptr;
-    VELMORA_CALL(t, fromNarrow, &s, utf8.data(), static_cast<HostInt>(utf8.size()));
+    if (!VELMORA_OK(t, fromNarrow, &s, utf8.data(), static_cast<HostInt>(utf8.size()))) s = nullptr;
     return HostStringRef(t, s);
 }
 
 HostStringRef Host::TableString(int32_t id) const {
     const StringService* t = TableOf(server_, &HostServer::string);
     HostString s = nullptr;
-    VELMORA_CALL(t, fromTable, &s, id, object());
+    if (!VELMORA_OK(t, fromTable, &s, id, object())) s = nullptr;
     return HostStringRef(t, s);
 }
 
@@ -98,7 +106,7 @@ std::u16string Host::StringText(HostString s) const {
     const StringService* t = TableOf(server_, &HostServer::string);
     if (s == nullptr) return {};
     const HostChar16* text = nullptr;
-    VELMORA_CALL(t, utf16Text, &text, s);
+    if (!VELMORA_OK(t, utf16Text, &text, s)) text = nullptr;
     return text != nullptr ? std::u16string(text) : std::u16string();
 }
 
@@ -140,42 +148,42 @@ void Host::SetPropertyCallback(PropertyCallback callback, void* data) const {
 int32_t Host::CanvasWidth() const {
     const FilterRunService* t = TableOf(server_, &HostServer::filterRun);
     HostInt v = 0;
-    VELMORA_CALL(t, canvasWidth, &v, object());
+    if (!VELMORA_OK(t, canvasWidth, &v, object())) v = 0;
     return v;
 }
 
 int32_t Host::CanvasHeight() const {
     const FilterRunService* t = TableOf(server_, &HostServer::filterRun);
     HostInt v = 0;
-    VELMORA_CALL(t, canvasHeight, &v, object());
+    if (!VELMORA_OK(t, canvasHeight, &v, object())) v = 0;
     return v;
 }
 
 HostOffscreen Host::SourceOffscreen() const {
     const FilterRunService* t = TableOf(server_, &HostServer::filterRun);
     HostOffscreen o = nullptr;
-    VELMORA_CALL(t, sourceOffscreen, &o, object());
+    if (!VELMORA_OK(t, sourceOffscreen, &o, object())) o = nullptr;
     return o;
 }
 
 HostOffscreen Host::DestinationOffscreen() const {
     const FilterRunService* t = TableOf(server_, &HostServer::filterRun);
     HostOffscreen o = nullptr;
-    VELMORA_CALL(t, destinationOffscreen, &o, object());
+    if (!VELMORA_OK(t, destinationOffscreen, &o, object())) o = nullptr;
     return o;
 }
 
 bool Host::HasSelection() const {
     const FilterRunService* t = TableOf(server_, &HostServer::filterRun);
     HostBool v = 0;
-    VELMORA_CALL(t, hasSelection, &v, object());
+    if (!VELMORA_OK(t, hasSelection, &v, object())) v = 0;
     return v != 0;
 }
 
 HostOffscreen Host::SelectionOffscreen() const {
     const FilterRunService* t = TableOf(server_, &HostServer::filterRun);
     HostOffscreen o = nullptr;
-    VELMORA_CALL(t, selectionOffscreen, &o, object());
+    if (!VELMORA_OK(t, selectionOffscreen, &o, object())) o = nullptr;
     return o;
 }
 
@@ -188,15 +196,16 @@ HostRgb Host::MainColour() const {
     const FilterRunService* t = TableOf(server_, &HostServer::filterRun);
     HostRgb main{0, 0, 0};
     HostRgb sub{0, 0, 0};
-    VELMORA_CALL(t, drawingColours, &main, &sub, object());
+    if (!VELMORA_OK(t, drawingColours, &main, &sub, object())) return HostRgb{0, 0, 0};
     return main;
 }
 
 int32_t Host::ProcessState(int32_t request, int32_t fallback) const {
     const FilterRunService* t = TableOf(server_, &HostServer::filterRun);
     if (t == nullptr || t->processState == nullptr) return fallback;
+    // A request the host could not answer is taken as if it had no such service.
     HostInt reply = fallback;
-    t->processState(&reply, object(), request);
+    if (t->processState(&reply, object(), request) != 0) return fallback;
     return reply;
 }
 
@@ -215,7 +224,7 @@ void Host::ReportProgress(int32_t value) const {
 HostBitmap Host::CreateBitmap(int32_t width, int32_t height, int32_t channels) const {
     const BitmapService* t = TableOf(server_, &HostServer::bitmap);
     HostBitmap b = nullptr;
-    VELMORA_CALL(t, create, &b, width, height, channels, 16);
+    if (!VELMORA_OK(t, create, &b, width, height, channels, 16)) b = nullptr;
     return b;
 }
 
@@ -229,7 +238,7 @@ uint8_t* Host::PixelAddress(HostBitmap bitmap, HostPoint point) const {
     const BitmapService* t = TableOf(server_, &HostServer::bitmap);
     uint8_t* p = nullptr;
     if (bitmap == nullptr) return p;
-    VELMORA_CALL(t, pixelAddress, &p, bitmap, &point);
+    if (!VELMORA_OK(t, pixelAddress, &p, bitmap, &point)) p = nullptr;
     return p;
 }
 
@@ -237,7 +246,7 @@ int32_t Host::RowBytes(HostBitmap bitmap) const {
     const BitmapService* t = TableOf(server_, &HostServer::bitmap);
     HostInt v = 0;
     if (bitmap == nullptr) return v;
-    VELMORA_CALL(t, rowBytes, &v, bitmap);
+    if (!VELMORA_OK(t, rowBytes, &v, bitmap)) v = 0;
     return v;
 }
 
@@ -245,50 +254,52 @@ int32_t Host::PixelBytes(HostBitmap bitmap) const {
     const BitmapService* t = TableOf(server_, &HostServer::bitmap);
     HostInt v = 0;
     if (bitmap == nullptr) return v;
-    VELMORA_CALL(t, pixelBytes, &v, bitmap);
+    if (!VELMORA_OK(t, pixelBytes, &v, bitmap)) v = 0;
     return v;
 }
 
 // Offscreens.
 
-int32_t Host::OffscreenWidth(HostOffscreen o) const {
+std::optional<int32_t> Host::OffscreenWidth(HostOffscreen o) const {
     const OffscreenService* t = TableOf(server_, &HostServer::offscreen);
     HostInt v = 0;
-    VELMORA_CALL(t, width, &v, o);
+    if (!VELMORA_OK(t, width, &v, o)) return std::nullopt;
     return v;
 }
 
-int32_t Host::OffscreenHeight(HostOffscreen o) const {
+std::optional<int32_t> Host::OffscreenHeight(HostOffscreen o) const {
     const OffscreenService* t = TableOf(server_, &HostServer::offscreen);
     HostInt v = 0;
-    VELMORA_CALL(t, height, &v, o);
+    if (!VELMORA_OK(t, height, &v, o)) return std::nullopt;
     return v;
 }
 
-int32_t Host::OffscreenKind(HostOffscreen o) const {
+std::optional<int32_t> Host::OffscreenKind(HostOffscreen o) const {
     const OffscreenService* t = TableOf(server_, &HostServer::offscreen);
     HostInt v = 0;
-    VELMORA_CALL(t, channelKind, &v, o);
+    if (!VELMORA_OK(t, channelKind, &v, o)) return std::nullopt;
     return v;
 }
 
-void Host::ColourIndices(HostOffscreen o, int32_t indices[3]) const {
+bool Host::ColourIndices(HostOffscreen o, int32_t indices[3]) const {
     const OffscreenService* t = TableOf(server_, &HostServer::offscreen);
     HostInt r = 0, g = 0, b = 0;
-    VELMORA_CALL(t, colourIndices, &r, &g, &b, o);
+    if (!VELMORA_OK(t, colourIndices, &r, &g, &b, o)) return false;
     indices[0] = r;
     indices[1] = g;
     indices[2] = b;
+    return true;
 }
 
-void Host::FourIndices(HostOffscreen o, int32_t indices[4]) const {
+bool Host::FourIndices(HostOffscreen o, int32_t indices[4]) const {
     const OffscreenService* t = TableOf(server_, &HostServer::offscreen);
     HostInt c0 = 0, c1 = 0, c2 = 0, c3 = 0;
-    VELMORA_CALL(t, fourIndices, &c0, &c1, &c2, &c3, o);
+    if (!VELMORA_OK(t, fourIndices, &c0, &c1, &c2, &c3, o)) return false;
     indices[0] = c0;
     indices[1] = c1;
     indices[2] = c2;
     indices[3] = c3;
+    return true;
 }
 
 void Host::CopyToBitmap(HostBitmap dst, HostOffscreen src, int32_t width, int32_t height) const {
@@ -309,7 +320,7 @@ void Host::CopyFromBitmap(HostOffscreen dst, HostBitmap src, int32_t width,
 HostPropertyObject Host::CreatePropertyObject() const {
     const PropertyService* t = TableOf(server_, &HostServer::property);
     HostPropertyObject o = nullptr;
-    VELMORA_CALL(t, create, &o);
+    if (!VELMORA_OK(t, create, &o)) o = nullptr;
     return o;
 }
 
@@ -330,10 +341,10 @@ void Host::SetBool(HostPropertyObject o, int32_t key, bool v) const {
     VELMORA_CALL(t, setBool, o, key, v ? 1 : 0);
 }
 
-bool Host::GetBool(HostPropertyObject o, int32_t key) const {
+std::optional<bool> Host::ReadBool(HostPropertyObject o, int32_t key) const {
     const PropertyService* t = TableOf(server_, &HostServer::property);
     HostBool v = 0;
-    VELMORA_CALL(t, getBool, &v, o, key);
+    if (!VELMORA_OK(t, getBool, &v, o, key)) return std::nullopt;
     return v != 0;
 }
 
@@ -342,10 +353,10 @@ void Host::SetBoolDefault(HostPropertyObject o, int32_t key, bool v) const {
     VELMORA_CALL(t, setBoolDefault, o, key, v ? 1 : 0);
 }
 
-bool Host::GetBoolDefault(HostPropertyObject o, int32_t key) const {
+std::optional<bool> Host::ReadBoolDefault(HostPropertyObject o, int32_t key) const {
     const PropertyService* t = TableOf(server_, &HostServer::property);
     HostBool v = 0;
-    VELMORA_CALL(t, getBoolDefault, &v, o, key);
+    if (!VELMORA_OK(t, getBoolDefault, &v, o, key)) return std::nullopt;
     return v != 0;
 }
 
@@ -354,10 +365,10 @@ void Host::SetInt(HostPropertyObject o, int32_t key, int32_t v) const {
     VELMORA_CALL(t, setInt, o, key, v);
 }
 
-int32_t Host::GetInt(HostPropertyObject o, int32_t key) const {
+std::optional<int32_t> Host::ReadInt(HostPropertyObject o, int32_t key) const {
     const PropertyService* t = TableOf(server_, &HostServer::property);
     HostInt v = 0;
-    VELMORA_CALL(t, getInt, &v, o, key);
+    if (!VELMORA_OK(t, getInt, &v, o, key)) return std::nullopt;
     return v;
 }
 
@@ -366,10 +377,10 @@ void Host::SetIntDefault(HostPropertyObject o, int32_t key, int32_t v) const {
     VELMORA_CALL(t, setIntDefault, o, key, v);
 }
 
-int32_t Host::GetIntDefault(HostPropertyObject o, int32_t key) const {
+std::optional<int32_t> Host::ReadIntDefault(HostPropertyObject o, int32_t key) const {
     const PropertyService* t = TableOf(server_, &HostServer::property);
     HostInt v = 0;
-    VELMORA_CALL(t, getIntDefault, &v, o, key);
+    if (!VELMORA_OK(t, getIntDefault, &v, o, key)) return std::nullopt;
     return v;
 }
 
@@ -388,10 +399,10 @@ void Host::SetDouble(HostPropertyObject o, int32_t key, double v) const {
     VELMORA_CALL(t, setDouble, o, key, v);
 }
 
-double Host::GetDouble(HostPropertyObject o, int32_t key) const {
+std::optional<double> Host::ReadDouble(HostPropertyObject o, int32_t key) const {
     const PropertyService* t = TableOf(server_, &HostServer::property);
     HostDouble v = 0.0;
-    VELMORA_CALL(t, getDouble, &v, o, key);
+    if (!VELMORA_OK(t, getDouble, &v, o, key)) return std::nullopt;
     return v;
 }
 
@@ -400,10 +411,10 @@ void Host::SetDoubleDefault(HostPropertyObject o, int32_t key, double v) const {
     VELMORA_CALL(t, setDoubleDefault, o, key, v);
 }
 
-double Host::GetDoubleDefault(HostPropertyObject o, int32_t key) const {
+std::optional<double> Host::ReadDoubleDefault(HostPropertyObject o, int32_t key) const {
     const PropertyService* t = TableOf(server_, &HostServer::property);
     HostDouble v = 0.0;
-    VELMORA_CALL(t, getDoubleDefault, &v, o, key);
+    if (!VELMORA_OK(t, getDoubleDefault, &v, o, key)) return std::nullopt;
     return v;
 }
 
@@ -424,10 +435,10 @@ void Host::SetPoint(HostPropertyObject o, int32_t key, HostPoint p) const {
     VELMORA_CALL(t, setPoint, o, key, &p);
 }
 
-HostPoint Host::GetPoint(HostPropertyObject o, int32_t key) const {
+std::optional<HostPoint> Host::ReadPoint(HostPropertyObject o, int32_t key) const {
     const ExtPropertyService* t = TableOf(server_, &HostServer::extProperty);
     HostPoint p{0, 0};
-    VELMORA_CALL(t, getPoint, &p, o, key);
+    if (!VELMORA_OK(t, getPoint, &p, o, key)) return std::nullopt;
     return p;
 }
 
@@ -443,10 +454,10 @@ void Host::SetEnum(HostPropertyObject o, int32_t key, int32_t index) const {
     VELMORA_CALL(t, setEnum, o, key, index);
 }
 
-int32_t Host::GetEnum(HostPropertyObject o, int32_t key) const {
+std::optional<int32_t> Host::ReadEnum(HostPropertyObject o, int32_t key) const {
     const ExtPropertyService* t = TableOf(server_, &HostServer::extProperty);
     HostInt v = 0;
-    VELMORA_CALL(t, getEnum, &v, o, key);
+    if (!VELMORA_OK(t, getEnum, &v, o, key)) return std::nullopt;
     return v;
 }
 
@@ -455,18 +466,19 @@ void Host::SetEnumDefault(HostPropertyObject o, int32_t key, int32_t index) cons
     VELMORA_CALL(t, setEnumDefault, o, key, index);
 }
 
-int32_t Host::GetEnumDefault(HostPropertyObject o, int32_t key) const {
+std::optional<int32_t> Host::ReadEnumDefault(HostPropertyObject o, int32_t key) const {
     const ExtPropertyService* t = TableOf(server_, &HostServer::extProperty);
     HostInt v = 0;
-    VELMORA_CALL(t, getEnumDefault, &v, o, key);
+    if (!VELMORA_OK(t, getEnumDefault, &v, o, key)) return std::nullopt;
     return v;
 }
 
-void Host::AddEnumString(HostPropertyObject o, int32_t key, int32_t index, HostString s) const {
+bool Host::AddEnumString(HostPropertyObject o, int32_t key, int32_t index, HostString s) const {
     const ExtPropertyService* t = TableOf(server_, &HostServer::extProperty);
-    VELMORA_CALL(t, addEnumString, o, key, index, s, 0);
+    return VELMORA_OK(t, addEnumString, o, key, index, s, 0);
 }
 
 #undef VELMORA_CALL
+#undef VELMORA_OK
 
 }  // namespace velmora

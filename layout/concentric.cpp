@@ -43,6 +43,7 @@ void RingPass(RenderContext& context, const PassInput& in, int sigma, RandomSour
     int64_t rings = 0;
     int64_t hiddenRun = 0;
     while (series.steps < in.count) {
+        if (context.Heartbeat()) return;  // the host asked to stop
         if (sigma * series.gap < 0) break;  // the gain has reversed the step
         series.offset = series.offset + (gain * 0.5 + series.gap);
         const double a = series.offset + in.radiusA;

@@ -26,6 +26,13 @@ void MapGuide(const PathParser& guide, PathParser& taskPath, PathPoint start, do
     }
 }
 
+bool RoomToMap(const PathParser& guide, int64_t& mapped) {
+    const int64_t commands = static_cast<int64_t>(guide.commands.size());
+    if (commands > kMaxMappedCommands - mapped) return false;
+    mapped += commands;
+    return true;
+}
+
 // A guide maps onto a line only with an origin and a finite, non-zero width
 // (the along scale divides by it). The radial and parallel layouts lay out
 // no line for any other guide rather than make infinite or NaN geometry.

@@ -86,7 +86,8 @@ void LayoutParallel(RenderContext& context) {
     const Sweep sweeps[2] = {MakeSweep(box0, n, canvas, false), MakeSweep(box0, n, canvas, true)};
     // Lines that never come near the canvas sample no ink: they are left
     // out, and so are runs of them before and after the canvas.
-    const bool cull = (context.literal & kLiteralLayout) == 0 && !GuideStartsAtOrigin(guide);
+    const bool startsAtOrigin = GuideStartsAtOrigin(guide);
+    const bool cull = (context.literal & kLiteralLayout) == 0 && !startsAtOrigin;
     if (cull && (sweeps[0].never || sweeps[1].never)) return;  // beside the canvas for good
     // Jitter moves a line forwards by [0, spcfluct x spacing).
     const double jitterSpan = settings.spcfluct != 0 ? settings.spcfluct * settings.spacing : 0.0;
@@ -99,14 +100,20 @@ void LayoutParallel(RenderContext& context) {
     OffsetSeries series{0.0, static_cast<double>(settings.spacing), 0};
     int64_t queued = 0;
     int64_t hiddenRun = 0;
+    int64_t mapped = 0;  // guide commands copied into task paths
     while (series.gap > 0) {
+        if (context.Heartbeat()) return;  // the host asked to stop
         const double t = series.offset;
         double jittered = t;
         if (settings.spcfluct != 0) jittered = t + random.Draw() * settings.spcfluct * settings.spacing;
         const PathPoint start{jittered * n.x + p1.x, jittered * n.y + p1.y};
         bool before = false;
-        if (!cull ||
-            BoxesMeet(LineBox(guideExtent, start, cosPhi, sinPhi, k, settings.curvature), canvas)) {
+        const bool meets =
+            BoxesMeet(LineBox(guideExtent, start, cosPhi, sinPhi, k, settings.curvature), canvas);
+        if (!cull || meets) {
+            // Only lines that can reach the canvas count towards the mapping
+            // bound, so the literal steps leave out the same lines.
+            if ((meets || startsAtOrigin) && !RoomToMap(guide, mapped)) break;
             auto task = std::make_shared<PathTask>(context, nullptr);
             MapGuide(guide, task->path, start, phi, k, settings.curvature);
             context.pool.AddTask(std::move(task));

@@ -50,19 +50,27 @@ void LayoutRadial(RenderContext& context) {
     const GuideExtent extent = MeasureGuide(guide);
     const CanvasBox canvas = SampledRegion(context.source.width, context.source.height, 2.0);
     // Lines that never come near the canvas sample no ink and are left out.
-    const bool cull = (context.literal & kLiteralLayout) == 0 && !GuideStartsAtOrigin(guide);
+    const bool startsAtOrigin = GuideStartsAtOrigin(guide);
+    const bool cull = (context.literal & kLiteralLayout) == 0 && !startsAtOrigin;
     RandomSource random(0.0, 1.0);
 
     // The base angle accumulates the plain step; jitter never carries over.
+    int64_t mapped = 0;  // guide commands copied into task paths
     for (double theta = theta0; theta <= thetaEnd; theta = theta + step) {
+        if (context.Heartbeat()) return;  // the host asked to stop
         double angle = theta;
         if (settings.spcfluct != 0) angle = theta + step * (0.5 - random.Draw() * settings.spcfluct);
         const double cosPhi = std::cos(angle);
         const double sinPhi = std::sin(angle);
         const PathPoint start{centre.x + rIn * cosPhi, centre.y + rIn * sinPhi};
         // A line that never crosses the canvas samples no ink: nothing to draw.
-        if (cull && !BoxesMeet(LineBox(extent, start, cosPhi, sinPhi, k, settings.curvature), canvas))
-            continue;
+        const bool meets =
+            startsAtOrigin || BoxesMeet(LineBox(extent, start, cosPhi, sinPhi, k, settings.curvature), canvas);
+        if (cull && !meets) continue;
+        // Only lines that can reach the canvas count towards the mapping
+        // bound, so the literal steps leave out the same lines; the rest
+        // are left out from here on.
+        if (meets && !RoomToMap(guide, mapped)) return;
         auto task = std::make_shared<PathTask>(context, nullptr);
         MapGuide(guide, task->path, start, angle, k, settings.curvature);
         context.pool.AddTask(std::move(task));

@@ -58,6 +58,10 @@ public:
 
     // Rebuilds segments and totalLength from the commands, then rewinds.
     void Flatten(bool closedPath);
+    // Flatten, unless the path needs more than maxSegments segments: then
+    // the path is left without segments (length 0) and the result is false.
+    // Within the limit the segments are exactly Flatten's.
+    bool FlattenWithin(bool closedPath, size_t maxSegments);
     // Walker at distance 0: the start of the first segment, or (0, 0).
     void Rewind();
     // Moves x pixels forward (backward when x < 0); returns the new position.

@@ -222,13 +222,33 @@ void PathTask::Execute() {
         if (!ring.Open(*streamedRing, this)) return;  // not finite (never drawn) or stopped
         ScanWith(ring, runs);
         if (settings->connect) JoinRuns(runs);
+        if (!WithinStepLimit(runs)) return;
         DrawWith(ring, runs);
         return;
     }
-    path.Flatten(settings->type == 2);
+    // A line whose curves need more segments than its share of the pass is
+    // left out. A ring's vertices are its segments: they are bounded where
+    // the ring is built.
+    const bool ring = settings->type == 2;
+    if (!path.FlattenWithin(ring, ring ? SIZE_MAX : context->lineSegmentLimit)) return;
     ScanInk(runs);
     if (settings->connect) JoinRuns(runs);
+    if (!WithinStepLimit(runs)) return;
     DrawRuns(runs);
+}
+
+// The pen steps of the runs, at most their share of the pass: a line whose
+// runs would take more is left out rather than drawn in part.
+bool PathTask::WithinStepLimit(const std::vector<StrokeRun>& runs) const {
+    const uint64_t limit = context->lineStepLimit;
+    if (limit == UINT64_MAX) return true;
+    double steps = 0;
+    for (const StrokeRun& run : runs) {
+        if (!Finite(run)) continue;
+        steps += std::floor(run.end - run.start) + 1;
+        if (steps > static_cast<double>(limit)) return false;
+    }
+    return true;
 }
 
 void PathTask::ScanInk(std::vector<StrokeRun>& runs) { ScanWith(path, runs); }
@@ -241,6 +261,8 @@ void PathTask::ScanWith(Path& walk, std::vector<StrokeRun>& runs) {
 
     PathPoint here = walk.Advance(0);
     uint64_t steps = 0;
+    // Samples taken, against the line's share of the pass.
+    const uint64_t sampleLimit = context->lineSampleLimit;
 
     // A ring's scan starts off ink, so no stretch is split at the lap start.
     double w0 = 0;
@@ -249,6 +271,7 @@ void PathTask::ScanWith(Path& walk, std::vector<StrokeRun>& runs) {
             if (InkAt(*context, here) <= 128) break;
             here = walk.AdvanceOne();
             if (++steps % kCancelCheckSteps == 0 && IsCancelled()) return;
+            if (steps > sampleLimit) return;  // left out: no runs
         }
         if (walk.walked >= walk.totalLength) {
             runs.push_back({0.0, walk.totalLength + 1, 0, 0});
@@ -296,6 +319,10 @@ void PathTask::ScanWith(Path& walk, std::vector<StrokeRun>& runs) {
                 here = walk.AdvanceOne();
             }
             if (++steps % kCancelCheckSteps == 0 && IsCancelled()) return;
+            if (steps > sampleLimit) {
+                runs.clear();  // left out: the scan would take more than its share
+                return;
+            }
             if (!walk.ended) continue;
 
             if (!ring) {

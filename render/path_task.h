@@ -55,6 +55,7 @@ private:
                   double& gain, double halfLength);
     template <class Path>
     void DrawWith(Path& walk, const std::vector<StrokeRun>& runs);
+    bool WithinStepLimit(const std::vector<StrokeRun>& runs) const;
     // The steps of one run from prev; false when a stop request ended them.
     template <class Path>
     bool DrawStepsOn(Path& walk, const StrokeRun& run, double a, double L, PathPoint prev,

@@ -4,18 +4,18 @@
 
 #include <chrono>
 #include <exception>
-#include <future>
 #include <utility>
 
 #include "render/worker_count_for_testing.h"
 
 namespace velmora {
 
-// One handed-out task, the token through which Run learns it finished, and
-// its place in Run's list of tokens.
+// One handed-out task, its place in Run's list, and the error its Execute
+// raised. The job's completion token is its place in the pool's finished
+// list: Run learns of it there, without waiting, and reads the error then.
 struct PoolJob {
     std::shared_ptr<ThreadPoolTask> task;
-    std::promise<void> done;
+    std::exception_ptr error;
     size_t place = 0;
 };
 
@@ -29,20 +29,12 @@ std::atomic<unsigned>& WorkerCountSlot() {
 }
 
 void RunJob(PoolJob& job) {
-    std::exception_ptr error;
     try {
         job.task->Execute();
     } catch (...) {
-        error = std::current_exception();
+        job.error = std::current_exception();
     }
-    // The pool's running list still holds the task: no task code runs on
-    // this thread once the token is complete.
     job.task.reset();
-    if (error) {
-        job.done.set_exception(error);
-    } else {
-        job.done.set_value();
-    }
 }
 
 }  // namespace
@@ -118,12 +110,17 @@ void ThreadPool::WorkerLoop() {
         const size_t place = job->place;
         job = nullptr;
         bool wakeRun;
+        // A finished task is let go at once (outside the lock): a pass of
+        // thousands of lines then holds the paths of the running ones only.
+        std::shared_ptr<ThreadPoolTask> done;
         {
             std::lock_guard<std::mutex> guard(lock_);
+            if (place < running_.size()) done.swap(running_[place]);
             finished_.push_back(place);
             if (outstanding_ > 0) --outstanding_;
             wakeRun = eager_ || outstanding_ == 0;
         }
+        done.reset();
         // While the tasks run, Run looks every poll interval on its own.
         if (wakeRun) collect_.notify_all();
     }
@@ -135,7 +132,7 @@ void ThreadPool::AddTask(std::shared_ptr<ThreadPoolTask> task) {
 }
 
 void ThreadPool::Run() {
-    std::vector<std::future<void>> tokens;
+    std::vector<std::shared_ptr<PoolJob>> tokens;  // by place; reset once collected
     std::exception_ptr firstError;
     try {
         std::lock_guard<std::mutex> guard(lock_);
@@ -146,7 +143,7 @@ void ThreadPool::Run() {
             auto job = std::make_shared<PoolJob>();
             job->task = pending_.front();
             job->place = tokens.size();
-            tokens.push_back(job->done.get_future());
+            tokens.push_back(job);
             running_.push_back(job->task);
             jobs_.push_back(std::move(job));
             ++outstanding_;
@@ -164,8 +161,24 @@ void ThreadPool::Run() {
         if (aborted) return;
         aborted = true;
         AbortAll();
-        std::lock_guard<std::mutex> guard(lock_);
-        eager_ = true;
+        // Jobs no worker has started are finished here: their tasks are
+        // cancelled and would return at once, but thousands of them would
+        // each take a round through the workers before Run could return.
+        std::deque<std::shared_ptr<PoolJob>> unstarted;
+        std::vector<std::shared_ptr<ThreadPoolTask>> released;
+        {
+            std::lock_guard<std::mutex> guard(lock_);
+            eager_ = true;
+            unstarted.swap(jobs_);
+            released.reserve(unstarted.size());
+            for (const auto& job : unstarted) {
+                job->task.reset();
+                if (job->place < running_.size()) released.push_back(std::move(running_[job->place]));
+                finished_.push_back(job->place);
+                if (outstanding_ > 0) --outstanding_;
+            }
+        }
+        // Tasks and jobs are freed here, outside the lock.
     };
     if (firstError) abort();
 
@@ -185,21 +198,29 @@ void ThreadPool::Run() {
             batch.swap(finished_);
         }
         for (const size_t place : batch) {
-            std::future<void> token = std::move(tokens[place]);
+            const std::shared_ptr<PoolJob> job = std::move(tokens[place]);
             ++collected;
             if (firstError) continue;  // draining after an error
-            try {
-                token.get();
-                ++done;
-                if (progressFn && !progressFn(total, done, progressData)) abort();
-            } catch (...) {
+            if (job && job->error) {
                 // Stop the rest, but wait for every handed-out task before
                 // rethrowing: they still use the pass's buffers.
+                firstError = job->error;
+                abort();
+                continue;
+            }
+            ++done;
+            try {
+                if (progressFn && !progressFn(total, done, progressData)) abort();
+            } catch (...) {
                 firstError = std::current_exception();
                 abort();
             }
         }
         batch.clear();
+        // The host hears from the pass even while no task finishes.
+        if (!aborted && !firstError && collected < tokens.size() && heartbeatFn &&
+            !heartbeatFn(progressData))
+            abort();
     }
 
     std::vector<std::shared_ptr<ThreadPoolTask>> finished;
@@ -216,7 +237,9 @@ void ThreadPool::AbortAll() {
     std::lock_guard<std::mutex> guard(lock_);
     for (const auto& task : pending_) task->Cancel();
     pending_.clear();
-    for (const auto& task : running_) task->Cancel();
+    for (const auto& task : running_) {
+        if (task) task->Cancel();
+    }
 }
 
 size_t ThreadPool::PendingCount() const {

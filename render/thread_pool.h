@@ -52,6 +52,9 @@ public:
 
     ProgressFunction progressFn = nullptr;
     void* progressData = nullptr;
+    // Called with progressData on Run's thread at every poll (at least every
+    // poll interval while tasks run); false asks to stop, as progressFn does.
+    bool (*heartbeatFn)(void* data) = nullptr;
 
 private:
     void WorkerLoop();

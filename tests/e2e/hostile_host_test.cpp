@@ -29,6 +29,8 @@ void ExpectNoReuse(const HostCore& host, const std::string& what) {
     for (const std::string& e : host.errors()) {
         EXPECT_EQ(e.find("twice"), std::string::npos) << what << ": " << e;
         EXPECT_EQ(e.find("another thread"), std::string::npos) << what << ": " << e;
+        EXPECT_EQ(e.find("leaves a gap"), std::string::npos) << what << ": " << e;
+        EXPECT_EQ(e.find("pixel sizes differ"), std::string::npos) << what << ": " << e;
     }
 }
 

@@ -33,7 +33,7 @@ protected:
             host.EditEnum(150, type);
             edit(host);
             const double seconds = TimedRun(host);
-            EXPECT_LT(seconds, 10.0) << what << " template " << type;
+            EXPECT_LT(seconds, kHangSeconds) << what << " template " << type;
             for (const HostRect& r : host.areasChanged()) {
                 EXPECT_GE(r.left, 0) << what;
                 EXPECT_GE(r.top, 0) << what;
@@ -131,9 +131,10 @@ TEST_F(HostileSettings, LinesFromAFarPointAtSpacingOne) {
     }
 }
 
-// A few worst cases at full size: each pass within 10 s (and, on CI's
-// machine, well within 2 GiB). Too slow under the sanitizers.
-TEST_F(HostileSettings, WorstCasesOnABigCanvasFinishInTime) {
+// A few worst cases at full size: each pass finishes (its time and memory
+// against the bounds are the benchmark's hostile section) and the process
+// stays within 2 GiB. Too slow under the sanitizers.
+TEST_F(HostileSettings, WorstCasesOnABigCanvasFinish) {
     if (UnderSanitizer()) GTEST_SKIP() << "a 4000 x 4000 pass is too slow under a sanitizer";
     struct Case {
         const char* what;
@@ -159,7 +160,7 @@ TEST_F(HostileSettings, WorstCasesOnABigCanvasFinishInTime) {
         Open(host);
         host.EditEnum(150, c.type);
         c.edit(host);
-        EXPECT_LT(TimedRun(host), 10.0) << c.what;
+        EXPECT_LT(TimedRun(host), kHangSeconds) << c.what;
         EXPECT_EQ(host.ModuleTerminate(), 0) << c.what;
         ExpectNothingLeft(host);
     }

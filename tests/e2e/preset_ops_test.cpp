@@ -52,6 +52,12 @@ protected:
         manager.guides.push_back({u":C", nullptr});
         manager.guides.push_back({u"\u00C4rger", nullptr});  // Ärger
         manager.presets.push_back({u""});
+        {
+            const HostStringRef text = manager.host.MakeString(u"Default");
+            ASSERT_TRUE(manager.host.AddEnumString(manager.propertyObject, kItemPreset, 0,
+                                                   text.get()));
+            manager.presetItemStrings = 1;
+        }
         core.ClearLogs();
     }
 
@@ -188,7 +194,7 @@ TEST_F(PresetOps, AFailedSaveChangesNothing) {
     std::filesystem::remove_all(home.vmplugin() / "preset");
     manager.SavePreset();
     EXPECT_EQ(manager.presets.size(), 1u);
-    EXPECT_TRUE(Item(kItemPreset).enumStrings.empty());
+    EXPECT_EQ(Item(kItemPreset).enumStrings.size(), 1u);
     EXPECT_EQ(core.liveStrings(), 0u);
 }
 

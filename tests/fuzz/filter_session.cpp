@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -31,6 +32,117 @@ const hostcore::StringTable& Strings() {
 [[noreturn]] void Fail(const std::string& what) {
     std::fprintf(stderr, "fuzz check failed: %s\n", what.c_str());
     std::abort();
+}
+
+// Whatever the host did, the module never made it copy between pixels of
+// different sizes, leave a gap in an enumeration or take a handle twice.
+void CheckNoOverrun(const HostCore& host) {
+    for (const std::string& e : host.errors()) {
+        for (const char* fault : {"pixel sizes differ", "leaves a gap", "twice"}) {
+            if (e.find(fault) != std::string::npos) Fail("host fault: " + e);
+        }
+    }
+}
+
+// A host whose getters now and then fail after writing a plausible value
+// (the real slot runs first): offscreen sizes, kinds and channel indices,
+// the bitmap's pixel size and UTF-16 strings.
+struct JunkFailures {
+    const OffscreenService* offscreens = nullptr;
+    const BitmapService* bitmaps = nullptr;
+    const StringService* strings = nullptr;
+    uint32_t state = 1;
+    uint32_t rate = 0;  // of 256
+    bool Fails() {
+        state = state * 1664525u + 1013904223u;
+        return (state >> 24) < rate;
+    }
+};
+JunkFailures junk;
+
+HostInt JunkWidth(HostInt* out, HostOffscreen o) {
+    const HostInt status = junk.offscreens->width(out, o);
+    return junk.Fails() ? 1 : status;
+}
+HostInt JunkHeight(HostInt* out, HostOffscreen o) {
+    const HostInt status = junk.offscreens->height(out, o);
+    return junk.Fails() ? 1 : status;
+}
+HostInt JunkKind(HostInt* out, HostOffscreen o) {
+    const HostInt status = junk.offscreens->channelKind(out, o);
+    if (!junk.Fails()) return status;
+    *out = 1;  // a one-byte kind for a layer of any pixel size
+    return 1;
+}
+HostInt JunkColours(HostInt* r, HostInt* g, HostInt* b, HostOffscreen o) {
+    const HostInt status = junk.offscreens->colourIndices(r, g, b, o);
+    return junk.Fails() ? 1 : status;
+}
+HostInt JunkFour(HostInt* a, HostInt* b, HostInt* c, HostInt* d, HostOffscreen o) {
+    const HostInt status = junk.offscreens->fourIndices(a, b, c, d, o);
+    return junk.Fails() ? 1 : status;
+}
+HostInt JunkPixelBytes(HostInt* out, HostBitmap bitmap) {
+    const HostInt status = junk.bitmaps->pixelBytes(out, bitmap);
+    if (!junk.Fails()) return status;
+    *out = 1;
+    return 1;
+}
+HostInt JunkUtf16(HostString* out, const HostChar16* chars, HostInt count) {
+    if (junk.Fails()) return 1;  // nothing made, a failure
+    return junk.strings->fromUtf16(out, chars, count);
+}
+
+struct JunkTables {
+    OffscreenService offscreens{};
+    BitmapService bitmaps{};
+    StringService strings{};
+    void Install(HostCore& host) {
+        junk.offscreens = host.server()->offscreen;
+        junk.bitmaps = host.server()->bitmap;
+        junk.strings = host.server()->string;
+        if (junk.offscreens != nullptr) {
+            offscreens = *junk.offscreens;
+            offscreens.width = JunkWidth;
+            offscreens.height = JunkHeight;
+            offscreens.channelKind = JunkKind;
+            offscreens.colourIndices = JunkColours;
+            offscreens.fourIndices = JunkFour;
+            host.server()->offscreen = &offscreens;
+        }
+        if (junk.bitmaps != nullptr) {
+            bitmaps = *junk.bitmaps;
+            bitmaps.pixelBytes = JunkPixelBytes;
+            host.server()->bitmap = &bitmaps;
+        }
+        if (junk.strings != nullptr) {
+            strings = *junk.strings;
+            strings.fromUtf16 = JunkUtf16;
+            host.server()->string = &strings;
+        }
+    }
+};
+
+// A preset file with values no panel would give: base points through huge
+// fractions, lengths, gains, spacings and pens past every range.
+std::string HostilePreset(ByteReader& in) {
+    char b[96];
+    std::string text = "[guide]\n";
+    static const char* const kTypes[] = {"radiate", "parallel", "circle"};
+    text += std::string("type=") + kTypes[in.Byte() % 3] + "\n";
+    for (const char* key : {"p1", "p2", "p3"}) {
+        const double x = in.Decimal(), y = in.Decimal();
+        std::snprintf(b, sizeof b, "%s=%.17g,%.17g\n", key, x, y);
+        text += b;
+    }
+    std::snprintf(b, sizeof b, "curvature=%.17g\n[pen]\nsize=%.17g\n", in.Decimal(), in.Decimal());
+    text += b;
+    std::snprintf(b, sizeof b, "[line]\nlength=%d\nlengain=%.17g\n", in.Integer(), in.Decimal());
+    text += b;
+    std::snprintf(b, sizeof b, "position=%d\nspacing=%d\nspcgain=%.17g\n", in.Integer(),
+                  in.Integer(), in.Decimal());
+    text += b;
+    return text;
 }
 
 // A host that behaved gets everything back and saw no protocol fault.
@@ -153,7 +265,7 @@ void EditOne(HostCore& host, ByteReader& in) {
 
 }  // namespace
 
-void RunGuideSession(std::u16string_view guideName) {
+void RunGuideSession(std::u16string_view guideName, int32_t type, int32_t spacing) {
     HostOptions options;
     options.logCalls = false;
     HostCore host(options);
@@ -165,6 +277,8 @@ void RunGuideSession(std::u16string_view guideName) {
     host.SetDestination(host.CreateOffscreen(w, h, 3));
     host.ModuleInitialize();
     host.FilterInitialize();
+    if (type >= 0) host.EditEnum(150, type);
+    if (spacing != 0) host.EditInt(224, spacing);
     if (PropertyItem* guide = host.Item(161)) {
         for (const auto& [index, text] : guide->enumStrings) {
             if (text == guideName) host.EditEnum(161, index);
@@ -185,11 +299,24 @@ void RunFilterSession(ByteReader& in) {
         options.failureSeed = in.U32();
     }
     if ((hostile & 0xF0) == 0xF0) options.nullHandles = true;
-    const bool benign = !(options.failureRate > 0.0) && !options.nullHandles;
+    // Getters that fail after writing a plausible value.
+    const bool junkGetters = (hostile & 0x0F) == 0x0E;
+    if (junkGetters) {
+        junk.rate = in.Byte();
+        junk.state = in.U32() | 1u;
+    }
+    // A preset of far points and huge values, selected once the panel is there.
+    const bool hostilePreset = (hostile & 0xF0) == 0xE0;
+    if (hostilePreset) {
+        std::ofstream(DataHome() / "preset" / "hostile.ini", std::ios::binary) << HostilePreset(in);
+    }
+    const bool benign = !(options.failureRate > 0.0) && !options.nullHandles && !junkGetters;
 
     HostCore host(options);
     host.UseEntryPoint(&TriglavPluginCall);
     host.SetStringTable(Strings());
+    JunkTables junkTables;
+    if (junkGetters) junkTables.Install(host);
 
     const uint8_t scene = in.Byte();
     const int32_t w = in.U16() % 257, h = in.U16() % 257;
@@ -229,6 +356,7 @@ void RunFilterSession(ByteReader& in) {
     if ((order & 1) != 0) host.FilterRun();
     host.FilterInitialize();
     if ((order & 2) != 0) host.FilterInitialize();
+    if (hostilePreset) host.EditEnum(140, 1);
     for (int n = in.Byte() % 24; n > 0 && !in.empty(); --n) EditOne(host, in);
     host.FilterRun();
     if ((order & 4) != 0) {
@@ -239,6 +367,7 @@ void RunFilterSession(ByteReader& in) {
     if ((order & 8) != 0) host.CallWithoutServer(kSelectorFilterRun);
     host.ModuleTerminate();
     if ((order & 16) != 0) host.ModuleTerminate();  // with nothing initialised
+    CheckNoOverrun(host);
     if (benign) CheckClean(host);
 }
 

@@ -115,6 +115,18 @@ SEEDS = {
         edit(150, bytes([0, 1]), raw=True, notify=0x21)]),
     "selectors_out_of_order": session(32, 32, order=1 | 2 | 8 | 16),
     # Four more passes asked for, then a reply the host protocol does not know.
+    # A host whose offscreen and bitmap getters fail half the time after
+    # writing a plausible value, strings too: no copy of a wrong pixel size,
+    # no gap in an enumeration.
+    "junk_getters": session(40, 30, hostile=b"\x0e\x80" + i32(12345), order=4,
+                            edits=[edit(150, bytes([0, 2]), raw=False)]),
+    # A preset with base points through huge fractions, length and gains far
+    # past their ranges (type, three points, curvature, size, length, gain,
+    # position, spacing, spacing gain).
+    "hostile_preset": session(48, 40, hostile=b"\xe0" + bytes([2]) + dec("1e9") + dec("1e308")
+                              + dec("1") + dec("-1") + dec("100") + dec("1e9")
+                              + dec("1") + dec("100") + integer("max") + dec("1e308")
+                              + integer("max") + integer("1") + dec("-100")),
     "many_passes": (b"\x00\x00" + u16(32) + u16(32) + layer(3) + layer(3) + bytes([9, 9, 9])
                     + bytes([0, 0, 5, 100, 100, 100, 100, 255]) + i32(-7) + bytes([0, 0])),
 }

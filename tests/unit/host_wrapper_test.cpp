@@ -53,8 +53,8 @@ TEST(HostWrappers, EveryCallOnANullServerIsHarmless) {
     EXPECT_EQ(p.x, 0);
     EXPECT_EQ(p.y, 0);
     int32_t indices[4] = {9, 9, 9, 9};
-    host.FourIndices(nullptr, indices);
-    EXPECT_EQ(indices[0] + indices[1] + indices[2] + indices[3], 0);
+    EXPECT_FALSE(host.FourIndices(nullptr, indices));
+    EXPECT_EQ(indices[0] + indices[1] + indices[2] + indices[3], 36);  // untouched
     host.SetSwitches(true, true);
     host.AreaChanged(HostRect{0, 0, 1, 1});
     host.ReportProgress(3);
@@ -78,7 +78,7 @@ TEST(HostWrappers, TablesWithNullSlotsAreHarmless) {
     EXPECT_FALSE(host.TableString(101));
     EXPECT_EQ(host.ProcessState(259, 258), 258);
     EXPECT_EQ(host.CanvasHeight(), 0);
-    EXPECT_EQ(host.OffscreenKind(nullptr), 0);
+    EXPECT_FALSE(host.OffscreenKind(nullptr));
     EXPECT_EQ(host.GetEnum(nullptr, 150), 0);
     host.SetPointSettings(nullptr, 170, 37, 34);
     host.AddEnumString(nullptr, 150, 0, nullptr);
@@ -112,6 +112,136 @@ TEST(HostWrappers, GettersGiveSafeValuesWhenTheHostWritesNothing) {
     EXPECT_EQ(host.GetDouble(nullptr, 202), 0.0);
     EXPECT_EQ(host.GetEnum(nullptr, 150), 0);
     EXPECT_EQ(host.GetPoint(nullptr, 170).x, 0);
+}
+
+// Slots that write a plausible value and then report failure.
+HostInt JunkInt(HostInt* out, HostObject) { *out = 4000; return 2; }
+HostInt JunkOffscreen(HostOffscreen* out, HostObject) {
+    static char token;
+    *out = reinterpret_cast<HostOffscreen>(&token);
+    return -1;
+}
+HostInt JunkBool(HostBool* out, HostObject) { *out = 1; return 7; }
+HostInt JunkColours(HostRgb* main, HostRgb* sub, HostObject) {
+    *main = HostRgb{9, 9, 9};
+    *sub = HostRgb{9, 9, 9};
+    return 1;
+}
+HostInt JunkReply(HostInt* out, HostObject, HostInt) { *out = 259; return 1; }
+HostInt JunkOffscreenInt(HostInt* out, HostOffscreen) { *out = 3; return 1; }
+HostInt JunkThree(HostInt* r, HostInt* g, HostInt* b, HostOffscreen) {
+    *r = *g = *b = 1;
+    return 1;
+}
+HostInt JunkFour(HostInt* a, HostInt* b, HostInt* c, HostInt* d, HostOffscreen) {
+    *a = *b = *c = *d = 1;
+    return 1;
+}
+HostInt JunkBitmap(HostBitmap* out, HostInt, HostInt, HostInt, HostInt) {
+    static char token;
+    *out = reinterpret_cast<HostBitmap>(&token);
+    return 1;
+}
+HostInt JunkAddress(uint8_t** out, HostBitmap, const HostPoint*) {
+    static uint8_t byte;
+    *out = &byte;
+    return 1;
+}
+HostInt JunkBitmapInt(HostInt* out, HostBitmap) { *out = 4; return 1; }
+HostInt JunkString(HostString* out, const HostChar16*, HostInt) {
+    static char token;
+    *out = reinterpret_cast<HostString>(&token);
+    return 1;
+}
+HostInt JunkText(const HostChar16** out, HostString) { *out = u"junk"; return 1; }
+HostInt JunkPropInt(HostInt* out, HostPropertyObject, HostInt) { *out = 77; return 1; }
+HostInt JunkPropBool(HostBool* out, HostPropertyObject, HostInt) { *out = 1; return 1; }
+HostInt JunkPropDouble(HostDouble* out, HostPropertyObject, HostInt) { *out = 7.5; return 1; }
+HostInt JunkPoint(HostPoint* out, HostPropertyObject, HostInt) { *out = HostPoint{5, 6}; return 1; }
+HostInt FailAddString(HostPropertyObject, HostInt, HostInt, HostString, HostInt) { return 1; }
+
+TEST(HostWrappers, AnyStatusButZeroIsAFailureWhateverTheHostWrote) {
+    FilterRunService filterRun{};
+    filterRun.canvasWidth = JunkInt;
+    filterRun.canvasHeight = JunkInt;
+    filterRun.sourceOffscreen = JunkOffscreen;
+    filterRun.destinationOffscreen = JunkOffscreen;
+    filterRun.selectionOffscreen = JunkOffscreen;
+    filterRun.hasSelection = JunkBool;
+    filterRun.drawingColours = JunkColours;
+    filterRun.processState = JunkReply;
+    StringService strings{};
+    strings.fromUtf16 = JunkString;
+    strings.utf16Text = JunkText;
+    BitmapService bitmaps{};
+    bitmaps.create = JunkBitmap;
+    bitmaps.pixelAddress = JunkAddress;
+    bitmaps.rowBytes = JunkBitmapInt;
+    bitmaps.pixelBytes = JunkBitmapInt;
+    OffscreenService offscreens{};
+    offscreens.width = JunkOffscreenInt;
+    offscreens.height = JunkOffscreenInt;
+    offscreens.channelKind = JunkOffscreenInt;
+    offscreens.colourIndices = JunkThree;
+    offscreens.fourIndices = JunkFour;
+    PropertyService properties{};
+    properties.getInt = JunkPropInt;
+    properties.getIntDefault = JunkPropInt;
+    properties.getBool = JunkPropBool;
+    properties.getBoolDefault = JunkPropBool;
+    properties.getDouble = JunkPropDouble;
+    properties.getDoubleDefault = JunkPropDouble;
+    ExtPropertyService extProperties{};
+    extProperties.getPoint = JunkPoint;
+    extProperties.getEnum = JunkPropInt;
+    extProperties.getEnumDefault = JunkPropInt;
+    extProperties.addEnumString = FailAddString;
+    const HostServer server{nullptr,  nullptr,     nullptr,     &filterRun,    &strings,
+                            &bitmaps, &offscreens, &properties, &extProperties};
+    const Host host(&server);
+
+    EXPECT_EQ(host.CanvasWidth(), 0);
+    EXPECT_EQ(host.CanvasHeight(), 0);
+    EXPECT_EQ(host.SourceOffscreen(), nullptr);
+    EXPECT_EQ(host.DestinationOffscreen(), nullptr);
+    EXPECT_EQ(host.SelectionOffscreen(), nullptr);
+    EXPECT_FALSE(host.HasSelection());
+    const HostRgb c = host.MainColour();
+    EXPECT_EQ(c.r + c.g + c.b, 0);
+    EXPECT_EQ(host.ProcessState(258, 257), 257);
+    EXPECT_EQ(host.ProcessState(259, 259), 259);
+    EXPECT_FALSE(host.MakeString(u"text"));
+    static char fakeString;
+    EXPECT_EQ(host.StringText(reinterpret_cast<HostString>(&fakeString)), u"");
+
+    EXPECT_EQ(host.CreateBitmap(4, 4, 4), nullptr);
+    static char fakeBitmap;
+    const auto bitmap = reinterpret_cast<HostBitmap>(&fakeBitmap);
+    EXPECT_EQ(host.PixelAddress(bitmap, {0, 0}), nullptr);
+    EXPECT_EQ(host.RowBytes(bitmap), 0);
+    EXPECT_EQ(host.PixelBytes(bitmap), 0);
+
+    static char fakeOffscreen;
+    const auto layer = reinterpret_cast<HostOffscreen>(&fakeOffscreen);
+    EXPECT_FALSE(host.OffscreenWidth(layer));
+    EXPECT_FALSE(host.OffscreenHeight(layer));
+    EXPECT_FALSE(host.OffscreenKind(layer));
+    int32_t indices[4] = {2, 2, 2, 2};
+    EXPECT_FALSE(host.ColourIndices(layer, indices));
+    EXPECT_FALSE(host.FourIndices(layer, indices));
+    EXPECT_EQ(indices[0] + indices[1] + indices[2] + indices[3], 8);  // untouched
+
+    EXPECT_FALSE(host.ReadInt(nullptr, 205));
+    EXPECT_FALSE(host.ReadIntDefault(nullptr, 205));
+    EXPECT_FALSE(host.ReadBool(nullptr, 207));
+    EXPECT_FALSE(host.ReadBoolDefault(nullptr, 207));
+    EXPECT_FALSE(host.ReadDouble(nullptr, 202));
+    EXPECT_FALSE(host.ReadDoubleDefault(nullptr, 202));
+    EXPECT_FALSE(host.ReadPoint(nullptr, 170));
+    EXPECT_FALSE(host.ReadEnum(nullptr, 150));
+    EXPECT_FALSE(host.ReadEnumDefault(nullptr, 150));
+    EXPECT_EQ(host.GetDouble(nullptr, 202), 0.0);
+    EXPECT_FALSE(host.AddEnumString(nullptr, 150, 0, nullptr));
 }
 
 TEST(HostStringRef, ReleasesOnceThroughTheStringService) {

@@ -132,9 +132,10 @@ TEST(ThreadPool, StopPartWayCancelsTheRestAndStillCountsEveryTask) {
     auto blocked = AddTasks(pool, 4, ProbeTask::kUntilCancelled);
     pool.Run();
     EXPECT_EQ(calls, 10);
-    // The host answers stop five times; the tasks are stopped once.
+    // The host answers stop five times; the tasks are stopped once. A task
+    // no worker had started is finished without running.
     for (const auto& task : blocked) {
-        EXPECT_TRUE(task->finished.load());
+        EXPECT_EQ(task->finished.load(), task->executions.load() == 1);
         EXPECT_EQ(task->cancels.load(), 1);
     }
     for (const auto& task : quick) EXPECT_LE(task->cancels.load(), 1);
@@ -150,13 +151,63 @@ TEST(ThreadPool, StopOnFirstProgressCancelsTheRestAndWaitsForThem) {
     auto blocked = AddTasks(pool, 5, ProbeTask::kUntilCancelled);
 
     pool.Run();
+    // Every task a worker started returned, having seen the stop; the one
+    // no worker of the four had reached was never run.
+    int started = 0;
     for (const auto& task : blocked) {
+        EXPECT_EQ(task->cancels.load(), 1);
+        if (task->executions.load() == 0) continue;
+        ++started;
         EXPECT_TRUE(task->finished.load());
         EXPECT_TRUE(task->sawCancel.load());
     }
-    // Progress goes on for every task that returns after the stop.
+    EXPECT_LE(started, 4);
+    // Progress goes on for every task, run or not, after the stop.
     ASSERT_EQ(log.calls.size(), 6u);
     EXPECT_EQ(log.calls.back(), std::make_pair(6, 6));
+}
+
+TEST(ThreadPool, AStopFinishesTheTasksNoWorkerStartedWithoutRunningThem) {
+    // Thousands of queued tasks behind two that block until cancelled: the
+    // stop finishes the queued ones at once, so Run returns as soon as the
+    // two running ones see it.
+    ThreadPool pool(2);
+    ProgressLog log;
+    log.answer = false;
+    pool.progressFn = &ProgressLog::Record;
+    pool.progressData = &log;
+    auto first = AddTasks(pool, 1, ProbeTask::kQuick);
+    auto blocked = AddTasks(pool, 2, ProbeTask::kUntilCancelled);
+    auto queued = AddTasks(pool, 5000, ProbeTask::kQuick);
+    pool.Run();
+    int ran = 0;
+    for (const auto& task : queued) ran += task->executions.load();
+    EXPECT_LT(ran, 5000);  // the queue was not run through
+    for (const auto& task : queued) {
+        if (task->executions.load() == 0) EXPECT_EQ(task->cancels.load(), 1);
+    }
+    ASSERT_EQ(log.calls.size(), 5003u);
+    EXPECT_EQ(log.calls.back(), std::make_pair(5003, 5003));
+}
+
+TEST(ThreadPool, HeartbeatReachesTheCallerWhileTasksRunAndCanStopThem) {
+    ThreadPool pool(2);
+    struct Beat {
+        std::atomic<int> beats{0};
+        std::thread::id thread;
+        static bool Once(void* data) {
+            auto* beat = static_cast<Beat*>(data);
+            beat->thread = std::this_thread::get_id();
+            return beat->beats.fetch_add(1) < 2;  // the third beat asks to stop
+        }
+    } beat;
+    pool.heartbeatFn = &Beat::Once;
+    pool.progressData = &beat;
+    auto blocked = AddTasks(pool, 2, ProbeTask::kUntilCancelled);
+    pool.Run();
+    EXPECT_EQ(beat.beats.load(), 3);
+    EXPECT_EQ(beat.thread, std::this_thread::get_id());
+    for (const auto& task : blocked) EXPECT_TRUE(task->sawCancel.load());
 }
 
 TEST(ThreadPool, TaskErrorCancelsTheRestAndIsRaisedAfterAllReturn) {
@@ -208,6 +259,28 @@ TEST(ThreadPool, RunReleasesItsTasks) {
     }
     pool.Run();
     EXPECT_TRUE(watch.expired());
+}
+
+TEST(ThreadPool, AFinishedTaskIsFreedBeforeTheNextStarts) {
+    // One worker: the first task is gone by the time the second runs, so a
+    // pass holds the paths of its running tasks only.
+    ThreadPool pool(1);
+    std::weak_ptr<ProbeTask> first;
+    struct Check : ThreadPoolTask {
+        std::weak_ptr<ProbeTask>* watch = nullptr;
+        bool firstGone = false;
+        void Execute() override { firstGone = watch->expired(); }
+    };
+    auto check = std::make_shared<Check>();
+    check->watch = &first;
+    {
+        auto task = std::make_shared<ProbeTask>(ProbeTask::kQuick);
+        first = task;
+        pool.AddTask(std::move(task));
+    }
+    pool.AddTask(check);
+    pool.Run();
+    EXPECT_TRUE(check->firstGone);
 }
 
 TEST(ThreadPool, WorkerCounts) {

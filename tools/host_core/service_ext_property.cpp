@@ -66,6 +66,11 @@ ExtPropertyService ExtPropertySlots() {
                              if (item.enumStrings.count(index) != 0) {
                                  h.Fault("addEnumString: index " + Num(index) + " of item " +
                                          Num(key) + " added twice");
+                             } else if (static_cast<size_t>(index) != item.enumStrings.size()) {
+                                 h.Fault("addEnumString: index " + Num(index) + " of item " +
+                                         Num(key) + " leaves a gap (" +
+                                         Num(static_cast<HostInt>(item.enumStrings.size())) +
+                                         " strings held)");
                              }
                              item.enumStrings[index] = h.StringText(s);
                              item.enumFlags.push_back(flag);

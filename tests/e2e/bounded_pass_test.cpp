@@ -1,0 +1,149 @@
+// Passes that keep in touch with the host and within their bounds: values
+// past the panel's limits draw as the limits, the host hears from a pass
+// while its layout and its tasks work, and a stop answered there ends it
+// with the layer untouched.
+#include <atomic>
+#include <chrono>
+#include <fstream>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "controller/layout_for_testing.h"
+#include "controller/render_context.h"
+#include "tests/e2e/hostile_scene.h"
+
+namespace velmora::hostcore::hostile {
+namespace {
+
+class BoundedPass : public HostileTest {
+protected:
+    void TearDown() override {
+        velmora::testing::SetLayoutForTesting(nullptr);
+        HostileTest::TearDown();
+    }
+
+    // The destination after one run with the preset of that text applied.
+    std::vector<uint8_t> RenderWithPreset(const std::string& text, int32_t w = 120,
+                                          int32_t h = 90) {
+        std::filesystem::create_directories(vmplugin() / "preset");
+        std::ofstream(vmplugin() / "preset" / "p.ini", std::ios::binary) << text;
+        HostCore host;
+        UseModule(host);
+        InkedCanvas(host, w, h);
+        Open(host);
+        EXPECT_EQ(host.EditEnum(140, 1), 2);
+        EXPECT_EQ(host.FilterRun(), 0);
+        std::filesystem::remove(vmplugin() / "preset" / "p.ini");
+        return host.GetOffscreen(host.destination())->pixels;
+    }
+
+    // Counts the process-state requests of the pass (258) and answers stop
+    // to the one numbered `stopAt` (0: never).
+    static void CountRequests(HostCore& host, std::atomic<int>& requests, int stopAt) {
+        host.SetReplyFunction([&requests, stopAt](int32_t request) -> int32_t {
+            if (request == kProcessStart) return kProcessStart;
+            if (request == kProcessDone) return kProcessDone;
+            const int n = ++requests;
+            return stopAt != 0 && n >= stopAt ? kProcessDone : kProcessStart;
+        });
+    }
+};
+
+TEST_F(BoundedPass, ValuesPastThePanelsLimitsDrawAsTheLimits) {
+    for (const char* type : {"circle", "radiate", "parallel"}) {
+        const std::string points = std::string("[guide]\ntype=") + type +
+                                   "\np1=0.25,0.5\np2=0.75,0.5\np3=0.5,0.2\n";
+        const auto past = RenderWithPreset(points +
+                                           "[pen]\nsize=1e308\n[line]\nlength=1000000\n"
+                                           "lengain=1e9\nposition=-2000000000\nspacing=7\n");
+        const auto limits = RenderWithPreset(points +
+                                             "[pen]\nsize=50\n[line]\nlength=1000\n"
+                                             "lengain=100\nposition=-1000\nspacing=7\n");
+        EXPECT_EQ(past, limits) << type;
+    }
+}
+
+// Lines and rings far across a small canvas walk far more pixels than the
+// canvas holds; their share of the pass still lets them draw.
+TEST_F(BoundedPass, FarLinesAndHugeRingsStillDraw) {
+    auto drawn = [](const std::vector<uint8_t>& rgba) {
+        size_t n = 0;
+        for (size_t i = 3; i < rgba.size(); i += 4) n += rgba[i] != 0;
+        return n;
+    };
+    // Radial lines 60000 pixels long from the middle of a 100 x 100 canvas.
+    EXPECT_GT(drawn(RenderWithPreset("[guide]\ntype=radiate\np1=0.5,0.5\np2=0.5,0.4\n"
+                                     "p3=0.5,-600\n[line]\nspacing=50\nlength=0\n",
+                                     100, 100)),
+              100u);
+    // One ring of radius 60000 (75,400 vertices) through the inked middle of
+    // a 300 x 300 canvas.
+    EXPECT_GT(drawn(RenderWithPreset("[guide]\ntype=circle\np1=-199.5,200.5\n"
+                                     "p2=200.5,200.5\np3=0.5,0.5\n[line]\nspacing=1000\n"
+                                     "length=20\n",
+                                     300, 300)),
+              100u);
+}
+
+// A layout that works until the host asks to stop (at most two seconds).
+void LayoutUntilStopped(RenderContext& context) {
+    const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+    while (!context.Heartbeat() && std::chrono::steady_clock::now() < giveUp)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+}
+
+TEST_F(BoundedPass, TheHostHearsFromALongLayoutAndItsStopEndsThePass) {
+    HostCore host;
+    UseModule(host);
+    InkedCanvas(host, 60, 40);
+    Open(host);
+    const std::vector<uint8_t> before = host.GetOffscreen(host.destination())->pixels;
+    velmora::testing::SetLayoutForTesting(LayoutUntilStopped);
+    std::atomic<int> requests{0};
+    CountRequests(host, requests, 3);
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(host.FilterRun(), 0);
+    // Three requests, at least the contact interval apart, the third answered stop.
+    EXPECT_EQ(requests.load(), 3);
+    EXPECT_GE(std::chrono::steady_clock::now() - start, 3 * kContactInterval);
+    EXPECT_EQ(host.GetOffscreen(host.destination())->pixels, before);
+    EXPECT_TRUE(host.areasChanged().empty());
+    EXPECT_TRUE(host.progressValues().empty());  // no task ran
+    ExpectNothingLeft(host);
+}
+
+// A task that runs until cancelled (at most two seconds).
+class UntilCancelled : public ThreadPoolTask {
+public:
+    void Execute() override {
+        const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+        while (!IsCancelled() && std::chrono::steady_clock::now() < giveUp)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+};
+
+void QueueLongTasks(RenderContext& context) {
+    for (int i = 0; i < 3; ++i) context.pool.AddTask(std::make_shared<UntilCancelled>());
+}
+
+TEST_F(BoundedPass, TheHostHearsFromAPassWhoseTasksFinishNothingAndItsStopEndsThem) {
+    HostCore host;
+    UseModule(host);
+    InkedCanvas(host, 60, 40);
+    Open(host);
+    const std::vector<uint8_t> before = host.GetOffscreen(host.destination())->pixels;
+    velmora::testing::SetLayoutForTesting(QueueLongTasks);
+    std::atomic<int> requests{0};
+    CountRequests(host, requests, 4);
+    EXPECT_EQ(host.FilterRun(), 0);
+    // No task finished before the stop: the requests were the pass's own.
+    EXPECT_EQ(requests.load(), 4);
+    EXPECT_EQ(host.GetOffscreen(host.destination())->pixels, before);
+    EXPECT_TRUE(host.areasChanged().empty());
+    ExpectNothingLeft(host);
+}
+
+}  // namespace
+}  // namespace velmora::hostcore::hostile
