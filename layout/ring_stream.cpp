@@ -29,7 +29,7 @@ void RingStream::StepGuide() {
     ++guideAt_;
 }
 
-bool RingStream::Open(const RingPlan& plan, const ThreadPoolTask* task) {
+bool RingStream::Open(const RingPlan& plan, const ThreadPoolTask* task, double lengthBudget) {
     ring_ = plan.geometry;
     hasGuide_ = plan.guide != nullptr;
     if (hasGuide_) {
@@ -56,6 +56,7 @@ bool RingStream::Open(const RingPlan& plan, const ThreadPoolTask* task) {
         const PathPoint vertex = ring_.Vertex(static_cast<double>(i), Offset());
         if (!IsFinite(vertex)) return false;
         if (i > 0) totalLength += Distance(previous, vertex);
+        if (totalLength > lengthBudget) return false;
         previous = vertex;
         StepGuide();
     }

@@ -63,7 +63,10 @@ public:
 
     // Measures the ring (totalLength) and rewinds; false when a vertex is
     // not finite (a ring that is never drawn) or the task was stopped.
-    bool Open(const RingPlan& plan, const ThreadPoolTask* task = nullptr);
+    // Also false as soon as the length passes lengthBudget: the task's scan
+    // of one lap would take more samples than that.
+    bool Open(const RingPlan& plan, const ThreadPoolTask* task = nullptr,
+              double lengthBudget = INFINITY);
 
     int32_t Count() const { return static_cast<int32_t>(ring_.n); }
     const LineSegment& Segment(int32_t index) {

@@ -219,7 +219,10 @@ void PathTask::Execute() {
     if (streamedRing) {
         RingStream ring;
         ring.literalLaps = path.literalLaps;
-        if (!ring.Open(*streamedRing, this)) return;  // not finite (never drawn) or stopped
+        // A lap's scan takes a sample per pixel of its length: a ring longer
+        // than the line's share of samples would be left out after its scan.
+        const double budget = static_cast<double>(context->lineSampleLimit) + 2;
+        if (!ring.Open(*streamedRing, this, budget)) return;  // not finite, too long or stopped
         ScanWith(ring, runs);
         if (settings->connect) JoinRuns(runs);
         if (!WithinStepLimit(runs)) return;

@@ -122,3 +122,26 @@ TEST(RingStream, TenMillionVerticesInFixedMemory) {
 
 }  // namespace
 }  // namespace velmora
+
+namespace velmora {
+namespace {
+
+// A ring longer than its budget stops being measured part way; within it the
+// length is the one measured without a budget.
+TEST(RingStream, MeasuringStopsPastTheLengthBudget) {
+    RingPlan plan;
+    plan.geometry.centre = {150, 150};
+    plan.geometry.ra = 2e5;
+    plan.geometry.rb = 2e5;
+    plan.geometry.n = RingVertexCount(2e5, 2e5);
+    RingStream whole;
+    ASSERT_TRUE(whole.Open(plan));
+    RingStream within;
+    EXPECT_TRUE(within.Open(plan, nullptr, whole.totalLength));
+    EXPECT_EQ(within.totalLength, whole.totalLength);
+    RingStream past;
+    EXPECT_FALSE(past.Open(plan, nullptr, whole.totalLength / 2));
+}
+
+}  // namespace
+}  // namespace velmora
