@@ -207,7 +207,6 @@ PathTask::PathTask(RenderContext& context, const Point32* centre)
     : context(&context),
       settings(&context.settings),
       centre(centre),
-      guide(context.guidePath),
       path() {
     path.literalLaps = (context.literal & kLiteralLaps) != 0;
 }
