@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "render/point32.h"
+#include "render/template_kind.h"
 
 namespace velmora {
 
