@@ -81,8 +81,8 @@ void RunLayout(RenderContext& context) {
         return;
     }
     switch (context.settings.type) {
-        case 2: LayoutConcentric(context); break;
-        case 1: LayoutParallel(context); break;
+        case kTemplateConcentric: LayoutConcentric(context); break;
+        case kTemplateParallel: LayoutParallel(context); break;
         default: LayoutRadial(context); break;
     }
 }
@@ -188,8 +188,8 @@ void VelmoraManager::Render() {
     }
     const Points3 points{snapshot.p1, snapshot.p2, snapshot.p3};
     switch (context.settings.type) {
-        case 1: context.parallelPoints = std::make_unique<Points3>(points); break;
-        case 2:
+        case kTemplateParallel: context.parallelPoints = std::make_unique<Points3>(points); break;
+        case kTemplateConcentric:
             context.ring = std::make_unique<RingShape>(FitRing(snapshot.p1, snapshot.p2, snapshot.p3));
             break;
         default: context.radialPoints = std::make_unique<Points3>(points); break;

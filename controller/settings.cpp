@@ -40,7 +40,7 @@ PointFraction TemplatePoint(int32_t type, int index) {
         {{0.25, 0.875}, {0.25, 0.125}, {0.75, 0.875}},  // parallel
         {{0.25, 0.5}, {0.75, 0.5}, {0.5, 0.25}},        // concentric
     };
-    if (type < 0 || type > 2) type = 0;
+    if (type < kTemplateRadial || type > kTemplateConcentric) type = kTemplateRadial;
     if (index < 0 || index > 2) return {};
     return kPoints[type][index];
 }

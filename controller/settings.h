@@ -3,14 +3,10 @@
 
 #include <cstdint>
 
+#include "render/point32.h"
+#include "render/template_kind.h"
+
 namespace velmora {
-
-struct Point32 {
-    int32_t x = 0;
-    int32_t y = 0;
-};
-
-inline bool operator==(Point32 a, Point32 b) { return a.x == b.x && a.y == b.y; }
 
 struct EffectSettings {
     bool savePreset = false;

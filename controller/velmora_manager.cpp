@@ -10,6 +10,8 @@ static_assert(sizeof(kModuleId) == kModuleIdLength + 1, "module id is 36 charact
 
 VelmoraManager::VelmoraManager() = default;
 
+PluginManager* CreatePluginManager() { return new VelmoraManager(); }
+
 VelmoraManager::~VelmoraManager() {
     // Parsed guides first, then the lists; the base part releases the
     // layers and the property object.

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "controller/settings.h"
+#include "controller/item_keys.h"
 #include "host/layer_block.h"
 #include "host/plugin_manager.h"
 #include "render/path_parser.h"
@@ -21,16 +22,6 @@ struct PresetEntry {
 struct GuideEntry {
     std::u16string name;  // ":S", ":C" or a guide file's stem
     std::unique_ptr<PathParser> path;  // parsed on first use
-};
-
-// Item keys: the string-table ids of the captions.
-enum ItemKey : int32_t {
-    kItemPreset = 140, kItemSavePreset = 141, kItemTemplate = 150, kItemGuide = 161,
-    kItemCurvature = 162, kItemPoint1 = 170, kItemPoint2 = 171, kItemPoint3 = 172,
-    kItemSize = 202, kItemHardness = 203, kItemFluction = 204, kItemIn = 205, kItemOut = 206,
-    kItemAsdist = 207, kItemEasing = 208, kItemPosition = 220, kItemPosfluct = 221,
-    kItemLength = 222, kItemLenfluct = 223, kItemSpacing = 224, kItemSpcfluct = 225,
-    kItemLengain = 226, kItemSpcgain = 227, kItemConnect = 228
 };
 
 class VelmoraManager : public PluginManager {

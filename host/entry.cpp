@@ -3,9 +3,9 @@
 #include <exception>
 #include <new>
 
-#include "controller/velmora_manager.h"
 #include "host/export.h"
 #include "host/host_interface.h"
+#include "host/plugin_manager.h"
 
 namespace velmora {
 namespace {
@@ -14,13 +14,11 @@ void PropertyCallbackImpl(HostInt* result, HostPropertyObject /*object*/, HostIn
                           HostInt notifyKind, void* data) {
     *result = kPropertyUnchanged;
     auto* manager = static_cast<PluginManager*>(data);
-    if (manager == nullptr || manager->server == nullptr || manager->stringService == nullptr) {
+    if (manager == nullptr || manager->server == nullptr || manager->server->string == nullptr) {
         return;
     }
-    if (notifyKind == kNotifyValueChanged) {
-        if (manager->OnPropertyChanged(itemKey)) *result = kPropertyChanged;
-    } else if (notifyKind == kNotifyEvent) {
-        manager->OnPropertyEvent(itemKey);
+    if (notifyKind == kNotifyValueChanged && manager->OnPropertyChanged(itemKey)) {
+        *result = kPropertyChanged;
     }
 }
 
@@ -43,7 +41,7 @@ void ModuleInitialize(HostInt* result, void** pluginData, HostServer* server) {
     // Stored whatever the registration gives: module terminate frees it. A
     // second module initialise keeps the controller of the first (replacing
     // it would lose the first without a terminate).
-    if (*pluginData == nullptr) *pluginData = static_cast<PluginManager*>(new VelmoraManager());
+    if (*pluginData == nullptr) *pluginData = CreatePluginManager();
     auto* manager = static_cast<PluginManager*>(*pluginData);
     if (server->moduleInit == nullptr || server->string == nullptr) return;
     const Host host(server);

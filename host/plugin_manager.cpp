@@ -1,4 +1,4 @@
-// The controller base: cached host pointers, layer release, destruction.
+// The controller base: the current server, layer release, destruction.
 #include "host/plugin_manager.h"
 
 namespace velmora {
@@ -13,10 +13,6 @@ PluginManager::~PluginManager() {
 
 void PluginManager::RefreshServer(HostServer* current) {
     server = current;
-    hostObject = current != nullptr ? current->hostObject : nullptr;
-    stringService = current != nullptr ? current->string : nullptr;
-    propertyService = current != nullptr ? current->property : nullptr;
-    extPropertyService = current != nullptr ? current->extProperty : nullptr;
     host.Reset(current);
 }
 

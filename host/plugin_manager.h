@@ -24,22 +24,15 @@ public:
     virtual void BeginRun() {}
     virtual void PrepareRender() {}
     virtual void Render() {}
-    virtual void ReservedHook4() {}
     virtual void EndRun() {}
     virtual bool OnPropertyChanged(int32_t /*itemKey*/) { return false; }
-    virtual void OnPropertyEvent(int32_t /*itemKey*/) {}
     virtual bool InitializeFilter() { return true; }
     virtual bool TerminateFilter() { return true; }
-    virtual bool ReservedHook11() { return true; }
 
-    // Refreshes the cached server, host object and service pointers.
+    // Refreshes the current call's server and its typed access.
     void RefreshServer(HostServer* server);
 
     HostServer* server = nullptr;
-    HostObject hostObject = nullptr;
-    const StringService* stringService = nullptr;
-    const PropertyService* propertyService = nullptr;
-    const ExtPropertyService* extPropertyService = nullptr;
     HostPropertyObject propertyObject = nullptr;
     LayerBlock source;
     LayerBlock destination;
@@ -51,5 +44,9 @@ public:
 protected:
     void ReleaseLayers();
 };
+
+// The module's controller; defined by the controller layer, owned by the
+// caller (the entry point frees it at module terminate).
+PluginManager* CreatePluginManager();
 
 }  // namespace velmora

@@ -1,7 +1,7 @@
 // The concentric template's base ellipse.
 #pragma once
 
-#include "controller/settings.h"
+#include "render/point32.h"
 
 namespace velmora {
 

@@ -11,6 +11,7 @@
 #include "platform/hypot.h"
 #include "render/rasteriser.h"
 #include "render/saturate.h"
+#include "render/template_kind.h"
 #include "render/stamp_for_testing.h"
 
 namespace velmora {
@@ -207,7 +208,6 @@ PathTask::PathTask(RenderContext& context, const Point32* centre)
     : context(&context),
       settings(&context.settings),
       centre(centre),
-      guide(context.guidePath),
       path() {
     path.literalLaps = (context.literal & kLiteralLaps) != 0;
 }
@@ -232,7 +232,7 @@ void PathTask::Execute() {
     // A line whose curves need more segments than its share of the pass is
     // left out. A ring's vertices are its segments: they are bounded where
     // the ring is built.
-    const bool ring = settings->type == 2;
+    const bool ring = settings->type == kTemplateConcentric;
     if (!path.FlattenWithin(ring, ring ? SIZE_MAX : context->lineSegmentLimit)) return;
     ScanInk(runs);
     if (settings->connect) JoinRuns(runs);
@@ -258,7 +258,7 @@ void PathTask::ScanInk(std::vector<StrokeRun>& runs) { ScanWith(path, runs); }
 
 template <class Path>
 void PathTask::ScanWith(Path& walk, std::vector<StrokeRun>& runs) {
-    const bool ring = settings->type == 2;
+    const bool ring = settings->type == kTemplateConcentric;
     // A path of no finite length has no stretch that could be measured.
     if (!std::isfinite(walk.totalLength)) return;
 
@@ -368,9 +368,9 @@ void PathTask::AddRunOn(const Path& walk, std::vector<StrokeRun>& runs, PathPoin
         b = (u + 1) * (settings->length * 0.5);
     }
     if (settings->lengain != 0) {
-        if (settings->type == 0 || settings->type == 1) {
+        if (settings->type == kTemplateRadial || settings->type == kTemplateParallel) {
             gain = settings->lengain * walk.walked / walk.totalLength;
-        } else if (settings->type == 2 && centre) {
+        } else if (settings->type == kTemplateConcentric && centre) {
             gain = platform::Hypot(here.x - centre->x, here.y - centre->y) / 50 * settings->lengain;
         }
     }

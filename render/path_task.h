@@ -37,7 +37,6 @@ public:
     RenderContext* context;
     const RenderSettings* settings;
     const Point32* centre;
-    PathParser* guide;
     PathParser path;
     std::unique_ptr<RandomSource> lengthJitter;
     std::unique_ptr<RandomSource> positionJitter;

@@ -10,6 +10,7 @@
 #include <thread>
 #include <vector>
 
+#include "controller/item_keys.h"
 #include "controller/layout_for_testing.h"
 #include "controller/render_context.h"
 #include "tests/e2e/hostile_scene.h"
@@ -33,7 +34,7 @@ protected:
         UseModule(host);
         InkedCanvas(host, w, h);
         Open(host);
-        EXPECT_EQ(host.EditEnum(140, 1), 2);
+        EXPECT_EQ(host.EditEnum(kItemPreset, 1), 2);
         EXPECT_EQ(host.FilterRun(), 0);
         std::filesystem::remove(vmplugin() / "preset" / "p.ini");
         return host.GetOffscreen(host.destination())->pixels;

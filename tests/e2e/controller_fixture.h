@@ -5,46 +5,14 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <cstdlib>
 #include <filesystem>
-#include <random>
-#include <string>
 #include <vector>
 
 #include "controller/velmora_manager.h"
-#include "platform/data_root_for_testing.h"
+#include "tests/unit/scratch_config_home.h"
 #include "tools/host_core/host_core.h"
 
 namespace velmora::e2e {
-
-// Points the user data root at a fresh directory for one test.
-class ScratchConfigHome {
-public:
-    ScratchConfigHome() {
-        static const unsigned run = std::random_device{}();
-        static int counter = 0;
-        dir_ = std::filesystem::temp_directory_path() /
-               ("velmora-controller-" + std::to_string(run) + "-" + std::to_string(++counter));
-        std::filesystem::remove_all(dir_);
-        std::filesystem::create_directories(dir_);
-#ifdef _WIN32
-        // The shell's folder can't be moved by the environment: the seam moves it.
-        velmora::testing::SetRoamingDataFolderForTesting(dir_.u16string());
-#else
-        setenv("XDG_CONFIG_HOME", dir_.string().c_str(), 1);
-#endif
-    }
-    ~ScratchConfigHome() {
-        std::error_code ignored;
-        std::filesystem::remove_all(dir_, ignored);
-    }
-    std::filesystem::path PresetDir() const { return dir_ / "orvalen" / "vmplugin" / "preset"; }
-    std::filesystem::path GuideDir() const { return dir_ / "orvalen" / "vmplugin" / "guide"; }
-    const std::filesystem::path& path() const { return dir_; }
-
-private:
-    std::filesystem::path dir_;
-};
 
 class ControllerTest : public ::testing::Test {
 protected:
@@ -69,7 +37,7 @@ protected:
         return host.OffscreenFromRgba(width, height, rgba.data());
     }
 
-    ScratchConfigHome config;
+    ::velmora::testing::ScratchConfigHome config;
     hostcore::HostCore host;
 };
 

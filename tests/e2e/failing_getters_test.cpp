@@ -4,6 +4,7 @@
 // into, and enumeration strings stay consecutive whatever string fails.
 #include <fstream>
 
+#include "controller/item_keys.h"
 #include "tests/e2e/hostile_scene.h"
 
 namespace velmora::hostcore::hostile {
@@ -191,16 +192,16 @@ TEST_F(FailingGetters, EnumerationStringsStayConsecutiveWhateverFails) {
             for (const auto& [index, text] : item->enumStrings) EXPECT_EQ(index, expected++) << key;
         }
         // Every preset the panel offers applies its own file.
-        const PropertyItem* preset = host.Item(140);
+        const PropertyItem* preset = host.Item(kItemPreset);
         for (const auto& [index, text] : preset->enumStrings) {
             if (index == 0) continue;
-            EXPECT_EQ(host.EditEnum(140, index), 2) << index;
+            EXPECT_EQ(host.EditEnum(kItemPreset, index), 2) << index;
         }
         // A preset saved at the end of a run takes the next index.
-        host.EditBool(141, true);
+        host.EditBool(kItemSavePreset, true);
         host.FilterRun();
         int32_t expected = 0;
-        for (const auto& [index, text] : host.Item(140)->enumStrings) EXPECT_EQ(index, expected++);
+        for (const auto& [index, text] : host.Item(kItemPreset)->enumStrings) EXPECT_EQ(index, expected++);
         ExpectNothingLeft(host);
         host.ModuleTerminate();
     }

@@ -77,8 +77,8 @@ protected:
 
     // Template (moves the points to its defaults) and guide.
     void Choose(int32_t type, int32_t guide) {
-        host.EditEnum(150, type);
-        host.EditEnum(161, guide);
+        host.EditEnum(kItemTemplate, type);
+        host.EditEnum(kItemGuide, guide);
     }
 
     Image Render() {
@@ -107,49 +107,49 @@ TEST_F(Golden, EveryTemplateAlongEveryGuide) {
 
 TEST_F(Golden, SoftWidePenWithLongTaperedEnds) {
     Choose(0, 0);
-    host.EditDouble(202, 6.0);
-    host.EditDouble(203, 0.2);
-    host.EditInt(205, 300);
-    host.EditInt(206, 1000);
+    host.EditDouble(kItemSize, 6.0);
+    host.EditDouble(kItemHardness, 0.2);
+    host.EditInt(kItemIn, 300);
+    host.EditInt(kItemOut, 1000);
     ExpectMatchesGolden(Render(), "pen", "soft_wide");
 }
 
 TEST_F(Golden, PenEndsInPixelsWithEasing) {
     Choose(1, 1);
-    host.EditDouble(162, -2.0);
-    host.EditBool(207, true);
-    host.EditInt(205, 15);
-    host.EditInt(206, 5);
-    host.EditBool(208, true);
-    host.EditInt(222, 40);
+    host.EditDouble(kItemCurvature, -2.0);
+    host.EditBool(kItemAsdist, true);
+    host.EditInt(kItemIn, 15);
+    host.EditInt(kItemOut, 5);
+    host.EditBool(kItemEasing, true);
+    host.EditInt(kItemLength, 40);
     ExpectMatchesGolden(Render(), "pen", "distance_eased");
 }
 
 TEST_F(Golden, LongShiftedLinesWithLengthGain) {
     Choose(0, 0);
-    host.EditInt(222, 60);
-    host.EditInt(220, -20);
-    host.EditInt(224, 120);
-    host.EditDouble(226, 20.0);
+    host.EditInt(kItemLength, 60);
+    host.EditInt(kItemPosition, -20);
+    host.EditInt(kItemSpacing, 120);
+    host.EditDouble(kItemLengain, 20.0);
     ExpectMatchesGolden(Render(), "line", "long_shifted_gain");
 }
 
 TEST_F(Golden, DenseParallelLinesDrawnApart) {
     Choose(1, 0);
-    host.EditInt(224, 12);
-    host.EditDouble(227, 3.0);
-    host.EditInt(222, 30);
-    host.EditBool(228, false);
-    host.EditDouble(202, 1.5);
+    host.EditInt(kItemSpacing, 12);
+    host.EditDouble(kItemSpcgain, 3.0);
+    host.EditInt(kItemLength, 30);
+    host.EditBool(kItemConnect, false);
+    host.EditDouble(kItemSize, 1.5);
     ExpectMatchesGolden(Render(), "line", "dense_parallel_apart");
 }
 
 TEST_F(Golden, ConcentricRingsWithSpacingGainAlongTheCurve) {
     Choose(2, 1);
-    host.EditInt(224, 20);
-    host.EditDouble(227, 4.0);
-    host.EditDouble(226, 5.0);
-    host.EditDouble(162, 3.0);
+    host.EditInt(kItemSpacing, 20);
+    host.EditDouble(kItemSpcgain, 4.0);
+    host.EditDouble(kItemLengain, 5.0);
+    host.EditDouble(kItemCurvature, 3.0);
     ExpectMatchesGolden(Render(), "line", "concentric_gain_curve");
 }
 
@@ -168,13 +168,13 @@ TEST_F(OneLine, AStraightLineOverABandIsDrawnWhereTheHandSaysItIs) {
 
     // One horizontal line from (10, 16) to (50, 16); the repeat distance (1)
     // is below the spacing, so it is the only one.
-    host.EditEnum(150, 1);
-    host.EditPoint(170, HostPoint{10, 16});
-    host.EditPoint(171, HostPoint{50, 16});
-    host.EditPoint(172, HostPoint{10, 17});
-    host.EditInt(222, 0);  // the stroke covers exactly the ink: walked 10 to 20
-    host.EditInt(205, 0);  // no taper: pressure 1 from the second step on
-    host.EditInt(206, 0);
+    host.EditEnum(kItemTemplate, 1);
+    host.EditPoint(kItemPoint1, HostPoint{10, 16});
+    host.EditPoint(kItemPoint2, HostPoint{50, 16});
+    host.EditPoint(kItemPoint3, HostPoint{10, 17});
+    host.EditInt(kItemLength, 0);  // the stroke covers exactly the ink: walked 10 to 20
+    host.EditInt(kItemIn, 0);  // no taper: pressure 1 from the second step on
+    host.EditInt(kItemOut, 0);
     ASSERT_EQ(host.FilterRun(), 0);
 
     // The stroke starts at the step from x 21 to 22 with pressure rising from
@@ -229,28 +229,28 @@ protected:
 
 TEST_F(SampleRings, WindowsDiffersFromLinuxByThePinnedBytesOnly) {
     const CrossBuildScene scenes[] = {
-        {"dense", [](hostcore::HostCore& h) { h.EditInt(224, 3); }, {true, 1, 1, 16}},
+        {"dense", [](hostcore::HostCore& h) { h.EditInt(kItemSpacing, 3); }, {true, 1, 1, 16}},
         {"soft",
          [](hostcore::HostCore& h) {
-             h.EditDouble(202, 15.0);
-             h.EditDouble(203, 0.25);
-             h.EditInt(224, 7);
+             h.EditDouble(kItemSize, 15.0);
+             h.EditDouble(kItemHardness, 0.25);
+             h.EditInt(kItemSpacing, 7);
          },
          {true, 18, 18, 3}},
         {"moved",
          [](hostcore::HostCore& h) {
-             h.EditPoint(170, HostPoint{400, 300});
-             h.EditPoint(171, HostPoint{700, 100});
-             h.EditPoint(172, HostPoint{100, 500});
-             h.EditInt(224, 2);
-             h.EditDouble(202, 3.0);
+             h.EditPoint(kItemPoint1, HostPoint{400, 300});
+             h.EditPoint(kItemPoint2, HostPoint{700, 100});
+             h.EditPoint(kItemPoint3, HostPoint{100, 500});
+             h.EditInt(kItemSpacing, 2);
+             h.EditDouble(kItemSize, 3.0);
          },
          {true, 17, 17, 9}},
     };
     // Each scene's edits apply on top of the last's.
     for (const CrossBuildScene& scene : scenes) {
         SCOPED_TRACE(scene.name);
-        host.EditEnum(150, 2);
+        host.EditEnum(kItemTemplate, 2);
         scene.edit(host);
         ASSERT_EQ(host.FilterRun(), 0);
         Image drawn(sample.width, sample.height);

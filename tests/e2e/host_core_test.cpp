@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include "controller/item_keys.h"
 #include "tools/host_core/host_core.h"
 
 namespace velmora::hostcore {
@@ -155,21 +156,21 @@ TEST(HostCoreProperties, ItemsKeepWhatTheModuleSetAndUserEditsStayInRange) {
     const HostServer* s = host.server();
     HostPropertyObject o = nullptr;
     s->property->create(&o);
-    s->property->addItem(o, 224, 17, 17, 17, nullptr, 'a');
-    s->property->setIntMinimum(o, 224, 1);
-    s->property->setIntMaximum(o, 224, 1000);
-    s->property->setIntDefault(o, 224, 50);
-    s->property->setInt(o, 224, 50);
+    s->property->addItem(o, kItemSpacing, 17, 17, 17, nullptr, 'a');
+    s->property->setIntMinimum(o, kItemSpacing, 1);
+    s->property->setIntMaximum(o, kItemSpacing, 1000);
+    s->property->setIntDefault(o, kItemSpacing, 50);
+    s->property->setInt(o, kItemSpacing, 50);
     s->filterInit->setPropertyObject(s->hostObject, o);
-    ASSERT_NE(host.Item(224), nullptr);
-    EXPECT_EQ(host.Item(224)->intDefault, 50);
-    EXPECT_EQ(host.EditInt(224, 5000), 0);  // no callback registered
-    EXPECT_EQ(host.Item(224)->intValue, 1000);
-    EXPECT_EQ(host.EditInt(224, -3), 0);
-    EXPECT_EQ(host.Item(224)->intValue, 1);
+    ASSERT_NE(host.Item(kItemSpacing), nullptr);
+    EXPECT_EQ(host.Item(kItemSpacing)->intDefault, 50);
+    EXPECT_EQ(host.EditInt(kItemSpacing, 5000), 0);  // no callback registered
+    EXPECT_EQ(host.Item(kItemSpacing)->intValue, 1000);
+    EXPECT_EQ(host.EditInt(kItemSpacing, -3), 0);
+    EXPECT_EQ(host.Item(kItemSpacing)->intValue, 1);
 
     HostDouble d = 7.0;
-    EXPECT_NE(s->property->getDouble(&d, o, 224), 0);  // wrong kind
+    EXPECT_NE(s->property->getDouble(&d, o, kItemSpacing), 0);  // wrong kind
     EXPECT_EQ(d, 7.0);
     EXPECT_EQ(host.errors().size(), 1u);
     s->property->release(o);

@@ -6,6 +6,7 @@
 #include <fstream>
 #include <string>
 
+#include "controller/item_keys.h"
 #include "data/guide_file.h"
 #include "data/preset_file.h"
 #include "render/path_parser.h"
@@ -55,7 +56,7 @@ protected:
     void RunWithGuide(HostCore& host, std::u16string_view name) {
         const int32_t index = IndexOf(host, 161, name);
         ASSERT_GE(index, 2);
-        EXPECT_EQ(host.EditEnum(161, index), 2);
+        EXPECT_EQ(host.EditEnum(kItemGuide, index), 2);
         EXPECT_LT(TimedRun(host), kHangSeconds);
     }
 };
@@ -86,8 +87,8 @@ TEST_F(HostileFiles, EmptyPresetChangesNothing) {
     OpenSession(host);
     const int32_t index = IndexOf(host, 140, u"empty");
     ASSERT_GE(index, 1);
-    EXPECT_EQ(host.EditEnum(140, index), 1);
-    EXPECT_EQ(host.Item(202)->doubleValue, 2.0);
+    EXPECT_EQ(host.EditEnum(kItemPreset, index), 1);
+    EXPECT_EQ(host.Item(kItemSize)->doubleValue, 2.0);
     EXPECT_EQ(host.ModuleTerminate(), 0);
     ExpectNothingLeft(host);
 }
@@ -105,11 +106,11 @@ TEST_F(HostileFiles, FiftyMegabytePresetIsReadInTime) {
     const int32_t index = IndexOf(host, 140, u"huge");
     ASSERT_GE(index, 1);
     const auto start = std::chrono::steady_clock::now();
-    EXPECT_EQ(host.EditEnum(140, index), 2);
+    EXPECT_EQ(host.EditEnum(kItemPreset, index), 2);
     EXPECT_LT(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(),
               kHangSeconds);
-    EXPECT_EQ(host.Item(202)->doubleValue, 7.0);
-    EXPECT_EQ(host.Item(203)->doubleValue, 0.25);
+    EXPECT_EQ(host.Item(kItemSize)->doubleValue, 7.0);
+    EXPECT_EQ(host.Item(kItemHardness)->doubleValue, 0.25);
     EXPECT_EQ(host.ModuleTerminate(), 0);
     ExpectNothingLeft(host);
 }
@@ -119,11 +120,11 @@ TEST_F(HostileFiles, NulBytesSpoilOnlyTheirOwnValues) {
     WritePreset(u8"nul_bytes", "[pen]\nsize=\0"s "9\nhardness=0.5\0"s "\nfluction=0.75\n[li\0ne]\nspacing=3\n"s);
     HostCore host;
     OpenSession(host);
-    EXPECT_EQ(host.EditEnum(140, IndexOf(host, 140, u"nul_bytes")), 2);
-    EXPECT_EQ(host.Item(202)->doubleValue, 2.0);   // "\0" "9" does not read
-    EXPECT_EQ(host.Item(203)->doubleValue, 0.5);   // a NUL after the number ends it
-    EXPECT_EQ(host.Item(204)->doubleValue, 0.75);  // the clean line does
-    EXPECT_EQ(host.Item(224)->intValue, 50);       // no section "li\0ne"
+    EXPECT_EQ(host.EditEnum(kItemPreset, IndexOf(host, 140, u"nul_bytes")), 2);
+    EXPECT_EQ(host.Item(kItemSize)->doubleValue, 2.0);   // "\0" "9" does not read
+    EXPECT_EQ(host.Item(kItemHardness)->doubleValue, 0.5);   // a NUL after the number ends it
+    EXPECT_EQ(host.Item(kItemFluction)->doubleValue, 0.75);  // the clean line does
+    EXPECT_EQ(host.Item(kItemSpacing)->intValue, 50);       // no section "li\0ne"
     EXPECT_EQ(host.ModuleTerminate(), 0);
     ExpectNothingLeft(host);
 }
@@ -132,9 +133,9 @@ TEST_F(HostileFiles, ByteOrderMarkHidesTheFirstSection) {
     WritePreset(u8"bom", "\xEF\xBB\xBF[pen]\nsize=9\n[line]\nspacing=3\n");
     HostCore host;
     OpenSession(host);
-    EXPECT_EQ(host.EditEnum(140, IndexOf(host, 140, u"bom")), 2);
-    EXPECT_EQ(host.Item(202)->doubleValue, 2.0);  // the marked line names no section
-    EXPECT_EQ(host.Item(224)->intValue, 3);
+    EXPECT_EQ(host.EditEnum(kItemPreset, IndexOf(host, 140, u"bom")), 2);
+    EXPECT_EQ(host.Item(kItemSize)->doubleValue, 2.0);  // the marked line names no section
+    EXPECT_EQ(host.Item(kItemSpacing)->intValue, 3);
     EXPECT_EQ(host.ModuleTerminate(), 0);
     ExpectNothingLeft(host);
 }
@@ -144,8 +145,8 @@ TEST_F(HostileFiles, JapaneseFileNamesListLoadAndSave) {
     WriteGuide(u8"定規カーブ", "<svg><path d=\"M0 0 Q 50 40 100 0\"/></svg>");
     HostCore host;
     OpenSession(host);
-    EXPECT_EQ(host.EditEnum(140, IndexOf(host, 140, u"集中線プリセット")), 2);
-    EXPECT_EQ(host.Item(202)->doubleValue, 5.0);
+    EXPECT_EQ(host.EditEnum(kItemPreset, IndexOf(host, 140, u"集中線プリセット")), 2);
+    EXPECT_EQ(host.Item(kItemSize)->doubleValue, 5.0);
     RunWithGuide(host, u"定規カーブ");
     PathParser loaded;
     LoadGuide(loaded, u"定規カーブ");

@@ -1,5 +1,6 @@
 // Hosts that misbehave: every service failing now and then, every service
 // answering null handles. The module runs, answers and frees its own.
+#include "controller/item_keys.h"
 #include "tests/e2e/hostile_scene.h"
 
 namespace velmora::hostcore::hostile {
@@ -11,11 +12,11 @@ void FullSession(HostCore& host) {
     host.ModuleInitialize();
     host.FilterInitialize();
     for (int32_t key : kItemKeys) host.Notify(key);
-    host.EditEnum(150, 1);
-    host.EditDouble(202, 8.0);
+    host.EditEnum(kItemTemplate, 1);
+    host.EditDouble(kItemSize, 8.0);
     host.QueueReplies(kProcessDone, {kProcessContinue, kProcessContinue, kProcessDone});
     host.FilterRun();
-    host.EditEnum(150, 2);
+    host.EditEnum(kItemTemplate, 2);
     host.FilterRun();
     host.FilterInitialize();
     host.FilterRun();

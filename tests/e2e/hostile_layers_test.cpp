@@ -3,6 +3,7 @@
 // kind 4, channel indices outside the pixel, a source without pixels.
 // Outcome: the run answers 0; nothing outside the destination's own bytes
 // is written (the sanitizers watch); nothing is left with the host.
+#include "controller/item_keys.h"
 #include "tests/e2e/hostile_scene.h"
 
 namespace velmora::hostcore::hostile {
@@ -13,7 +14,7 @@ using HostileLayers = HostileTest;
 // Runs every template over the layers the host holds now.
 void RunTemplates(HostCore& host, const std::string& what) {
     for (const int32_t type : {0, 1, 2}) {
-        host.EditEnum(150, type);
+        host.EditEnum(kItemTemplate, type);
         EXPECT_EQ(host.FilterRun(), 0) << what << " template " << type;
     }
 }
@@ -34,7 +35,7 @@ TEST_F(HostileLayers, DegenerateCanvases) {
             std::fill(source->pixels.begin(), source->pixels.end(), uint8_t(255));
         }
         Open(host);
-        host.EditInt(224, 1);
+        host.EditInt(kItemSpacing, 1);
         RunTemplates(host, std::to_string(w) + "x" + std::to_string(h));
         EXPECT_EQ(host.ModuleTerminate(), 0);
         ExpectNothingLeft(host);
@@ -75,7 +76,7 @@ TEST_F(HostileLayers, EveryPairOfChannelKinds) {
             host.SetDestination(host.CreateOffscreen(24, 16, destinationKind));
             host.SetDrawingColours(HostRgb{255, 255, 255});
             Open(host);
-            host.EditInt(224, 2);
+            host.EditInt(kItemSpacing, 2);
             const std::string what = "source kind " + std::to_string(sourceKind) +
                                      ", destination kind " + std::to_string(destinationKind);
             EXPECT_EQ(host.FilterRun(), 0) << what;

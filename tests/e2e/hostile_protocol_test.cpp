@@ -1,6 +1,7 @@
 // Hosts that call out of order or report what the module never declared.
 // Outcome: every call answers (0 or -1, callback 1 or 2), nothing crashes,
 // nothing is left with the host.
+#include "controller/item_keys.h"
 #include "tests/e2e/hostile_scene.h"
 
 namespace velmora::hostcore::hostile {
@@ -27,15 +28,15 @@ TEST_F(HostileProtocol, NotifyKindsOtherThanEditAndEventAreIgnored) {
     UseModule(host);
     InkedCanvas(host, 20, 20);
     Open(host);
-    PropertyItem* size = host.Item(202);
+    PropertyItem* size = host.Item(kItemSize);
     ASSERT_NE(size, nullptr);
     size->doubleValue = 9.0;
     for (const int32_t kind : {0, 1, 16, 18, 32, 34, 0x1000, -1, INT32_MIN, INT32_MAX}) {
-        EXPECT_EQ(host.Notify(202, kind), 1) << kind;
-        EXPECT_EQ(host.Notify(140, kind), 1) << kind;
+        EXPECT_EQ(host.Notify(kItemSize, kind), 1) << kind;
+        EXPECT_EQ(host.Notify(kItemPreset, kind), 1) << kind;
     }
     // Only the edit kind reads the value: the first real edit still changes it.
-    EXPECT_EQ(host.Notify(202, 0x11), 2);
+    EXPECT_EQ(host.Notify(kItemSize, 0x11), 2);
     EXPECT_EQ(host.ModuleTerminate(), 0);
     ExpectNothingLeft(host);
 }
@@ -47,7 +48,7 @@ TEST_F(HostileProtocol, FilterInitialiseTwiceKeepsOnePanel) {
     Open(host);
     EXPECT_EQ(host.FilterInitialize(), 0);
     EXPECT_EQ(host.livePropertyObjects(), 1u);  // the first went back
-    EXPECT_EQ(host.EditEnum(150, 2), 2);
+    EXPECT_EQ(host.EditEnum(kItemTemplate, 2), 2);
     EXPECT_EQ(host.FilterRun(), 0);
     EXPECT_EQ(host.ModuleTerminate(), 0);
     EXPECT_EQ(host.livePropertyObjects(), 0u);

@@ -7,10 +7,11 @@
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
-#include "platform/data_root_for_testing.h"
+#include "tests/unit/scratch_config_home.h"
 #include "tools/host_core/host_core.h"
 
 namespace velmora::hostcore::hostile {
@@ -45,26 +46,10 @@ inline bool LightTests() {
 // Each test gets an empty data root of its own.
 class HostileTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        root_ = std::filesystem::temp_directory_path() /
-                (std::string("velmora-hostile-") + info->test_suite_name() + "-" + info->name());
-        std::error_code ignored;
-        std::filesystem::remove_all(root_, ignored);
-        std::filesystem::create_directories(root_);
-#ifdef _WIN32
-        // The shell's folder can't be moved by the environment: the seam moves it.
-        velmora::testing::SetRoamingDataFolderForTesting(root_.u16string());
-#else
-        setenv("XDG_CONFIG_HOME", root_.string().c_str(), 1);
-#endif
-    }
-    void TearDown() override {
-        std::error_code ignored;
-        std::filesystem::remove_all(root_, ignored);
-    }
+    void SetUp() override { scratch_.emplace(); }
+    void TearDown() override { scratch_.reset(); }
 
-    std::filesystem::path vmplugin() const { return root_ / "orvalen" / "vmplugin"; }
+    std::filesystem::path vmplugin() const { return scratch_->vmplugin(); }
 
     static void UseModule(HostCore& host) {
         host.UseEntryPoint(&TriglavPluginCall);
@@ -133,7 +118,7 @@ protected:
         return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     }
 
-    std::filesystem::path root_;
+    std::optional<::velmora::testing::ScratchConfigHome> scratch_;
 };
 
 }  // namespace velmora::hostcore::hostile

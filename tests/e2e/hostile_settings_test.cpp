@@ -9,6 +9,7 @@
 #include <sys/resource.h>
 #endif
 
+#include "controller/item_keys.h"
 #include "tests/e2e/hostile_scene.h"
 
 namespace velmora::hostcore::hostile {
@@ -30,7 +31,7 @@ protected:
             UseModule(host);
             InkedCanvas(host, w, h);
             Open(host);
-            host.EditEnum(150, type);
+            host.EditEnum(kItemTemplate, type);
             edit(host);
             const double seconds = TimedRun(host);
             EXPECT_LT(seconds, kHangSeconds) << what << " template " << type;
@@ -65,13 +66,13 @@ TEST_F(HostileSettings, SizesAndGainsFarPastTheirRanges) {
     RunEach(40, 30, [](HostCore& host) { SetRawDouble(host, 202, 0.0); }, "size 0");
     for (const double gain : {-100.0, 100.0}) {
         RunEach(64, 64, [gain](HostCore& host) {
-            host.EditInt(224, 1);
-            host.EditDouble(227, gain);
+            host.EditInt(kItemSpacing, 1);
+            host.EditDouble(kItemSpcgain, gain);
         }, "spacing 1 with spacing gain");
     }
     RunEach(64, 64, [](HostCore& host) {
-        host.EditInt(222, 1000);
-        host.EditDouble(226, 100.0);
+        host.EditInt(kItemLength, 1000);
+        host.EditDouble(kItemLengain, 100.0);
     }, "length 1000 with length gain 100");
     RunEach(64, 64, [](HostCore& host) {
         SetRawDouble(host, 226, 1e308);
@@ -90,13 +91,13 @@ TEST_F(HostileSettings, IntegersAtTheirLimits) {
 
 TEST_F(HostileSettings, PenStartAndEndAsDistancesOnTinyLines) {
     RunEach(8, 8, [](HostCore& host) {
-        host.EditBool(207, true);
-        host.EditInt(205, 1000);
-        host.EditInt(206, 1000);
-        host.EditInt(222, 0);
+        host.EditBool(kItemAsdist, true);
+        host.EditInt(kItemIn, 1000);
+        host.EditInt(kItemOut, 1000);
+        host.EditInt(kItemLength, 0);
     }, "in/out 1000 px");
     RunEach(8, 8, [](HostCore& host) {
-        host.EditBool(207, false);
+        host.EditBool(kItemAsdist, false);
         SetRawInt(host, 205, kMax);
         SetRawInt(host, 206, kMax);
     }, "in/out int32 max as fractions");
@@ -123,7 +124,7 @@ TEST_F(HostileSettings, BasePointsThatDegenerate) {
 TEST_F(HostileSettings, LinesFromAFarPointAtSpacingOne) {
     for (const int32_t far : {70000, 12201611, 16000000, 16777215}) {
         RunEach(40, 30, [far](HostCore& host) {
-            host.EditInt(224, 1);
+            host.EditInt(kItemSpacing, 1);
             SetRawPoint(host, 170, HostPoint{0, 0});
             SetRawPoint(host, 171, HostPoint{0, 0});
             SetRawPoint(host, 172, HostPoint{0, far});
@@ -142,10 +143,10 @@ TEST_F(HostileSettings, WorstCasesOnABigCanvasFinish) {
         void (*edit)(HostCore&);
     };
     const Case cases[] = {
-        {"radial spacing 1, size 50", 0, [](HostCore& h) { h.EditInt(224, 1); h.EditDouble(202, 50); }},
-        {"parallel spacing 1, gain -100", 1, [](HostCore& h) { h.EditInt(224, 1); h.EditDouble(227, -100); }},
-        {"concentric spacing 1, gain -100", 2, [](HostCore& h) { h.EditInt(224, 1); h.EditDouble(227, -100); }},
-        {"concentric long lines", 2, [](HostCore& h) { h.EditInt(222, 1000); h.EditDouble(226, 100); h.EditInt(224, 1); }},
+        {"radial spacing 1, size 50", 0, [](HostCore& h) { h.EditInt(kItemSpacing, 1); h.EditDouble(kItemSize, 50); }},
+        {"parallel spacing 1, gain -100", 1, [](HostCore& h) { h.EditInt(kItemSpacing, 1); h.EditDouble(kItemSpcgain, -100); }},
+        {"concentric spacing 1, gain -100", 2, [](HostCore& h) { h.EditInt(kItemSpacing, 1); h.EditDouble(kItemSpcgain, -100); }},
+        {"concentric long lines", 2, [](HostCore& h) { h.EditInt(kItemLength, 1000); h.EditDouble(kItemLengain, 100); h.EditInt(kItemSpacing, 1); }},
         {"size 1e308", 0, [](HostCore& h) { SetRawDouble(h, 202, 1e308); }},
         {"points far off", 2, [](HostCore& h) {
              SetRawPoint(h, 170, HostPoint{kMin, kMin});
@@ -158,7 +159,7 @@ TEST_F(HostileSettings, WorstCasesOnABigCanvasFinish) {
         UseModule(host);
         InkedCanvas(host, 4000, 4000);
         Open(host);
-        host.EditEnum(150, c.type);
+        host.EditEnum(kItemTemplate, c.type);
         c.edit(host);
         EXPECT_LT(TimedRun(host), kHangSeconds) << c.what;
         EXPECT_EQ(host.ModuleTerminate(), 0) << c.what;

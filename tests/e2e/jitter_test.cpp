@@ -37,12 +37,12 @@ protected:
         host.SetSource(host.OffscreenFromRgba(kWidth, height, ink.rgba.data()));
         destination_ = host.CreateOffscreen(kWidth, height, 3);
         host.SetDestination(destination_);
-        host.EditEnum(150, 1);
-        host.EditPoint(170, HostPoint{10, y});
-        host.EditPoint(171, HostPoint{50, y});
-        host.EditPoint(172, repeatTo);
-        host.EditInt(205, 0);
-        host.EditInt(206, 0);
+        host.EditEnum(kItemTemplate, 1);
+        host.EditPoint(kItemPoint1, HostPoint{10, y});
+        host.EditPoint(kItemPoint2, HostPoint{50, y});
+        host.EditPoint(kItemPoint3, repeatTo);
+        host.EditInt(kItemIn, 0);
+        host.EditInt(kItemOut, 0);
     }
     void OneLine() { Scene(32, 16, HostPoint{10, 17}); }
     void FiveLines() { Scene(64, 4, HostPoint{10, 44}); }
@@ -96,7 +96,7 @@ TEST_F(Jitter, WithoutJitterEveryRunIsTheSame) {
 
 TEST_F(Jitter, LengthJitterOnlyLengthensWithinItsShare) {
     OneLine();
-    host.EditDouble(223, 1.0);  // the overshoot grows by up to all of itself
+    host.EditDouble(kItemLenfluct, 1.0);  // the overshoot grows by up to all of itself
     const std::vector<Extent> extents = RunMany();
     for (const Extent& e : extents) {
         // Overshoot b in [5, 10): the stroke spans x 20 - b to 30 + b.
@@ -112,7 +112,7 @@ TEST_F(Jitter, LengthJitterOnlyLengthensWithinItsShare) {
 
 TEST_F(Jitter, PositionJitterShiftsTheWholeStrokeByUpToHalfItsLength) {
     OneLine();
-    host.EditDouble(221, 1.0);
+    host.EditDouble(kItemPosfluct, 1.0);
     const std::vector<Extent> extents = RunMany();
     for (const Extent& e : extents) {
         // The stroke of length 20 moves by [-10, 10).
@@ -129,7 +129,7 @@ TEST_F(Jitter, PositionJitterShiftsTheWholeStrokeByUpToHalfItsLength) {
 TEST_F(Jitter, PressureJitterOnlyThinsTheStroke) {
     OneLine();
     const Extent plain = Measure(RenderAlpha());
-    host.EditDouble(204, 1.0);
+    host.EditDouble(kItemFluction, 1.0);
     std::set<uint8_t> peaks;
     for (int i = 0; i < kRuns; ++i) {
         const Extent e = Measure(RenderAlpha());
@@ -146,12 +146,12 @@ TEST_F(Jitter, PressureJitterOnlyThinsTheStroke) {
 
 TEST_F(Jitter, SpacingJitterMovesLinesForwardByLessThanItsShare) {
     FiveLines();
-    host.EditInt(224, 10);
+    host.EditInt(kItemSpacing, 10);
     const std::vector<uint8_t> plain = RenderAlpha();
     const Extent plainExtent = Measure(plain);
     EXPECT_EQ(plainExtent.minY, 3);   // first line on y = 4
     EXPECT_EQ(plainExtent.maxY, 44);  // last line on y = 44
-    host.EditDouble(225, 1.0);
+    host.EditDouble(kItemSpcfluct, 1.0);
     std::set<std::vector<uint8_t>> pictures;
     for (int i = 0; i < kRuns; ++i) {
         const std::vector<uint8_t> alpha = RenderAlpha();

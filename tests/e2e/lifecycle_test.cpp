@@ -6,36 +6,12 @@
 #include <filesystem>
 #include <string>
 
-#include "platform/data_root_for_testing.h"
+#include "controller/item_keys.h"
+#include "tests/unit/scratch_config_home.h"
 #include "tools/host_core/host_core.h"
 
 namespace velmora::hostcore {
 namespace {
-
-// Keeps the module's data folders inside a scratch directory.
-class ScratchDataRoot {
-public:
-    ScratchDataRoot() {
-        dir_ = std::filesystem::temp_directory_path() /
-               ("velmora-lifecycle-" + std::to_string(reinterpret_cast<uintptr_t>(this)));
-        std::filesystem::create_directories(dir_);
-        Set(dir_.string());
-    }
-    ~ScratchDataRoot() {
-        std::error_code ignored;
-        std::filesystem::remove_all(dir_, ignored);
-    }
-
-private:
-    static void Set(const std::string& value) {
-#ifdef _WIN32
-        velmora::testing::SetRoamingDataFolderForTesting(std::filesystem::path(value).u16string());
-#else
-        setenv("XDG_CONFIG_HOME", value.c_str(), 1);
-#endif
-    }
-    std::filesystem::path dir_;
-};
 
 // Requests of the filter run loop (258 belongs to progress inside a pass).
 std::vector<int32_t> LoopRequests(const HostCore& host) {
@@ -52,7 +28,7 @@ protected:
         host.UseEntryPoint(&TriglavPluginCall);
         host.LoadStringTable(StringTable::PathBesideModule(VELMORA_MODULE_PATH));
     }
-    ScratchDataRoot dataRoot;
+    ::velmora::testing::ScratchConfigHome dataRoot;
     HostCore host;
 };
 
@@ -220,8 +196,8 @@ TEST_F(Lifecycle, CallbackAfterTheStringServiceWentAwayChangesNothing) {
     host.OmitService(Service::kString);
     EXPECT_EQ(host.Call(0x300), 0);  // refreshes the controller's services
     host.ClearLogs();
-    EXPECT_EQ(host.EditDouble(202, 7.0), 1);
-    EXPECT_EQ(host.EditEnum(150, 1), 1);
+    EXPECT_EQ(host.EditDouble(kItemSize, 7.0), 1);
+    EXPECT_EQ(host.EditEnum(kItemTemplate, 1), 1);
     EXPECT_TRUE(host.calls().empty());
 }
 

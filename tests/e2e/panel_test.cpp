@@ -134,14 +134,14 @@ TEST_F(Panel, ItemsStartAtTheSettingsWithTheirRanges) {
         EXPECT_FALSE(item->valueSet) << key;
         EXPECT_EQ(item->enumFlags, std::vector<int32_t>(item->enumStrings.size(), 0)) << key;
     }
-    EXPECT_EQ(EnumStrings(*host.Item(150)),
+    EXPECT_EQ(EnumStrings(*host.Item(kItemTemplate)),
               (std::vector<std::u16string>{u"Radial Lines", u"Parallel Lines", u"Concentric Circles"}));
 }
 
 TEST_F(Panel, EmptyFoldersGiveDefaultAndTheTwoBuiltInGuides) {
     Start();
-    EXPECT_EQ(EnumStrings(*host.Item(140)), std::vector<std::u16string>{u"Default"});
-    EXPECT_EQ(EnumStrings(*host.Item(161)), (std::vector<std::u16string>{u"Straight", u"Curve"}));
+    EXPECT_EQ(EnumStrings(*host.Item(kItemPreset)), std::vector<std::u16string>{u"Default"});
+    EXPECT_EQ(EnumStrings(*host.Item(kItemGuide)), (std::vector<std::u16string>{u"Straight", u"Curve"}));
     ASSERT_EQ(manager().presets.size(), 1u);
     EXPECT_EQ(manager().presets[0].name, u"");
     ASSERT_EQ(manager().guides.size(), 2u);
@@ -165,16 +165,16 @@ TEST_F(Panel, FilesAreListedInTheFoldersOrderAfterTheBuiltInEntries) {
     ASSERT_EQ(listed.size(), 2u);
 
     Start();
-    EXPECT_EQ(EnumStrings(*host.Item(161)),
+    EXPECT_EQ(EnumStrings(*host.Item(kItemGuide)),
               (std::vector<std::u16string>{u"Straight", u"Curve", listed[0], listed[1]}));
-    EXPECT_EQ(EnumStrings(*host.Item(140)), (std::vector<std::u16string>{u"Default", u"mine"}));
+    EXPECT_EQ(EnumStrings(*host.Item(kItemPreset)), (std::vector<std::u16string>{u"Default", u"mine"}));
     ASSERT_EQ(manager().guides.size(), 4u);
     EXPECT_EQ(manager().guides[3].name, listed[1]);
 
     // Choosing entry 3 renders with the second listed file's guide.
     host.SetSource(EmptySource(16, 16));
     host.SetDestination(host.CreateOffscreen(16, 16, 3));
-    EXPECT_EQ(host.EditEnum(161, 3), 2);
+    EXPECT_EQ(host.EditEnum(kItemGuide, 3), 2);
     EXPECT_EQ(host.FilterRun(), 0);
     EXPECT_EQ(manager().settings.guide, 3);
     for (size_t i = 0; i < 4; ++i) EXPECT_EQ(manager().guides[i].path != nullptr, i == 3) << i;
@@ -185,41 +185,41 @@ TEST_F(Panel, FilesAreListedInTheFoldersOrderAfterTheBuiltInEntries) {
 TEST_F(Panel, ChoosingATemplateMovesThePointsEvenWhenItIsTheSame) {
     Start();
     host.SetCanvasSize(1000, 600);
-    EXPECT_EQ(host.EditEnum(150, 1), 2);
+    EXPECT_EQ(host.EditEnum(kItemTemplate, 1), 2);
     EXPECT_EQ(manager().settings.type, 1);
     EXPECT_EQ(manager().settings.p1, (Point32{250, 525}));
     EXPECT_EQ(manager().settings.p2, (Point32{250, 75}));
     EXPECT_EQ(manager().settings.p3, (Point32{750, 525}));
-    EXPECT_EQ(host.Item(172)->point.x, 750);
-    EXPECT_EQ(host.Item(172)->point.y, 525);
+    EXPECT_EQ(host.Item(kItemPoint3)->point.x, 750);
+    EXPECT_EQ(host.Item(kItemPoint3)->point.y, 525);
 
-    EXPECT_EQ(host.EditPoint(170, HostPoint{3, 4}), 2);
-    EXPECT_EQ(host.EditEnum(150, 1), 2);
+    EXPECT_EQ(host.EditPoint(kItemPoint1, HostPoint{3, 4}), 2);
+    EXPECT_EQ(host.EditEnum(kItemTemplate, 1), 2);
     EXPECT_EQ(manager().settings.p1, (Point32{250, 525}));
-    EXPECT_EQ(host.Item(170)->point.x, 250);
+    EXPECT_EQ(host.Item(kItemPoint1)->point.x, 250);
 }
 
 TEST_F(Panel, SavePresetIsStoredButNeverReportsAChange) {
     Start();
-    EXPECT_EQ(host.EditBool(141, true), 1);
+    EXPECT_EQ(host.EditBool(kItemSavePreset, true), 1);
     EXPECT_TRUE(manager().settings.savePreset);
-    EXPECT_EQ(host.EditBool(141, true), 1);
-    EXPECT_EQ(host.EditBool(141, false), 1);
+    EXPECT_EQ(host.EditBool(kItemSavePreset, true), 1);
+    EXPECT_EQ(host.EditBool(kItemSavePreset, false), 1);
     EXPECT_FALSE(manager().settings.savePreset);
 }
 
 TEST_F(Panel, DecimalsReportOnlyRealChangesAndNaNAlways) {
     Start();
-    EXPECT_EQ(host.EditDouble(202, 2.0), 1);  // the value it already holds
-    EXPECT_EQ(host.EditDouble(202, 10.0), 2);
+    EXPECT_EQ(host.EditDouble(kItemSize, 2.0), 1);  // the value it already holds
+    EXPECT_EQ(host.EditDouble(kItemSize, 10.0), 2);
     EXPECT_EQ(manager().settings.size, 10.0);
-    EXPECT_EQ(host.EditDouble(202, 10.0), 1);
+    EXPECT_EQ(host.EditDouble(kItemSize, 10.0), 1);
 
     const double nan = std::numeric_limits<double>::quiet_NaN();
-    EXPECT_EQ(host.EditDouble(162, nan), 2);
+    EXPECT_EQ(host.EditDouble(kItemCurvature, nan), 2);
     EXPECT_TRUE(std::isnan(manager().settings.curvature));
-    EXPECT_EQ(host.EditDouble(162, nan), 2);
-    EXPECT_EQ(host.EditDouble(162, 1.0), 2);
+    EXPECT_EQ(host.EditDouble(kItemCurvature, nan), 2);
+    EXPECT_EQ(host.EditDouble(kItemCurvature, 1.0), 2);
 
     struct Field {
         int32_t key;
@@ -266,16 +266,16 @@ TEST_F(Panel, IntegersBooleansPointsAndTheGuideReportOnlyRealChanges) {
         EXPECT_EQ(host.EditBool(f.key, flipped), 1) << f.key;
     }
 
-    EXPECT_EQ(host.EditPoint(171, HostPoint{0, 0}), 1);
-    EXPECT_EQ(host.EditPoint(171, HostPoint{0, 9}), 2);
+    EXPECT_EQ(host.EditPoint(kItemPoint2, HostPoint{0, 0}), 1);
+    EXPECT_EQ(host.EditPoint(kItemPoint2, HostPoint{0, 9}), 2);
     EXPECT_EQ(manager().settings.p2, (Point32{0, 9}));
-    EXPECT_EQ(host.EditPoint(171, HostPoint{5, 9}), 2);
-    EXPECT_EQ(host.EditPoint(171, HostPoint{5, 9}), 1);
+    EXPECT_EQ(host.EditPoint(kItemPoint2, HostPoint{5, 9}), 2);
+    EXPECT_EQ(host.EditPoint(kItemPoint2, HostPoint{5, 9}), 1);
 
-    EXPECT_EQ(host.EditEnum(161, 0), 1);
-    EXPECT_EQ(host.EditEnum(161, 1), 2);
+    EXPECT_EQ(host.EditEnum(kItemGuide, 0), 1);
+    EXPECT_EQ(host.EditEnum(kItemGuide, 1), 2);
     EXPECT_EQ(manager().settings.guide, 1);
-    EXPECT_EQ(host.EditEnum(161, 1), 1);
+    EXPECT_EQ(host.EditEnum(kItemGuide, 1), 1);
 
     EXPECT_EQ(host.Notify(999), 1);
     EXPECT_EQ(host.SendEvent(202), 1);
@@ -288,14 +288,14 @@ TEST_F(Panel, DefaultRestoresTheValuesThePanelWasDeclaredWith) {
     ASSERT_EQ(host.FilterInitialize(), 0);
     host.SetCanvasSize(1000, 600);
 
-    host.EditDouble(202, 10.0);
-    host.EditInt(222, 5);
-    host.EditBool(228, false);
-    host.EditEnum(150, 2);
-    host.EditEnum(161, 1);
-    host.EditBool(141, true);
+    host.EditDouble(kItemSize, 10.0);
+    host.EditInt(kItemLength, 5);
+    host.EditBool(kItemConnect, false);
+    host.EditEnum(kItemTemplate, 2);
+    host.EditEnum(kItemGuide, 1);
+    host.EditBool(kItemSavePreset, true);
 
-    EXPECT_EQ(host.EditEnum(140, 0), 2);
+    EXPECT_EQ(host.EditEnum(kItemPreset, 0), 2);
     const EffectSettings& s = manager().settings;
     EXPECT_EQ(s.size, 7.0);
     EXPECT_EQ(s.length, 40);
@@ -306,12 +306,12 @@ TEST_F(Panel, DefaultRestoresTheValuesThePanelWasDeclaredWith) {
     EXPECT_EQ(s.p2, (Point32{500, 195}));
     EXPECT_EQ(s.p3, (Point32{500, 75}));
     EXPECT_TRUE(s.savePreset);  // not part of the reset
-    EXPECT_EQ(host.Item(202)->doubleValue, 7.0);
-    EXPECT_EQ(host.Item(222)->intValue, 40);
-    EXPECT_TRUE(host.Item(228)->boolValue);
-    EXPECT_EQ(host.Item(150)->enumIndex, 0);
-    EXPECT_EQ(host.Item(161)->enumIndex, 0);
-    EXPECT_EQ(host.Item(171)->point.y, 195);
+    EXPECT_EQ(host.Item(kItemSize)->doubleValue, 7.0);
+    EXPECT_EQ(host.Item(kItemLength)->intValue, 40);
+    EXPECT_TRUE(host.Item(kItemConnect)->boolValue);
+    EXPECT_EQ(host.Item(kItemTemplate)->enumIndex, 0);
+    EXPECT_EQ(host.Item(kItemGuide)->enumIndex, 0);
+    EXPECT_EQ(host.Item(kItemPoint2)->point.y, 195);
     EXPECT_TRUE(host.errors().empty()) << host.errors().front();
 }
 
@@ -319,23 +319,23 @@ TEST_F(Panel, APresetEntryAppliesItsFileAndAMissingOneChangesNothing) {
     std::filesystem::create_directories(config.PresetDir());
     WriteFile(config.PresetDir() / "mine.ini", "[pen]\nsize=7.5\n");
     Start();
-    EXPECT_EQ(host.EditEnum(140, 1), 2);
+    EXPECT_EQ(host.EditEnum(kItemPreset, 1), 2);
     EXPECT_EQ(manager().settings.size, 7.5);
-    EXPECT_EQ(host.Item(202)->doubleValue, 7.5);
+    EXPECT_EQ(host.Item(kItemSize)->doubleValue, 7.5);
 
     std::filesystem::remove(config.PresetDir() / "mine.ini");
-    host.EditDouble(202, 3.0);
-    EXPECT_EQ(host.EditEnum(140, 1), 1);
+    host.EditDouble(kItemSize, 3.0);
+    EXPECT_EQ(host.EditEnum(kItemPreset, 1), 1);
     EXPECT_EQ(manager().settings.size, 3.0);
 }
 
 TEST_F(Panel, APresetIndexOutsideTheListChangesNothing) {
     Start();
-    host.EditDouble(202, 10.0);
-    host.Item(140)->enumIndex = 5;
-    EXPECT_EQ(host.Notify(140), 1);
-    host.Item(140)->enumIndex = -1;
-    EXPECT_EQ(host.Notify(140), 1);
+    host.EditDouble(kItemSize, 10.0);
+    host.Item(kItemPreset)->enumIndex = 5;
+    EXPECT_EQ(host.Notify(kItemPreset), 1);
+    host.Item(kItemPreset)->enumIndex = -1;
+    EXPECT_EQ(host.Notify(kItemPreset), 1);
     EXPECT_EQ(manager().settings.size, 10.0);
 }
 

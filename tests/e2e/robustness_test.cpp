@@ -7,7 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/data_root_for_testing.h"
+#include "controller/item_keys.h"
+#include "tests/unit/scratch_config_home.h"
 #include "tools/host_core/host_core.h"
 
 namespace velmora::hostcore {
@@ -18,19 +19,7 @@ constexpr int32_t kItemKeys[] = {140, 141, 150, 161, 162, 170, 171, 172, 202, 20
 
 class Robustness : public ::testing::Test {
 protected:
-    void SetUp() override {
-        dir_ = std::filesystem::temp_directory_path() / "velmora-robustness";
-        std::filesystem::create_directories(dir_);
-#ifdef _WIN32
-        velmora::testing::SetRoamingDataFolderForTesting(dir_.u16string());
-#else
-        setenv("XDG_CONFIG_HOME", dir_.string().c_str(), 1);
-#endif
-    }
-    void TearDown() override {
-        std::error_code ignored;
-        std::filesystem::remove_all(dir_, ignored);
-    }
+    ::velmora::testing::ScratchConfigHome dataRoot;
 
     // A small inked canvas: a dark disc on a clear source, an empty destination.
     static void SetUpCanvas(HostCore& host) {
@@ -53,8 +42,8 @@ protected:
         host.FilterInitialize();
         host.FilterRun();
         for (int32_t key : kItemKeys) host.Notify(key);
-        host.EditEnum(150, 1);
-        host.EditPoint(170, HostPoint{3, 4});
+        host.EditEnum(kItemTemplate, 1);
+        host.EditPoint(kItemPoint1, HostPoint{3, 4});
         host.SendEvent(140);
         host.QueueReplies(kProcessDone, {kProcessContinue, kProcessDone});
         host.FilterRun();
@@ -62,7 +51,6 @@ protected:
         return host.ModuleTerminate();
     }
 
-    std::filesystem::path dir_;
 };
 
 TEST_F(Robustness, HostWithoutAnyTable) {

@@ -299,13 +299,13 @@ TEST_F(RunCycle, PenStartAndEndReachTheLayoutAsFractionsOrPixels) {
     testing::SetLayoutForTesting(NoTasks);
     host.SetSource(Filled(4, 4, 0));
     host.SetDestination(host.CreateOffscreen(4, 4, 3));
-    host.EditInt(205, 1000);
-    host.EditInt(206, 250);
+    host.EditInt(kItemIn, 1000);
+    host.EditInt(kItemOut, 250);
     ASSERT_EQ(host.FilterRun(), 0);
     EXPECT_EQ(g_seen.settings.in, 1.0);
     EXPECT_EQ(g_seen.settings.out, 0.25);
 
-    host.EditBool(207, true);
+    host.EditBool(kItemAsdist, true);
     ASSERT_EQ(host.FilterRun(), 0);
     EXPECT_EQ(g_seen.settings.in, 1000.0);
     EXPECT_EQ(g_seen.settings.out, 250.0);
@@ -346,7 +346,7 @@ TEST_F(RunCycle, TheGuideIsParsedOnFirstUseAndKept) {
     testing::SetLayoutForTesting(NoTasks);
     host.SetSource(Filled(4, 4, 0));
     host.SetDestination(host.CreateOffscreen(4, 4, 3));
-    host.EditEnum(161, 1);
+    host.EditEnum(kItemGuide, 1);
     ASSERT_EQ(host.FilterRun(), 0);
     ASSERT_NE(manager().guides[1].path, nullptr);
     EXPECT_EQ(manager().guides[0].path, nullptr);
@@ -411,17 +411,17 @@ TEST_F(RunCycle, SavePresetWritesAPresetAtTheEndOfEveryRunWhileChecked) {
     testing::SetLayoutForTesting(NoTasks);
     host.SetSource(Filled(4, 4, 0));
     host.SetDestination(host.CreateOffscreen(4, 4, 3));
-    host.EditBool(141, true);
+    host.EditBool(kItemSavePreset, true);
     ASSERT_EQ(host.FilterRun(), 0);
     ASSERT_EQ(host.FilterRun(), 0);
     ASSERT_EQ(manager().presets.size(), 3u);
-    EXPECT_EQ(host.Item(140)->enumStrings.size(), 3u);
-    EXPECT_EQ(host.Item(140)->enumStrings.at(2), manager().presets[2].name);
+    EXPECT_EQ(host.Item(kItemPreset)->enumStrings.size(), 3u);
+    EXPECT_EQ(host.Item(kItemPreset)->enumStrings.at(2), manager().presets[2].name);
     EXPECT_TRUE(std::filesystem::exists(config.PresetDir() /
                                         (std::filesystem::path(manager().presets[2].name).string() +
                                          ".ini")));
 
-    host.EditBool(141, false);
+    host.EditBool(kItemSavePreset, false);
     ASSERT_EQ(host.FilterRun(), 0);
     EXPECT_EQ(manager().presets.size(), 3u);
     ExpectCleanHost();

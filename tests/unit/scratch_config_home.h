@@ -63,6 +63,8 @@ public:
     // Whether DataRoot() is root().
     bool redirected() const { return redirected_; }
     std::filesystem::path vmplugin() const { return root_ / "orvalen" / "vmplugin"; }
+    std::filesystem::path PresetDir() const { return vmplugin() / "preset"; }
+    std::filesystem::path GuideDir() const { return vmplugin() / "guide"; }
 
 private:
     std::filesystem::path root_;
