@@ -151,17 +151,16 @@ TEST(ThreadPool, StopOnFirstProgressCancelsTheRestAndWaitsForThem) {
     auto blocked = AddTasks(pool, 5, ProbeTask::kUntilCancelled);
 
     pool.Run();
-    // Every task a worker started returned, having seen the stop; the one
-    // no worker of the four had reached was never run.
-    int started = 0;
+    // Every task a worker started returned, having seen the stop; one that
+    // no worker had reached by then was never run. (The worker of the quick
+    // task may start the fifth before the stop arrives, so how many started
+    // is up to the scheduler.)
     for (const auto& task : blocked) {
         EXPECT_EQ(task->cancels.load(), 1);
         if (task->executions.load() == 0) continue;
-        ++started;
         EXPECT_TRUE(task->finished.load());
         EXPECT_TRUE(task->sawCancel.load());
     }
-    EXPECT_LE(started, 4);
     // Progress goes on for every task, run or not, after the stop.
     ASSERT_EQ(log.calls.size(), 6u);
     EXPECT_EQ(log.calls.back(), std::make_pair(6, 6));
