@@ -312,8 +312,12 @@ void PathTask::ScanWith(Path& walk, std::vector<StrokeRun>& runs) {
                 outside = true;
             }
             uint64_t passed = 0;
-            if constexpr (decltype(passing)::value) {
-                if (outside) passed = PassOffCanvas(*context, walk);
+            // Only a stored path has segments to pass; a ring made as it is
+            // walked never compiles the call.
+            if constexpr (std::is_same_v<Path, PathParser>) {
+                if constexpr (decltype(passing)::value) {
+                    if (outside) passed = PassOffCanvas(*context, walk);
+                }
             }
             if (passed > 0) {
                 here = walk.position;
