@@ -8,11 +8,7 @@ namespace {
 
 // Floors: a path of this many segments, samples or steps is always allowed.
 constexpr uint64_t kSegmentFloor = 256;
-// Scans pass off-canvas stretches of segments over 65536 pixels in bulk,
-// but walk shorter ones and every ring pixel by pixel, so a line or ring far
-// across the canvas samples far more than the canvas holds: the sample floor
-// covers two such segments, and the share is not capped by the canvas size.
-constexpr uint64_t kSampleFloor = uint64_t{1} << 17;
+constexpr uint64_t kSampleFloor = 4096;
 constexpr uint64_t kStepFloor = 4096;
 // Ceilings: what one worker may hold (segments of 40 bytes: 2.5 MiB, so 64
 // workers stay far below the memory bound) or walk for one line.
@@ -33,7 +29,8 @@ LineLimits LineLimitsFor(size_t lines, int32_t width, int32_t height) {
                             static_cast<uint64_t>(std::max(height, 0));
     LineLimits limits;
     limits.segments = static_cast<size_t>(Share(kPassSegments, lines, kSegmentFloor, kSegmentCeiling));
-    limits.samples = Share(kPassSamples, lines, kSampleFloor, kSampleCeiling);
+    limits.samples = Share(kPassSamples, lines, kSampleFloor,
+                           std::min(kSampleCeiling, 8 * around + kSampleFloor));
     limits.steps = Share(kPassSteps, lines, kStepFloor,
                          std::min(kStepCeiling, 16 * around + 2 * kStepFloor));
     return limits;

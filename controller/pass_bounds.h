@@ -21,10 +21,11 @@ struct LineLimits {
 
 // Each line's share when a pass has `lines` lines on a width x height
 // canvas. A share never falls below a floor, nor rises past what one worker
-// may hold; steps also not past what a line over this canvas can use
-// (drawing twice round a ring through the canvas's far corners with the
-// longest runs the panel allows). Ordinary scenes stay within every share; a
-// guide of thousands of curves far across a small canvas does not.
+// may hold, or past what a line over this canvas can use: scanning twice
+// round a ring through the canvas's far corners (about 4.5 (W + H) samples),
+// and drawing that with the longest runs the panel allows. Ordinary scenes
+// stay within every share; a guide of thousands of curves far across a
+// small canvas does not.
 LineLimits LineLimitsFor(size_t lines, int32_t width, int32_t height);
 
 }  // namespace velmora

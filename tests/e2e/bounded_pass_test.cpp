@@ -66,28 +66,6 @@ TEST_F(BoundedPass, ValuesPastThePanelsLimitsDrawAsTheLimits) {
     }
 }
 
-// Lines and rings far across a small canvas walk far more pixels than the
-// canvas holds; their share of the pass still lets them draw.
-TEST_F(BoundedPass, FarLinesAndHugeRingsStillDraw) {
-    auto drawn = [](const std::vector<uint8_t>& rgba) {
-        size_t n = 0;
-        for (size_t i = 3; i < rgba.size(); i += 4) n += rgba[i] != 0;
-        return n;
-    };
-    // Radial lines 60000 pixels long from the middle of a 100 x 100 canvas.
-    EXPECT_GT(drawn(RenderWithPreset("[guide]\ntype=radiate\np1=0.5,0.5\np2=0.5,0.4\n"
-                                     "p3=0.5,-600\n[line]\nspacing=50\nlength=0\n",
-                                     100, 100)),
-              100u);
-    // One ring of radius 60000 (75,400 vertices) through the inked middle of
-    // a 300 x 300 canvas.
-    EXPECT_GT(drawn(RenderWithPreset("[guide]\ntype=circle\np1=-199.5,200.5\n"
-                                     "p2=200.5,200.5\np3=0.5,0.5\n[line]\nspacing=1000\n"
-                                     "length=20\n",
-                                     300, 300)),
-              100u);
-}
-
 // A layout that works until the host asks to stop (at most two seconds).
 void LayoutUntilStopped(RenderContext& context) {
     const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(2);

@@ -99,7 +99,7 @@ TEST(LineLimits, ThePassIsSharedOutWithinFloorsAndCeilings) {
     // A radial pass at spacing 1 on 4000 x 4000: the totals shared out.
     const LineLimits radial = LineLimitsFor(4001, 4000, 4000);
     EXPECT_EQ(radial.segments, kPassSegments / 4001);
-    EXPECT_EQ(radial.samples, uint64_t{1} << 17);  // the floor: lines far across the canvas
+    EXPECT_EQ(radial.samples, kPassSamples / 4001);
     EXPECT_EQ(radial.steps, kPassSteps / 4001);
     // A ring through the corners of a 4000 x 4000 canvas is 17772 pixels
     // round; every share covers two laps of it, with runs the longest the
@@ -107,15 +107,14 @@ TEST(LineLimits, ThePassIsSharedOutWithinFloorsAndCeilings) {
     const LineLimits dense = LineLimitsFor(5700, 4000, 4000);
     EXPECT_GT(dense.samples, 2 * 17772u);
     EXPECT_GT(dense.steps, 2 * 17772u + 2 * (500 + 2 * 5657));
-    // On a small canvas a line can draw little: that is all the steps it
-    // gets. Its scan may still walk far past the canvas.
+    // On a small canvas a line can use little: that is all it gets.
     const LineLimits small = LineLimitsFor(10, 32, 24);
-    EXPECT_EQ(small.samples, uint64_t{1} << 24);
+    EXPECT_EQ(small.samples, 8u * 56 + 4096);
     EXPECT_EQ(small.steps, 16u * 56 + 8192);
     // Many lines still get the floors.
     const LineLimits many = LineLimitsFor(size_t{1} << 17, 4000, 4000);
     EXPECT_EQ(many.segments, 256u);
-    EXPECT_EQ(many.samples, uint64_t{1} << 17);
+    EXPECT_EQ(many.samples, 4096u);
     EXPECT_EQ(many.steps, 4096u);
     EXPECT_EQ(LineLimitsFor(0, 0, 0).segments, size_t{1} << 16);
 }
