@@ -181,6 +181,11 @@ void PathBuilder::Arc(double rx, double ry, double degrees, bool large, bool swe
     double delta = angle((x1 - cxp) / rx, (y1 - cyp) / ry, (-x1 - cxp) / rx, (-y1 - cyp) / ry);
     if (!sweep && delta > 0) delta -= 2 * std::numbers::pi;
     if (sweep && delta < 0) delta += 2 * std::numbers::pi;
+    // Radii or points too large for the centre form: the chord stands in.
+    if (!std::isfinite(delta) || !std::isfinite(cx) || !std::isfinite(cy)) {
+        Line(to);
+        return;
+    }
 
     const int pieces = std::max(1, int(std::ceil(std::fabs(delta) / (std::numbers::pi / 2) - 1e-9)));
     const double step = delta / pieces;
