@@ -24,7 +24,7 @@
 namespace velmora {
 namespace {
 
-struct SceneSpec {
+struct RandomScene {
     int32_t width = 1;
     int32_t height = 1;
     uint8_t layout = kLayoutRgba;
@@ -43,39 +43,39 @@ struct Picture {
     bool operator==(const Picture&) const = default;
 };
 
-Picture Render(const SceneSpec& spec, uint32_t literal) {
+Picture Render(const RandomScene& scene, uint32_t literal) {
     PathParser guide;
-    if (spec.guide == ":S") {
+    if (scene.guide == ":S") {
         MakeStraightGuide(guide);
-    } else if (spec.guide == ":C") {
+    } else if (scene.guide == ":C") {
         MakeCurveGuide(guide);
-    } else if (!ParseSvgGuide(guide, spec.guide)) {
+    } else if (!ParseSvgGuide(guide, scene.guide)) {
         MakeStraightGuide(guide);
     }
     RenderContext context(1);
     context.literal = literal;
-    context.settings = spec.settings;
+    context.settings = scene.settings;
     context.guidePath = &guide;
-    const Points3& p = spec.points;
-    switch (spec.settings.type) {
+    const Points3& p = scene.points;
+    switch (scene.settings.type) {
         case 1: context.parallelPoints = std::make_unique<Points3>(p); break;
         case 2: context.ring = std::make_unique<RingShape>(FitRing(p[0], p[1], p[2])); break;
         default: context.radialPoints = std::make_unique<Points3>(p); break;
     }
     PixelBlock& s = context.source;
-    s.layout = spec.layout;
-    for (int i = 0; i < 5; ++i) s.order[i] = spec.order[static_cast<size_t>(i)];
-    s.pixelBytes = PixelBytesForLayout(spec.layout);
-    s.width = spec.width;
-    s.height = spec.height;
-    s.rowBytes = spec.width * s.pixelBytes;
-    s.pixels = spec.pixels.data();
-    if (!spec.mask.empty()) {
-        context.mask.pixels = spec.mask.data();
-        context.mask.rowBytes = spec.width;
+    s.layout = scene.layout;
+    for (int i = 0; i < 5; ++i) s.order[i] = scene.order[static_cast<size_t>(i)];
+    s.pixelBytes = PixelBytesForLayout(scene.layout);
+    s.width = scene.width;
+    s.height = scene.height;
+    s.rowBytes = scene.width * s.pixelBytes;
+    s.pixels = scene.pixels.data();
+    if (!scene.mask.empty()) {
+        context.mask.pixels = scene.mask.data();
+        context.mask.rowBytes = scene.width;
     }
     context.AllocateCoverage();
-    switch (spec.settings.type) {
+    switch (scene.settings.type) {
         case 2: LayoutConcentric(context); break;
         case 1: LayoutParallel(context); break;
         default: LayoutRadial(context); break;
@@ -83,7 +83,7 @@ Picture Render(const SceneSpec& spec, uint32_t literal) {
     context.pool.Run();
     Picture picture;
     picture.coverage.assign(context.coverage.get(),
-                            context.coverage.get() + static_cast<size_t>(spec.width) * spec.height);
+                            context.coverage.get() + static_cast<size_t>(scene.width) * scene.height);
     picture.dirty = {context.dirty.x0.load(), context.dirty.y0.load(), context.dirty.x1.load(),
                      context.dirty.y1.load()};
     return picture;
@@ -96,31 +96,31 @@ class SceneMaker {
 public:
     explicit SceneMaker(uint64_t seed) : random_(seed) {}
 
-    SceneSpec Make() {
-        SceneSpec spec;
-        RenderSettings& s = spec.settings;
+    RandomScene Make() {
+        RandomScene scene;
+        RenderSettings& s = scene.settings;
         const int kind = Pick(10);
         s.type = kind < 3 ? 0 : kind < 6 ? 1 : kind < 9 ? 2 : 3 + Pick(4);
-        spec.width = Chance(0.1) ? 1 + Pick(3) : 4 + Pick(90);
-        spec.height = Chance(0.1) ? 1 + Pick(3) : 4 + Pick(90);
-        if (Chance(0.5)) std::swap(spec.width, spec.height);
-        Source(spec);
+        scene.width = Chance(0.1) ? 1 + Pick(3) : 4 + Pick(90);
+        scene.height = Chance(0.1) ? 1 + Pick(3) : 4 + Pick(90);
+        if (Chance(0.5)) std::swap(scene.width, scene.height);
+        Source(scene);
         Settings(s);
         const int reach = Pick(10);  // 0-5 near, 6-7 far, 8 huge rings or lines, 9 odd
-        Points(spec, reach);
+        Points(scene, reach);
         // Nearly flat ellipses through ordinary points can have 10^8
         // vertices, past what streamed rings take exactly (and past what
         // the literal steps store): such points are drawn again.
-        while (s.type == 2 && !RingWithinReach(FitRing(spec.points[0], spec.points[1], spec.points[2])))
-            Points(spec, reach);
-        Guide(spec);
+        while (s.type == 2 && !RingWithinReach(FitRing(scene.points[0], scene.points[1], scene.points[2])))
+            Points(scene, reach);
+        Guide(scene);
         char about[160];
         std::snprintf(about, sizeof about, "type %d, %dx%d, points (%d,%d) (%d,%d) (%d,%d), spacing %d",
-                      s.type, spec.width, spec.height, spec.points[0].x, spec.points[0].y,
-                      spec.points[1].x, spec.points[1].y, spec.points[2].x, spec.points[2].y,
+                      s.type, scene.width, scene.height, scene.points[0].x, scene.points[0].y,
+                      scene.points[1].x, scene.points[1].y, scene.points[2].x, scene.points[2].y,
                       s.spacing);
-        spec.about = about;
-        return spec;
+        scene.about = about;
+        return scene;
     }
 
 private:
@@ -132,44 +132,44 @@ private:
 
     // Every layer kind the module reads, in a random channel order, with
     // blocks, discs and noise of ink; a selection now and then.
-    void Source(SceneSpec& spec) {
+    void Source(RandomScene& scene) {
         const int layouts[4] = {kLayoutRgba, kLayoutRgba, kLayoutGrey, kLayoutSingle};
-        spec.layout = static_cast<uint8_t>(layouts[Pick(Chance(0.05) ? 4 : 3)]);
-        const int bytes = PixelBytesForLayout(spec.layout);
-        if (spec.layout == kLayoutRgba) {
+        scene.layout = static_cast<uint8_t>(layouts[Pick(Chance(0.05) ? 4 : 3)]);
+        const int bytes = PixelBytesForLayout(scene.layout);
+        if (scene.layout == kLayoutRgba) {
             std::array<uint8_t, 3> colours{0, 1, 2};
             std::shuffle(colours.begin(), colours.end(), random_);
-            spec.order = {colours[0], colours[1], colours[2], 3, 0};
-        } else if (spec.layout == kLayoutGrey) {
-            spec.order = {0, 1, 0, 0, 0};
+            scene.order = {colours[0], colours[1], colours[2], 3, 0};
+        } else if (scene.layout == kLayoutGrey) {
+            scene.order = {0, 1, 0, 0, 0};
         } else {
-            spec.order = {0, 0, 0, 0, 0};
+            scene.order = {0, 0, 0, 0, 0};
         }
-        const size_t count = static_cast<size_t>(spec.width) * spec.height;
-        spec.pixels.assign(count * bytes, 255);
-        for (size_t i = 0; i < count; ++i) spec.pixels[i * bytes + bytes - 1] = 0;  // clear
+        const size_t count = static_cast<size_t>(scene.width) * scene.height;
+        scene.pixels.assign(count * bytes, 255);
+        for (size_t i = 0; i < count; ++i) scene.pixels[i * bytes + bytes - 1] = 0;  // clear
         auto ink = [&](int32_t x, int32_t y, uint8_t dark, uint8_t alpha) {
-            uint8_t* p = &spec.pixels[(static_cast<size_t>(y) * spec.width + x) * bytes];
+            uint8_t* p = &scene.pixels[(static_cast<size_t>(y) * scene.width + x) * bytes];
             for (int c = 0; c + 1 < bytes; ++c) p[c] = static_cast<uint8_t>(255 - dark);
             p[bytes - 1] = alpha;
         };
         const int style = Pick(4);
         if (style == 0) {  // everything inked
-            for (int32_t y = 0; y < spec.height; ++y)
-                for (int32_t x = 0; x < spec.width; ++x) ink(x, y, 255, 255);
+            for (int32_t y = 0; y < scene.height; ++y)
+                for (int32_t x = 0; x < scene.width; ++x) ink(x, y, 255, 255);
         } else if (style == 1) {  // noise
             const double density = Uniform(0.05, 0.9);
-            for (int32_t y = 0; y < spec.height; ++y)
-                for (int32_t x = 0; x < spec.width; ++x)
+            for (int32_t y = 0; y < scene.height; ++y)
+                for (int32_t x = 0; x < scene.width; ++x)
                     if (Chance(density)) ink(x, y, static_cast<uint8_t>(Pick(256)), static_cast<uint8_t>(Pick(256)));
         } else {  // blocks and discs
             for (int n = 1 + Pick(4); n > 0; --n) {
-                const int32_t x0 = Pick(spec.width), y0 = Pick(spec.height);
-                const int32_t x1 = x0 + 1 + Pick(spec.width), y1 = y0 + 1 + Pick(spec.height);
+                const int32_t x0 = Pick(scene.width), y0 = Pick(scene.height);
+                const int32_t x1 = x0 + 1 + Pick(scene.width), y1 = y0 + 1 + Pick(scene.height);
                 const bool disc = style == 3;
                 const uint8_t alpha = Chance(0.7) ? 255 : static_cast<uint8_t>(Pick(256));
-                for (int32_t y = y0; y < std::min(y1, spec.height); ++y)
-                    for (int32_t x = x0; x < std::min(x1, spec.width); ++x) {
+                for (int32_t y = y0; y < std::min(y1, scene.height); ++y)
+                    for (int32_t x = x0; x < std::min(x1, scene.width); ++x) {
                         const double dx = (x - x0) - (x1 - x0) * 0.5, dy = (y - y0) - (y1 - y0) * 0.5;
                         if (!disc || dx * dx + dy * dy <= (x1 - x0) * (y1 - y0) * 0.25)
                             ink(x, y, 255, alpha);
@@ -177,11 +177,11 @@ private:
             }
         }
         if (Chance(0.25)) {
-            spec.mask.assign(count, 0);
-            const int32_t x0 = Pick(spec.width), y0 = Pick(spec.height);
-            for (int32_t y = 0; y < spec.height; ++y)
-                for (int32_t x = 0; x < spec.width; ++x)
-                    spec.mask[static_cast<size_t>(y) * spec.width + x] =
+            scene.mask.assign(count, 0);
+            const int32_t x0 = Pick(scene.width), y0 = Pick(scene.height);
+            for (int32_t y = 0; y < scene.height; ++y)
+                for (int32_t x = 0; x < scene.width; ++x)
+                    scene.mask[static_cast<size_t>(y) * scene.width + x] =
                         x >= x0 || y >= y0 ? static_cast<uint8_t>(Chance(0.8) ? 255 : Pick(256)) : 0;
         }
     }
@@ -210,22 +210,22 @@ private:
         return RingVertexCount(std::abs(ring.radiusA) + 1e5, std::abs(ring.radiusB) + 1e5) <= 400000;
     }
 
-    Point32 Near(const SceneSpec& spec) {
-        return {Pick(spec.width * 3 + 1) - spec.width, Pick(spec.height * 3 + 1) - spec.height};
+    Point32 Near(const RandomScene& scene) {
+        return {Pick(scene.width * 3 + 1) - scene.width, Pick(scene.height * 3 + 1) - scene.height};
     }
     // Beyond 65536 pixels to one side, level with the canvas or nearly.
-    Point32 Far(const SceneSpec& spec, int32_t reach) {
+    Point32 Far(const RandomScene& scene, int32_t reach) {
         const int32_t r = 65536 + Pick(reach);
-        const Point32 level = Chance(0.7) ? Point32{Pick(spec.width), Pick(spec.height)} : Near(spec);
+        const Point32 level = Chance(0.7) ? Point32{Pick(scene.width), Pick(scene.height)} : Near(scene);
         Point32 p{Chance(0.5) ? r : -r, level.y};
         if (Chance(0.3)) p = {level.x, p.x};
         return p;
     }
 
-    void Points(SceneSpec& spec, int reach) {
-        RenderSettings& s = spec.settings;
-        Points3& p = spec.points;
-        p = {Near(spec), Near(spec), Near(spec)};
+    void Points(RandomScene& scene, int reach) {
+        RenderSettings& s = scene.settings;
+        Points3& p = scene.points;
+        p = {Near(scene), Near(scene), Near(scene)};
         if (reach == 9) {
             // Coincident and collinear points; radial points at nearly the
             // same distance from the centre (lines a fraction of a pixel
@@ -249,7 +249,7 @@ private:
                 // A ring far larger than the canvas, through it: over 65536
                 // vertices when its radius passes about 52000.
                 const int32_t r = reach == 8 ? 52000 + Pick(30000) : 2000 + Pick(20000);
-                const int32_t cx = spec.width / 2, cy = spec.height / 2 + (Chance(0.5) ? r : -r);
+                const int32_t cx = scene.width / 2, cy = scene.height / 2 + (Chance(0.5) ? r : -r);
                 const int32_t ry = Chance(0.5) ? 0 : Pick(20) - 10;
                 p = {Point32{cx - r, cy + ry}, Point32{cx + r, cy - ry}, Point32{cx + Pick(9) - 4, cy - r}};
                 s.spacing = std::max(s.spacing, 200 + Pick(800));
@@ -257,7 +257,7 @@ private:
                 s.spcgain = s.spcgain * 0.01;
             } else if (s.type == 1) {
                 // Lines over 65536 pixels long crossing the canvas.
-                p[0] = Far(spec, reach == 8 ? 200000 : 20000);
+                p[0] = Far(scene, reach == 8 ? 200000 : 20000);
                 const bool alongX = std::abs(p[0].x) > 65535;
                 const int32_t tilt = Chance(0.7) ? 0 : Pick(41) - 20;
                 p[1] = alongX ? Point32{-p[0].x, p[0].y + tilt} : Point32{p[0].x + tilt, -p[0].y};
@@ -268,7 +268,7 @@ private:
                 s.spacing = std::max(s.spacing, 1 + Pick(20));
             } else {
                 // Rays from a centre on or near the canvas out to far points.
-                p[Chance(0.5) ? 1 : 2] = Far(spec, reach == 8 ? 150000 : 20000);
+                p[Chance(0.5) ? 1 : 2] = Far(scene, reach == 8 ? 150000 : 20000);
                 s.spacing = std::max(s.spacing, 400 + Pick(601));
                 if (Chance(0.3)) std::swap(p[0], p[1]);  // the centre far away
             }
@@ -283,14 +283,14 @@ private:
 
     // Built-in guides and SVG guides that start with a move, a line, a
     // cubic or a quadratic, absolute or relative, with or without a transform.
-    void Guide(SceneSpec& spec) {
+    void Guide(RandomScene& scene) {
         const int form = Pick(10);
         if (form < 2) {
-            spec.guide = ":S";
+            scene.guide = ":S";
             return;
         }
         if (form < 4) {
-            spec.guide = ":C";
+            scene.guide = ":C";
             return;
         }
         static const char kKinds[] = "MLCQ";
@@ -310,31 +310,31 @@ private:
             transform = " transform=\"matrix(" + Number(-2, 2) + " " + Number(-2, 2) + " " +
                         Number(-2, 2) + " " + Number(-2, 2) + " " + Number(-20, 20) + " " +
                         Number(-20, 20) + ")\"";
-        spec.guide = "<svg><path d=\"" + d + "\"" + transform + "/></svg>";
+        scene.guide = "<svg><path d=\"" + d + "\"" + transform + "/></svg>";
     }
 
     std::mt19937_64 random_;
 };
 
 // A scene on an RGBA canvas, no ink; Ink paints [x0, x1) x [y0, y1) black.
-SceneSpec Canvas(int32_t width, int32_t height, int32_t type, Points3 points, std::string guide) {
-    SceneSpec spec;
-    spec.width = width;
-    spec.height = height;
-    spec.pixels.assign(static_cast<size_t>(width) * height * 4, 0);
-    spec.settings.type = type;
-    spec.settings.size = 2;
-    spec.settings.hardness = 1;
-    spec.settings.in = 0.5;
-    spec.settings.out = 0.5;
-    spec.points = points;
-    spec.guide = std::move(guide);
-    return spec;
+RandomScene Canvas(int32_t width, int32_t height, int32_t type, Points3 points, std::string guide) {
+    RandomScene scene;
+    scene.width = width;
+    scene.height = height;
+    scene.pixels.assign(static_cast<size_t>(width) * height * 4, 0);
+    scene.settings.type = type;
+    scene.settings.size = 2;
+    scene.settings.hardness = 1;
+    scene.settings.in = 0.5;
+    scene.settings.out = 0.5;
+    scene.points = points;
+    scene.guide = std::move(guide);
+    return scene;
 }
 
-void Ink(SceneSpec& spec, int32_t x0, int32_t y0, int32_t x1, int32_t y1) {
+void Ink(RandomScene& scene, int32_t x0, int32_t y0, int32_t x1, int32_t y1) {
     for (int32_t y = y0; y < y1; ++y)
-        for (int32_t x = x0; x < x1; ++x) spec.pixels[(static_cast<size_t>(y) * spec.width + x) * 4 + 3] = 255;
+        for (int32_t x = x0; x < x1; ++x) scene.pixels[(static_cast<size_t>(y) * scene.width + x) * 4 + 3] = 255;
 }
 
 size_t Marked(const Picture& picture) {
@@ -345,7 +345,7 @@ size_t Marked(const Picture& picture) {
 // A guide that starts with a line starts every mapped path at the canvas
 // origin: those lines cross the canvas however far their points lie.
 TEST(LiteralSteps, PathsFromTheOriginAreDrawnWhereverTheLinesLie) {
-    SceneSpec radial = Canvas(100, 100, 0, {Point32{300, 50}, {200, 50}, {150, 50}},
+    RandomScene radial = Canvas(100, 100, 0, {Point32{300, 50}, {200, 50}, {150, 50}},
                               "<svg><path d=\"L 0 0 L 100 0\"/></svg>");
     Ink(radial, 0, 0, 100, 100);
     radial.settings.spacing = 250;
@@ -353,7 +353,7 @@ TEST(LiteralSteps, PathsFromTheOriginAreDrawnWhereverTheLinesLie) {
     EXPECT_GT(Marked(literal), 100u);
     EXPECT_EQ(Render(radial, 0), literal);
 
-    SceneSpec parallel = Canvas(100, 100, 1, {Point32{5000, 300}, {5000, 200}, {5400, 300}},
+    RandomScene parallel = Canvas(100, 100, 1, {Point32{5000, 300}, {5000, 200}, {5400, 300}},
                                 "<svg><path d=\"Q 50 -40 100 0 L 150 0\"/></svg>");
     Ink(parallel, 0, 0, 100, 100);
     parallel.settings.spacing = 100;
@@ -366,21 +366,21 @@ TEST(LiteralSteps, PathsFromTheOriginAreDrawnWhereverTheLinesLie) {
 // the scan comes in from far off the canvas and finds the stretch the
 // one-pixel steps find.
 TEST(LiteralSteps, LongLinesFindTheInkOfOnePixelSteps) {
-    SceneSpec spec = Canvas(20, 20, 1, {Point32{-100000, 10}, {100000, 10}, {-100000, 11}}, ":S");
-    Ink(spec, 5, 0, 15, 20);
-    spec.settings.length = 0;
-    spec.settings.spacing = 50;
-    EXPECT_EQ(Render(spec, 0), Render(spec, kLiteralAll));
+    RandomScene scene = Canvas(20, 20, 1, {Point32{-100000, 10}, {100000, 10}, {-100000, 11}}, ":S");
+    Ink(scene, 5, 0, 15, 20);
+    scene.settings.length = 0;
+    scene.settings.spacing = 50;
+    EXPECT_EQ(Render(scene, 0), Render(scene, kLiteralAll));
 
     RenderContext context(1);
     PathParser guide;
     MakeStraightGuide(guide);
     context.guidePath = &guide;
-    context.settings = spec.settings;
-    context.parallelPoints = std::make_unique<Points3>(spec.points);
+    context.settings = scene.settings;
+    context.parallelPoints = std::make_unique<Points3>(scene.points);
     context.source.layout = kLayoutRgba;
     context.source.order[3] = 3;
-    context.source.pixels = spec.pixels.data();
+    context.source.pixels = scene.pixels.data();
     context.source.width = context.source.height = 20;
     context.source.rowBytes = 80;
     context.source.pixelBytes = 4;
@@ -400,15 +400,15 @@ TEST(LiteralSteps, LongLinesFindTheInkOfOnePixelSteps) {
 // A ring of radius 60000 (75400 vertices) through a 300 x 300 canvas with an
 // inked disc: built whole, walked whole.
 TEST(LiteralSteps, HugeRingsAreTheRingsOfEveryVertex) {
-    SceneSpec spec = Canvas(300, 300, 2, {Point32{-59850, 60150}, {60150, 60150}, {150, 150}}, ":S");
+    RandomScene scene = Canvas(300, 300, 2, {Point32{-59850, 60150}, {60150, 60150}, {150, 150}}, ":S");
     for (int32_t y = 0; y < 300; ++y)
         for (int32_t x = 0; x < 300; ++x)
-            if ((x - 150) * (x - 150) + (y - 150) * (y - 150) <= 120 * 120) Ink(spec, x, y, x + 1, y + 1);
-    spec.settings.spacing = 1000;
-    spec.settings.length = 20;
-    const Picture literal = Render(spec, kLiteralAll);
+            if ((x - 150) * (x - 150) + (y - 150) * (y - 150) <= 120 * 120) Ink(scene, x, y, x + 1, y + 1);
+    scene.settings.spacing = 1000;
+    scene.settings.length = 20;
+    const Picture literal = Render(scene, kLiteralAll);
     EXPECT_GT(Marked(literal), 100u);
-    EXPECT_EQ(Render(spec, 0), literal);
+    EXPECT_EQ(Render(scene, 0), literal);
 }
 
 uint64_t EnvNumber(const char* name, uint64_t fallback) {
@@ -418,14 +418,14 @@ uint64_t EnvNumber(const char* name, uint64_t fallback) {
 }
 
 // Which shortcut alone, when taken literally, brings a scene's bytes back.
-const char* Culprit(const SceneSpec& spec, const Picture& literal) {
+const char* Culprit(const RandomScene& scene, const Picture& literal) {
     static const std::pair<uint32_t, const char*> kSteps[] = {
         {kLiteralLayout, "layout cull or jump"}, {kLiteralScan, "ink scan jump"},
         {kLiteralRings, "ring building"},        {kLiteralDraw, "stroke steps"},
         {kLiteralLaps, "ring laps"},
     };
     for (const auto& [bit, name] : kSteps)
-        if (Render(spec, bit) == literal) return name;
+        if (Render(scene, bit) == literal) return name;
     return "several";
 }
 
@@ -442,12 +442,12 @@ TEST(LiteralSteps, RandomScenesGiveTheBytesOfEveryStep) {
     // VELMORA_LITERAL_TRACE=1 names each scene before it is drawn.
     const bool trace = EnvNumber("VELMORA_LITERAL_TRACE", 0) != 0;
     for (uint64_t i = 0; i < scenes; ++i) {
-        const SceneSpec spec = maker.Make();
+        const RandomScene scene = maker.Make();
         if (only != UINT64_MAX && i != only) continue;
-        if (trace) std::fprintf(stderr, "scene %" PRIu64 ": %s\n", i, spec.about.c_str());
+        if (trace) std::fprintf(stderr, "scene %" PRIu64 ": %s\n", i, scene.about.c_str());
         const auto start = std::chrono::steady_clock::now();
-        const Picture literal = Render(spec, kLiteralAll);
-        const Picture fast = Render(spec, 0);
+        const Picture literal = Render(scene, kLiteralAll);
+        const Picture fast = Render(scene, 0);
         const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
         if (seconds > slowest) {
             slowest = seconds;
@@ -455,8 +455,8 @@ TEST(LiteralSteps, RandomScenesGiveTheBytesOfEveryStep) {
         }
         if (fast == literal) continue;
         ++differing;
-        ADD_FAILURE() << "scene " << i << " of seed " << seed << " (" << spec.about << ", guide "
-                      << spec.guide << "): " << Culprit(spec, literal);
+        ADD_FAILURE() << "scene " << i << " of seed " << seed << " (" << scene.about << ", guide "
+                      << scene.guide << "): " << Culprit(scene, literal);
     }
     std::printf("literal steps: %" PRIu64 " of %" PRIu64 " scenes differ (seed %" PRIu64
                 "); slowest scene %" PRIu64 ", %.2f s\n",
