@@ -100,8 +100,15 @@ bool CanvasWindow(const RenderContext& context, PathPoint origin, PathPoint dir,
 // of billions of steps. The stretch is found in fractions of the segment,
 // the walk's own measure, so every skipped sample lies off the canvas.
 // Returns the steps taken, 0 where the scan steps one by one.
+// The stretch of one segment found to lie on the canvas: nothing there is
+// passed, so the window need not be worked out again at every step of it.
+struct OnCanvasStretch {
+    int32_t segment = -1;
+    double from = 0, until = 0;
+};
+
 [[gnu::noinline]] uint64_t PassLongSegment(const RenderContext& context, PathParser& path,
-                                           const LineSegment& s) {
+                                           const LineSegment& s, OnCanvasStretch& onCanvas) {
     if (!std::isfinite(s.length)) return 0;
     const PathPoint along{s.end.x - s.start.x, s.end.y - s.start.y};
     const double margin =
@@ -113,6 +120,7 @@ bool CanvasWindow(const RenderContext& context, PathPoint origin, PathPoint dir,
     } else if (lo > f) {
         limit = lo;
     } else {
+        onCanvas = {path.segmentIndex, lo, hi};
         return 0;
     }
     if (!((limit - f) * s.length > static_cast<double>(kCancelCheckSteps))) return 0;
@@ -120,12 +128,17 @@ bool CanvasWindow(const RenderContext& context, PathPoint origin, PathPoint dir,
 }
 
 // The scan's test at every step: only a long segment goes further.
-inline uint64_t PassOffCanvas(const RenderContext& context, PathParser& path) {
+inline uint64_t PassOffCanvas(const RenderContext& context, PathParser& path,
+                              OnCanvasStretch& onCanvas) {
     if (path.segmentIndex < 0 || static_cast<size_t>(path.segmentIndex) >= path.segments.size()) {
         return 0;
     }
+    if (path.segmentIndex == onCanvas.segment && path.segmentFraction >= onCanvas.from &&
+        path.segmentFraction <= onCanvas.until) {
+        return 0;
+    }
     const LineSegment& s = path.segments[static_cast<size_t>(path.segmentIndex)];
-    return s.length > kScanJumpSegment ? PassLongSegment(context, path, s) : 0;
+    return s.length > kScanJumpSegment ? PassLongSegment(context, path, s, onCanvas) : 0;
 }
 
 // The discs of a segment longer than kHugeSegment (a step across a gap
@@ -296,6 +309,7 @@ void PathTask::ScanWith(Path& walk, std::vector<StrokeRun>& runs) {
     const double scanEnd = w0 + 2 * walk.totalLength;
     bool outside = true;
     double runStart = 0;
+    OnCanvasStretch onCanvas;
     // Only an open path's scan passes stretches off the canvas in bulk; the
     // loop of any other scan tests nothing for it.
     auto scan = [&](auto passing) __attribute__((always_inline)) {
@@ -316,7 +330,7 @@ void PathTask::ScanWith(Path& walk, std::vector<StrokeRun>& runs) {
             // walked never compiles the call.
             if constexpr (std::is_same_v<Path, PathParser>) {
                 if constexpr (decltype(passing)::value) {
-                    if (outside) passed = PassOffCanvas(*context, walk);
+                    if (outside) passed = PassOffCanvas(*context, walk, onCanvas);
                 }
             }
             if (passed > 0) {

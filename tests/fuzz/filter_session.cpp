@@ -1,5 +1,6 @@
 #include "tests/fuzz/filter_session.h"
 
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -153,6 +154,12 @@ void CheckClean(const HostCore& host) {
     if (host.livePropertyObjects() != 0) Fail("property object left");
 }
 
+// Instrumented for fuzzing, a pass runs tens of times slower than in a
+// release build, so the largest work a pass may take outlasts the fuzzer's
+// timeout. The host stops every pass once two seconds have gone, as a user
+// would: a unit that still times out is work that never heeds the stop.
+constexpr std::chrono::milliseconds kUserStopsAfter{2000};
+
 // A dark disc in the middle of a clear RGBA picture.
 std::vector<uint8_t> DiscPicture(int32_t w, int32_t h) {
     std::vector<uint8_t> rgba(size_t(w) * size_t(h) * 4, 0);
@@ -268,6 +275,7 @@ void EditOne(HostCore& host, ByteReader& in) {
 void RunGuideSession(std::u16string_view guideName, int32_t type, int32_t spacing) {
     HostOptions options;
     options.logCalls = false;
+    options.stopAfter = kUserStopsAfter;
     HostCore host(options);
     host.UseEntryPoint(&TriglavPluginCall);
     host.SetStringTable(Strings());
@@ -293,6 +301,7 @@ void RunGuideSession(std::u16string_view guideName, int32_t type, int32_t spacin
 void RunFilterSession(ByteReader& in) {
     HostOptions options;
     options.logCalls = false;
+    options.stopAfter = kUserStopsAfter;
     const uint8_t hostile = in.Byte();
     if ((hostile & 0x0F) == 0x0F) {
         options.failureRate = double(1 + in.Byte() % 64) / 128.0;

@@ -307,7 +307,12 @@ bool HostCore::InjectFailure() {
 
 int32_t HostCore::ReplyFor(int32_t request) {
     int32_t reply = kProcessDone;
-    if (replyFn_) {
+    const auto now = std::chrono::steady_clock::now();
+    if (request == kProcessStart && !firstPassStarted_) firstPassStarted_ = now;
+    if (request == kProcessContinue && options_.stopAfter.count() > 0 && firstPassStarted_ &&
+        now - *firstPassStarted_ >= options_.stopAfter) {
+        reply = kProcessDone;
+    } else if (replyFn_) {
         reply = replyFn_(request);
     } else if (auto q = queuedReplies_.find(request); q != queuedReplies_.end() && !q->second.empty()) {
         reply = q->second.front();

@@ -7,6 +7,7 @@
 // was last created) answers them. One HostCore drives one module at a time.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <deque>
 #include <functional>
@@ -54,6 +55,10 @@ struct HostOptions {
     // Services that hand out handles or addresses (strings, string text,
     // bitmaps, pixel addresses, offscreens, property objects) succeed with null.
     bool nullHandles = false;
+    // A user who gives up waiting: once this long has passed since the first
+    // pass began, every request inside a pass is answered "done" (259).
+    // Zero never stops.
+    std::chrono::milliseconds stopAfter{0};
 };
 
 // A layer as the host holds it: width x height pixels of `channels` bytes.
@@ -319,6 +324,7 @@ private:
     std::map<int32_t, int32_t> defaultReplies_;
     std::function<int32_t(int32_t)> replyFn_;
     std::vector<ProcessStateCall> processStates_;
+    std::optional<std::chrono::steady_clock::time_point> firstPassStarted_;
     std::vector<std::string> calls_;
     std::vector<std::string> errors_;
 
