@@ -127,6 +127,11 @@ SEEDS = {
                               + dec("1") + dec("-1") + dec("100") + dec("1e9")
                               + dec("1") + dec("100") + integer("max") + dec("1e308")
                               + integer("max") + integer("1") + dec("-100")),
+    # Found as a timeout, kept as found: parallel lines from a point at x = -2^31
+    # across a 218 x 115 canvas, and the host asking for five passes a run.
+    "far_parallel_passes_repeated": bytes.fromhex(
+        "0000d8ff730000000000000000000100007063676169"
+        "6e4002c800d1d100feffffcd00b61b014d4d0008cd00"),
     "many_passes": (b"\x00\x00" + u16(32) + u16(32) + layer(3) + layer(3) + bytes([9, 9, 9])
                     + bytes([0, 0, 5, 100, 100, 100, 100, 255]) + i32(-7) + bytes([0, 0])),
 }
