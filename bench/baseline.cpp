@@ -41,10 +41,10 @@ double Clamp(double v, int32_t limit) {
 
 }  // namespace
 
-void BaselineStamp(RenderContext& context, double cx, double cy, double diameter) {
+void BaselineStamp(StrokeContext& context, double cx, double cy, double diameter) {
     if (!context.coverage) return;
     const double r = diameter * 0.5;
-    const double h = context.settings.hardness;
+    const double h = context.stroke.hardness;
     const double ri = h * r;
     const double band = r - ri;
     const double invBand = band > 1e-12 ? 1 / band : 0;

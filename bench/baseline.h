@@ -8,7 +8,7 @@
 
 namespace velmora::bench {
 
-void BaselineStamp(RenderContext& context, double cx, double cy, double diameter);
+void BaselineStamp(StrokeContext& context, double cx, double cy, double diameter);
 void BaselineComposite(const RenderContext& context, const ColourValue& colour,
                        const LayerBlock& destination);
 

@@ -20,7 +20,7 @@
 
 #include "bench/alloc_meter.h"
 #include "bench/scenes.h"
-#include "render/worker_count_for_testing.h"
+#include "bench/seams.h"
 #include "tools/host_core/host_core.h"
 
 
@@ -299,12 +299,11 @@ int RunHostile(int32_t size, const char* only) {
             early = s.Run(0);        // stop at the first request of the pass
             late = s.Run(m.pass * 0.5);  // stop half way through
         }
-        testing::SetWorkerCountForTesting(64);
         {
             HostileSession s(c, size, root);
+            SeamsOf(*s.host).workers = 64;
             wide = s.Run(-1);
         }
-        testing::SetWorkerCountForTesting(0);
         const double stop = std::max(early.stop, late.stop);
         const double stopCpu = std::max(early.stopCpu, late.stopCpu);
         const bool within = m.pass <= kPassBound && wide.pass <= kPassBound &&

@@ -29,10 +29,8 @@
 #include "bench/hostile.h"
 #include "bench/plot.h"
 #include "bench/scenes.h"
-#include "controller/composite_for_testing.h"
+#include "bench/seams.h"
 #include "render/rasteriser.h"
-#include "render/stamp_for_testing.h"
-#include "render/worker_count_for_testing.h"
 #include "tools/host_core/host_core.h"
 
 namespace velmora::bench {
@@ -115,6 +113,7 @@ public:
         return seconds;
     }
     const std::vector<uint8_t>& Bytes() { return host.GetOffscreen(destination)->pixels; }
+    PassSeams& Seams() { return SeamsOf(host); }
 
     static hostcore::HostOptions Options() {
         hostcore::HostOptions o;
@@ -127,13 +126,13 @@ public:
 };
 
 struct Modes {
-    static void Ours() {
-        testing::SetStampForTesting(nullptr);
-        testing::SetCompositeForTesting(nullptr);
+    static void Ours(Session& s) {
+        s.Seams().stamp = nullptr;
+        s.Seams().composite = nullptr;
     }
-    static void Baseline() {
-        testing::SetStampForTesting(&BaselineStamp);
-        testing::SetCompositeForTesting(&BaselineComposite);
+    static void Baseline(Session& s) {
+        s.Seams().stamp = &BaselineStamp;
+        s.Seams().composite = &BaselineComposite;
     }
 };
 
@@ -165,7 +164,7 @@ Timing TimePasses(Session& s, int reps, bool warm = true) {
 std::mutex discLock;
 std::vector<Disc>* recorded = nullptr;
 
-void RecordStamp(RenderContext& context, double cx, double cy, double diameter) {
+void RecordStamp(StrokeContext& context, double cx, double cy, double diameter) {
     {
         std::lock_guard<std::mutex> guard(discLock);
         recorded->push_back({cx, cy, diameter});
@@ -176,9 +175,9 @@ void RecordStamp(RenderContext& context, double cx, double cy, double diameter) 
 // Seconds a stamp function takes for the discs, one thread, into a fresh
 // buffer; the buffer is left in coverage.
 double StampSeconds(int32_t width, int32_t height, double hardness, const std::vector<Disc>& discs,
-                    testing::StampFunction stamp, std::unique_ptr<uint8_t[]>& coverage) {
-    RenderContext context(1);
-    context.settings.hardness = hardness;
+                    StampFunction stamp, std::unique_ptr<uint8_t[]>& coverage) {
+    StrokeContext context;
+    context.stroke.hardness = hardness;
     context.source.width = width;
     context.source.height = height;
     context.AllocateCoverage();
@@ -244,11 +243,11 @@ double FloorSeconds(int32_t width, int32_t height, int reps) {
 // The discs of one pass on one worker, in discs; ours again afterwards.
 void RecordDiscs(Session& s, std::vector<Disc>& discs) {
     recorded = &discs;
-    testing::SetStampForTesting(&RecordStamp);
-    testing::SetWorkerCountForTesting(1);
+    s.Seams().stamp = &RecordStamp;
+    s.Seams().workers = 1;
     s.Pass();
-    testing::SetWorkerCountForTesting(0);
-    Modes::Ours();
+    s.Seams().workers = 0;
+    Modes::Ours(s);
     recorded = nullptr;
 }
 
@@ -328,12 +327,10 @@ int Run(const Options& opt) {
         if (!opt.only.empty() && w.name != opt.only) continue;
         if (opt.profilePasses > 0) {
             Session s(w);
-            if (opt.profileBaseline) Modes::Baseline();
-            testing::SetWorkerCountForTesting(opt.profileWorkers);
+            if (opt.profileBaseline) Modes::Baseline(s);
+            s.Seams().workers = opt.profileWorkers;
             for (int i = 0; i < opt.profilePasses; ++i)
                 std::printf("%s pass %d: %.1f ms\n", w.name.c_str(), i, s.Pass() * 1e3);
-            testing::SetWorkerCountForTesting(0);
-            Modes::Ours();
             continue;
         }
         if (opt.discsOnly) {
@@ -343,18 +340,16 @@ int Run(const Options& opt) {
             continue;
         }
         Session s(w);
-        Modes::Ours();
-        testing::SetWorkerCountForTesting(0);
         const Timing ours = TimePasses(s, reps, warm);
         const std::vector<uint8_t> oursBytes = s.Bytes();
-        testing::SetWorkerCountForTesting(1);
+        s.Seams().workers = 1;
         const Timing single = TimePasses(s, reps, warm);
         const bool singleSame = s.Bytes() == oursBytes;
-        testing::SetWorkerCountForTesting(0);
-        Modes::Baseline();
+        s.Seams().workers = 0;
+        Modes::Baseline(s);
         const Timing base = TimePasses(s, baseReps, warm && ours.median < 1.0);
         const bool same = singleSame && s.Bytes() == oursBytes;
-        Modes::Ours();
+        Modes::Ours(s);
         allIdentical = allIdentical && same;
 
         if ((w.name == "W2" || w.name == "W3") && !opt.smoke) {

@@ -2,12 +2,9 @@
 #include "controller/composite.h"
 
 #include <algorithm>
-#include <atomic>
 #include <bit>
 #include <cstddef>
 #include <cstring>
-
-#include "controller/composite_for_testing.h"
 
 namespace velmora {
 
@@ -16,11 +13,6 @@ namespace {
 // Luma of a colour in the host's 8-bit weights, in unsigned 32-bit arithmetic.
 uint32_t Luma(HostRgb c) {
     return (77u * uint32_t{c.r} + 150u * uint32_t{c.g} + 29u * uint32_t{c.b}) >> 8;
-}
-
-std::atomic<testing::CompositeFunction>& CompositeSlot() {
-    static std::atomic<testing::CompositeFunction> slot{nullptr};
-    return slot;
 }
 
 // Pixels x0 up to x1 of one row: the colour, then the coverage as alpha.
@@ -45,10 +37,6 @@ void CompositeRow(uint8_t* row, const uint8_t* coverageRow, int32_t x0, int32_t 
 }
 
 }  // namespace
-
-namespace testing {
-void SetCompositeForTesting(CompositeFunction fn) { CompositeSlot().store(fn); }
-}  // namespace testing
 
 ColourValue ColourValueFor(const LayerBlock& destination, HostRgb colour) {
     ColourValue value{};
@@ -82,10 +70,6 @@ PixelShape PixelShapeFor(uint8_t layout) {
 
 void Composite(const RenderContext& context, const ColourValue& colour,
                const LayerBlock& destination) {
-    if (const testing::CompositeFunction fn = CompositeSlot().load(std::memory_order_relaxed)) {
-        fn(context, colour, destination);
-        return;
-    }
     uint8_t* const pixels = destination.pixels;
     const int32_t rowBytes = destination.rowBytes;
     if (pixels == nullptr || rowBytes <= 0 || destination.height <= 0) return;

@@ -1,4 +1,4 @@
-// The render context's pixel views and its progress relay.
+// The render context's pixel views, its settings and its progress relay.
 #include "controller/render_context.h"
 
 #include <cstddef>
@@ -54,11 +54,28 @@ PixelBlock MakePixelBlock(const LayerBlock& layer) {
     return block;
 }
 
-void RenderContext::AllocateCoverage() {
-    const size_t width = source.width > 0 ? static_cast<size_t>(source.width) : 0;
-    const size_t height = source.height > 0 ? static_cast<size_t>(source.height) : 0;
-    coverage = std::make_unique<uint8_t[]>(width * height);  // value-initialised: zero
-    dirty.Reset(source.width, source.height);
+RenderContext::RenderContext(unsigned workers)
+    : LayoutContext(workers != 0 ? workers : DefaultWorkerCount()) {}
+
+void RenderContext::UseSettings(const RenderSettings& s) {
+    stroke.type = s.type;
+    stroke.size = s.size;
+    stroke.hardness = s.hardness;
+    stroke.fluction = s.fluction;
+    stroke.in = s.in;
+    stroke.out = s.out;
+    stroke.asdist = s.asdist;
+    stroke.easing = s.easing;
+    stroke.position = s.position;
+    stroke.posfluct = s.posfluct;
+    stroke.length = s.length;
+    stroke.lenfluct = s.lenfluct;
+    stroke.lengain = s.lengain;
+    stroke.connect = s.connect;
+    settings.curvature = s.curvature;
+    settings.spacing = s.spacing;
+    settings.spcfluct = s.spcfluct;
+    settings.spcgain = s.spcgain;
 }
 
 bool progressRelay(int total, int done, void* data) {
@@ -68,14 +85,6 @@ bool progressRelay(int total, int done, void* data) {
                                         : true;
     context->cancelled.exchange(!ok);
     return ok;
-}
-
-bool RenderContext::Heartbeat() {
-    if (cancelled.load(std::memory_order_relaxed)) return true;
-    if (contactFn == nullptr) return false;
-    if (contactFn(progressData)) return false;
-    cancelled.store(true);
-    return true;
 }
 
 bool heartbeatRelay(void* data) { return !static_cast<RenderContext*>(data)->Heartbeat(); }

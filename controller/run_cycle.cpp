@@ -7,7 +7,6 @@
 #include <optional>
 
 #include "controller/composite.h"
-#include "controller/layout_for_testing.h"
 #include "controller/pass_bounds.h"
 #include "controller/render_context.h"
 #include "controller/velmora_manager.h"
@@ -70,17 +69,12 @@ MaskBlock MaskFor(const LayerBlock& selection, const LayerBlock& source) {
     return mask;
 }
 
-std::atomic<testing::LayoutFunction>& LayoutOverride() {
-    static std::atomic<testing::LayoutFunction> slot{nullptr};
-    return slot;
-}
-
-void RunLayout(RenderContext& context) {
-    if (testing::LayoutFunction fn = LayoutOverride().load()) {
-        fn(context);
+void RunLayout(RenderContext& context, const PassSeams& seams) {
+    if (seams.layout != nullptr) {
+        seams.layout(context);
         return;
     }
-    switch (context.settings.type) {
+    switch (context.stroke.type) {
         case kTemplateConcentric: LayoutConcentric(context); break;
         case kTemplateParallel: LayoutParallel(context); break;
         default: LayoutRadial(context); break;
@@ -88,10 +82,6 @@ void RunLayout(RenderContext& context) {
 }
 
 }  // namespace
-
-namespace testing {
-void SetLayoutForTesting(LayoutFunction fn) { LayoutOverride().store(fn); }
-}  // namespace testing
 
 void VelmoraManager::BeginRun() {
     host.SetProgressRange(kProgressRange);
@@ -179,15 +169,18 @@ void VelmoraManager::Render() {
         guidePath = entry.path.get();
     }
 
-    RenderContext context;
-    context.settings = snapshot.settings;
-    KeepWithinPanelLimits(context.settings);
-    if (!context.settings.asdist) {
-        context.settings.in = std::min(context.settings.in, 1.0);
-        context.settings.out = std::min(context.settings.out, 1.0);
+    RenderSettings pass = snapshot.settings;
+    KeepWithinPanelLimits(pass);
+    if (!pass.asdist) {
+        pass.in = std::min(pass.in, 1.0);
+        pass.out = std::min(pass.out, 1.0);
     }
+    RenderContext context(seams.workers);
+    context.UseSettings(pass);
+    context.stamp = seams.stamp;
+    context.portableStamp = seams.portableStamp;
     const Points3 points{snapshot.p1, snapshot.p2, snapshot.p3};
-    switch (context.settings.type) {
+    switch (pass.type) {
         case kTemplateParallel: context.parallelPoints = std::make_unique<Points3>(points); break;
         case kTemplateConcentric:
             context.ring = std::make_unique<RingShape>(FitRing(snapshot.p1, snapshot.p2, snapshot.p3));
@@ -198,6 +191,7 @@ void VelmoraManager::Render() {
     context.progressData = this;
     context.progressFn = ReportProgressThunk;
     context.contactFn = KeepContactThunk;
+    context.contactData = this;
 
     if (source.pixels != nullptr) {
         context.source = MakePixelBlock(source);
@@ -208,7 +202,7 @@ void VelmoraManager::Render() {
     bool completed = true;
     if (context.source.pixels != nullptr) {
         try {
-            RunLayout(context);
+            RunLayout(context, seams);
             // Each line's share of the pass's work, from the number of lines.
             const LineLimits limits = LineLimitsFor(context.pool.PendingCount(),
                                                     context.source.width, context.source.height);
@@ -230,7 +224,10 @@ void VelmoraManager::Render() {
 
     if (completed && lastReply == kProcessStart) {
         const ColourValue colour = ColourValueFor(destination, host.MainColour());
-        Composite(context, colour, destination);
+        if (seams.composite != nullptr)
+            seams.composite(context, colour, destination);
+        else
+            Composite(context, colour, destination);
         // Without a destination layer (or its copy) there is nothing to hand back.
         if (destination.offscreen != nullptr && destination.bitmap != nullptr) {
             host.CopyFromBitmap(destination.offscreen, destination.bitmap, destination.width,

@@ -7,8 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "controller/settings.h"
 #include "controller/item_keys.h"
+#include "controller/pass_seams.h"
+#include "controller/settings.h"
 #include "host/layer_block.h"
 #include "host/plugin_manager.h"
 #include "render/path_parser.h"
@@ -76,6 +77,8 @@ public:
     std::chrono::steady_clock::time_point lastContact{};
     // Strings the Preset item holds, indices 0 up to this, exclusive.
     int32_t presetItemStrings = 0;
+    // What tests and benchmarks put in place of parts of each pass.
+    PassSeams seams;
 };
 
 // The fixed module id, 36 upper-case characters.

@@ -4,7 +4,7 @@
 
 #include "layout/layout_bounds.h"
 #include "layout/layouts.h"
-#include "layout/random_source.h"
+#include "render/random_source.h"
 
 namespace velmora {
 
@@ -32,8 +32,8 @@ struct PassInput {
 
 // One pass of rings offset from the base ring, inwards (sigma -1) or
 // outwards (+1), for as long as they touch the canvas.
-void RingPass(RenderContext& context, const PassInput& in, int sigma, RandomSource& random) {
-    const RenderSettings& settings = context.settings;
+void RingPass(LayoutContext& context, const PassInput& in, int sigma, RandomSource& random) {
+    const LayoutSettings& settings = context.settings;
     const double gain = settings.spcgain;
     const double lowBase = std::min(in.radiusA, in.radiusB);
     const double highBase = std::max(in.radiusA, in.radiusB);
@@ -116,10 +116,10 @@ RingShape FitRing(Point32 p1, Point32 p2, Point32 p3) {
     return ring;
 }
 
-void LayoutConcentric(RenderContext& context) {
+void LayoutConcentric(LayoutContext& context) {
     if (!context.ring) return;
     const RingShape& ring = *context.ring;
-    const RenderSettings& settings = context.settings;
+    const LayoutSettings& settings = context.settings;
     const PathPoint c{static_cast<double>(ring.centre.x), static_cast<double>(ring.centre.y)};
     const double w = context.source.width;
     const double h = context.source.height;
@@ -146,7 +146,7 @@ void LayoutConcentric(RenderContext& context) {
     RingPass(context, in, +1, random);
 }
 
-bool RingTouchesCanvas(const RenderContext& context, PathPoint centre, double a, double b,
+bool RingTouchesCanvas(const LayoutContext& context, PathPoint centre, double a, double b,
                        double angle) {
     const double w = context.source.width;
     const double h = context.source.height;

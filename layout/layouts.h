@@ -2,20 +2,20 @@
 // stroke tasks queued on the pass's pool.
 #pragma once
 
-#include "controller/render_context.h"
+#include "layout/layout_context.h"
 #include "layout/ring_shape.h"
 #include "render/path_parser.h"
 
 namespace velmora {
 
-void LayoutRadial(RenderContext& context);
-void LayoutParallel(RenderContext& context);
+void LayoutRadial(LayoutContext& context);
+void LayoutParallel(LayoutContext& context);
 
 RingShape FitRing(Point32 p1, Point32 p2, Point32 p3);
-void LayoutConcentric(RenderContext& context);
-void AddRing(RenderContext& context, PathPoint centre, double angle, double startAngle,
+void LayoutConcentric(LayoutContext& context);
+void AddRing(LayoutContext& context, PathPoint centre, double angle, double startAngle,
              double ra, double rb);
-bool RingTouchesCanvas(const RenderContext& context, PathPoint centre, double a, double b,
+bool RingTouchesCanvas(const LayoutContext& context, PathPoint centre, double a, double b,
                        double angle);
 bool SegmentMeetsEllipse(PathPoint p, PathPoint q, PathPoint centre, double a, double b,
                          double angle);

@@ -6,7 +6,7 @@
 #include "layout/guide_mapping.h"
 #include "layout/layout_bounds.h"
 #include "layout/layouts.h"
-#include "layout/random_source.h"
+#include "render/random_source.h"
 #include "render/path_task.h"
 
 namespace velmora {
@@ -56,10 +56,10 @@ Sweep MakeSweep(const OrientedBox& box0, PathPoint n, const CanvasBox& canvas, b
 
 }  // namespace
 
-void LayoutParallel(RenderContext& context) {
+void LayoutParallel(LayoutContext& context) {
     if (!context.parallelPoints) return;
     const Points3& points = *context.parallelPoints;
-    const RenderSettings& settings = context.settings;
+    const LayoutSettings& settings = context.settings;
     const Point32 p1 = points[0];
 
     const double lx = static_cast<double>(int64_t{points[1].x} - p1.x);

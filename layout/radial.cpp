@@ -5,7 +5,7 @@
 #include "layout/guide_mapping.h"
 #include "layout/layout_bounds.h"
 #include "layout/layouts.h"
-#include "layout/random_source.h"
+#include "render/random_source.h"
 #include "render/path_task.h"
 
 namespace velmora {
@@ -21,10 +21,10 @@ double Distance(Point32 from, Point32 to) {
 
 }  // namespace
 
-void LayoutRadial(RenderContext& context) {
+void LayoutRadial(LayoutContext& context) {
     if (!context.radialPoints) return;
     const Points3& points = *context.radialPoints;
-    const RenderSettings& settings = context.settings;
+    const LayoutSettings& settings = context.settings;
     const Point32 centre = points[0];
 
     // The farther of p2 and p3 gives the outer radius and the first

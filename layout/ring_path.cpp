@@ -8,7 +8,7 @@
 
 #include "layout/layout_bounds.h"
 #include "layout/layouts.h"
-#include "layout/ring_stream.h"
+#include "render/ring_stream.h"
 #include "render/path_task.h"
 
 namespace velmora {
@@ -23,7 +23,7 @@ constexpr double kTwoPi = 2 * std::numbers::pi;
 // starts where the last one ended, or of a guide that starts with a move,
 // gives the segments the last one gave: from then on the guide is only
 // rewound, so a pass of many rings flattens a long guide once or twice.
-void FlattenGuide(RenderContext& context) {
+void FlattenGuide(LayoutContext& context) {
     PathParser* guide = context.guidePath;
     if (guide == nullptr) return;
     if (context.ringGuideFlat && (context.literal & kLiteralRings) == 0) {
@@ -40,7 +40,7 @@ void FlattenGuide(RenderContext& context) {
 
 class GuideWalk {
 public:
-    GuideWalk(RenderContext& context, double curvature, int64_t n)
+    GuideWalk(LayoutContext& context, double curvature, int64_t n)
         : guide_(context.guidePath), curvature_(curvature) {
         if (guide_ == nullptr) return;
         FlattenGuide(context);
@@ -105,8 +105,8 @@ bool BuildWholeRing(PathParser& path, const RingGeometry& ring, GuideWalk& walk)
 // How far from the canvas a stroke drawn on this ring can still leave a
 // mark: the pen, the run's overshoot (length, its jitter and gain), the
 // position shift and its jitter, with slack.
-double StrokeReach(const RenderContext& context, double radius) {
-    const RenderSettings& s = context.settings;
+double StrokeReach(const LayoutContext& context, double radius) {
+    const StrokeSettings& s = context.stroke;
     const double overshoot = std::abs(s.length * 0.5) * (1 + std::abs(s.lenfluct)) +
                              std::abs(s.lengain) * radius / 50;
     const double reach = overshoot + std::abs(static_cast<double>(s.position));
@@ -126,7 +126,7 @@ double StrokeReach(const RenderContext& context, double radius) {
 // literal steps. Returns the vertex count it would need, or
 // -1 on non-finite geometry; builds nothing when over `budget`.
 int64_t BuildWindowedRing(PathParser& path, const RingGeometry& ring, GuideWalk& walk,
-                          const RenderContext& context, int64_t budget) {
+                          const LayoutContext& context, int64_t budget) {
     double bLow = 0.0, bHigh = 0.0;
     walk.OffsetRange(bLow, bHigh);
     const double bMid = (bLow + bHigh) * 0.5;
@@ -200,7 +200,7 @@ int32_t RingVertexCount(double ra, double rb) {
     return n;
 }
 
-void AddRing(RenderContext& context, PathPoint centre, double angle, double startAngle, double ra,
+void AddRing(LayoutContext& context, PathPoint centre, double angle, double startAngle, double ra,
              double rb) {
     auto task = std::make_shared<PathTask>(context, context.ring ? &context.ring->centre : nullptr);
     RingGeometry ring;

@@ -12,20 +12,8 @@
 #include "render/rasteriser.h"
 #include "render/saturate.h"
 #include "render/template_kind.h"
-#include "render/stamp_for_testing.h"
 
 namespace velmora {
-
-namespace testing {
-namespace {
-std::atomic<StampFunction>& StampSlot() {
-    static std::atomic<StampFunction> slot{nullptr};
-    return slot;
-}
-}  // namespace
-void SetStampForTesting(StampFunction fn) { StampSlot().store(fn, std::memory_order_relaxed); }
-StampFunction StampOverride() { return StampSlot().load(std::memory_order_relaxed); }
-}  // namespace testing
 
 namespace {
 
@@ -57,7 +45,7 @@ constexpr double kScanJumpSegment = 65536.0;
 constexpr double kExactHead = 2199023255552.0;  // 2^41
 
 // Inline in every scan (the scan is a template over the path kind).
-[[gnu::always_inline]] inline int32_t InkAt(const RenderContext& context, PathPoint p) {
+[[gnu::always_inline]] inline int32_t InkAt(const StrokeContext& context, PathPoint p) {
     if (std::isnan(p.x) || std::isnan(p.y)) return -1;
     return SampleInk(context, SaturateToInt32(p.x), SaturateToInt32(p.y));
 }
@@ -83,7 +71,7 @@ bool AxisWindow(double origin, double dir, double extent, double margin, double&
 
 // Parameter interval where origin + dir * t can reach the canvas with a pen
 // of reach margin; false when nowhere.
-bool CanvasWindow(const RenderContext& context, PathPoint origin, PathPoint dir, double margin,
+bool CanvasWindow(const StrokeContext& context, PathPoint origin, PathPoint dir, double margin,
                   double& lo, double& hi) {
     double xlo, xhi, ylo, yhi;
     if (!AxisWindow(origin.x, dir.x, context.source.width, margin, xlo, xhi)) return false;
@@ -107,7 +95,7 @@ struct OnCanvasStretch {
     double from = 0, until = 0;
 };
 
-[[gnu::noinline]] uint64_t PassLongSegment(const RenderContext& context, PathParser& path,
+[[gnu::noinline]] uint64_t PassLongSegment(const StrokeContext& context, PathParser& path,
                                            const LineSegment& s, OnCanvasStretch& onCanvas) {
     if (!std::isfinite(s.length)) return 0;
     const PathPoint along{s.end.x - s.start.x, s.end.y - s.start.y};
@@ -128,7 +116,7 @@ struct OnCanvasStretch {
 }
 
 // The scan's test at every step: only a long segment goes further.
-inline uint64_t PassOffCanvas(const RenderContext& context, PathParser& path,
+inline uint64_t PassOffCanvas(const StrokeContext& context, PathParser& path,
                               OnCanvasStretch& onCanvas) {
     if (path.segmentIndex < 0 || static_cast<size_t>(path.segmentIndex) >= path.segments.size()) {
         return 0;
@@ -144,8 +132,8 @@ inline uint64_t PassOffCanvas(const RenderContext& context, PathParser& path,
 // The discs of a segment longer than kHugeSegment (a step across a gap
 // between sub-paths): those that can reach the canvas are stamped, the
 // others measured for the box; past kMeasuredSegment the others are left out.
-uint64_t StampHugeSegment(RenderContext& context, PathPoint a, PathPoint u, double d, double p0,
-                          double p1, double size, testing::StampFunction stamp) {
+uint64_t StampHugeSegment(StrokeContext& context, PathPoint a, PathPoint u, double d, double p0,
+                          double p1, double size, StampFunction stamp) {
     double lo, hi;
     const bool meets =
         CanvasWindow(context, a, u, size * 0.5 + 2, lo, hi) && hi >= 0 && lo <= d;
@@ -186,8 +174,8 @@ uint64_t StampHugeSegment(RenderContext& context, PathPoint a, PathPoint u, doub
 // The discs of one segment; returns how many were placed. Measuring: the
 // discs lie wholly off the canvas and only the box they grow is gathered.
 template <bool kMeasuring = false>
-uint64_t StampDiscs(RenderContext& context, PathPoint a, PathPoint b, double p0, double p1,
-                    double size, testing::StampFunction stamp, bool everyDisc,
+uint64_t StampDiscs(StrokeContext& context, PathPoint a, PathPoint b, double p0, double p1,
+                    double size, StampFunction stamp, bool everyDisc,
                     DabBox* far = nullptr) {
     const double d = platform::Hypot(b.x - a.x, b.y - a.y);
     if (d == 0 || !std::isfinite(d)) return 0;
@@ -217,9 +205,9 @@ uint64_t StampDiscs(RenderContext& context, PathPoint a, PathPoint b, double p0,
 
 }  // namespace
 
-PathTask::PathTask(RenderContext& context, const Point32* centre)
+PathTask::PathTask(StrokeContext& context, const Point32* centre)
     : context(&context),
-      settings(&context.settings),
+      settings(&context.stroke),
       centre(centre),
       path() {
     path.literalLaps = (context.literal & kLiteralLaps) != 0;
@@ -371,11 +359,6 @@ void PathTask::ScanWith(Path& walk, std::vector<StrokeRun>& runs) {
     positionJitter.reset();
 }
 
-void PathTask::AddRun(std::vector<StrokeRun>& runs, PathPoint here, double runStart,
-                      double& gain, double halfLength) {
-    AddRunOn(path, runs, here, runStart, gain, halfLength);
-}
-
 template <class Path>
 void PathTask::AddRunOn(const Path& walk, std::vector<StrokeRun>& runs, PathPoint here,
                         double runStart, double& gain, double halfLength) {
@@ -424,7 +407,7 @@ void JoinRuns(std::vector<StrokeRun>& runs) {
     runs.resize(kept + 1);
 }
 
-double PressureAt(const RenderSettings& settings, const StrokeRun& run, double k, double L) {
+double PressureAt(const StrokeSettings& settings, const StrokeRun& run, double k, double L) {
     if (k == 0) return L == 0 ? 1.0 : 0.0;
     const double half = L * 0.5;
     const double in = settings.in, out = settings.out;
@@ -444,9 +427,9 @@ double PressureAt(const RenderSettings& settings, const StrokeRun& run, double k
     return std::clamp(t, 0.0, 1.0);
 }
 
-void StampSegment(RenderContext& context, PathPoint a, PathPoint b, double p0, double p1,
+void StampSegment(StrokeContext& context, PathPoint a, PathPoint b, double p0, double p1,
                   double size) {
-    StampDiscs(context, a, b, p0, p1, size, testing::StampOverride(),
+    StampDiscs(context, a, b, p0, p1, size, context.stamp,
                (context.literal & kLiteralDraw) != 0);
 }
 
@@ -559,7 +542,7 @@ uint64_t PathTask::SkipHead(const StrokeRun& run, double a, double L, PathPoint&
         const double k = exactJump - 2;
         const PathPoint corner = path.Advance(k);
         const double w = std::clamp(pressureAt(k), 0.0, 1.0) * size;
-        if (const testing::StampFunction stamp = testing::StampOverride())
+        if (const StampFunction stamp = context->stamp)
             stamp(*context, corner.x, corner.y, w);
         else
             Stamp(*context, corner.x, corner.y, w);
@@ -576,7 +559,7 @@ bool PathTask::DrawStepsOn(Path& walk, const StrokeRun& run, double a, double L,
                            double prevP) {
     const double size = settings->size;
     const double reach = size * 0.5 + 2;  // disc radius plus rounding of its box
-    const testing::StampFunction stamp = testing::StampOverride();
+    const StampFunction stamp = context->stamp;
     const bool everyStep = (context->literal & kLiteralDraw) != 0;
     // Only a path that holds its segments can be open.
     bool open = false;

@@ -6,10 +6,11 @@
 #include <memory>
 #include <vector>
 
-#include "controller/render_context.h"
-#include "layout/random_source.h"
-#include "layout/ring_stream.h"
 #include "render/path_parser.h"
+#include "render/point32.h"
+#include "render/random_source.h"
+#include "render/ring_stream.h"
+#include "render/stroke_context.h"
 #include "render/thread_pool.h"
 
 namespace velmora {
@@ -24,18 +25,16 @@ struct StrokeRun {
 class PathTask : public ThreadPoolTask {
 public:
     // centre: the ring centre for concentric rings, else null.
-    PathTask(RenderContext& context, const Point32* centre);
+    PathTask(StrokeContext& context, const Point32* centre);
 
     void Execute() override;
 
     // The ink scan (with the ring pre-scan); fills runs, before joining.
     void ScanInk(std::vector<StrokeRun>& runs);
-    void AddRun(std::vector<StrokeRun>& runs, PathPoint here, double runStart, double& gain,
-                double halfLength);
     void DrawRuns(const std::vector<StrokeRun>& runs);
 
-    RenderContext* context;
-    const RenderSettings* settings;
+    StrokeContext* context;
+    const StrokeSettings* settings;
     const Point32* centre;
     PathParser path;
     std::unique_ptr<RandomSource> lengthJitter;
@@ -69,10 +68,10 @@ private:
 void JoinRuns(std::vector<StrokeRun>& runs);
 
 // Pen pressure at step k of a run of length L.
-double PressureAt(const RenderSettings& settings, const StrokeRun& run, double k, double L);
+double PressureAt(const StrokeSettings& settings, const StrokeRun& run, double k, double L);
 
 // Discs from a to b with pressure going from p0 to p1, pen diameter size.
-void StampSegment(RenderContext& context, PathPoint a, PathPoint b, double p0, double p1,
+void StampSegment(StrokeContext& context, PathPoint a, PathPoint b, double p0, double p1,
                   double size);
 
 }  // namespace velmora

@@ -14,7 +14,6 @@
 #include <cstddef>
 
 #include "render/saturate.h"
-#include "render/stamp_for_testing.h"
 #include "render/stamp_kernel.h"
 
 namespace velmora {
@@ -44,16 +43,11 @@ const double* ReachFor(double exponent) {
     return table.g;
 }
 
-std::atomic<bool>& WideStampAllowed() {
-    static std::atomic<bool> allowed{true};
-    return allowed;
-}
-
 // The box functions for this dab: AVX2 where the processor has it (found
-// once), the portable ones otherwise.
-const StampBoxes& ChosenBoxes() {
+// once) and the pass allows it, the portable ones otherwise.
+const StampBoxes& ChosenBoxes(const StrokeContext& context) {
     static const StampBoxes* const wide = stamp::Avx2StampBoxes();
-    if (wide != nullptr && WideStampAllowed().load(std::memory_order_relaxed)) return *wide;
+    if (wide != nullptr && !context.portableStamp) return *wide;
     return stamp::PortableStampBoxes();
 }
 
@@ -108,17 +102,9 @@ inline int32_t ClampToExtent(int64_t v, int32_t limit) {
     return static_cast<int32_t>(v < 0 ? 0 : (v > hi ? hi : v));
 }
 
-}  // namespace
-
-void testing::SetWideStampForTesting(bool allowed) {
-    WideStampAllowed().store(allowed, std::memory_order_relaxed);
-}
-
-namespace {
-
 // The pixel box of a dab of radius r at (cx, cy), clamped to the canvas;
 // false for a NaN box (no disc).
-[[gnu::always_inline]] inline bool BoxOf(const RenderContext& context, double cx, double cy,
+[[gnu::always_inline]] inline bool BoxOf(const StrokeContext& context, double cx, double cy,
                                          double r, int32_t& x0, int32_t& y0, int32_t& x1,
                                          int32_t& y1) {
     const int32_t width = context.source.width, height = context.source.height;
@@ -145,7 +131,7 @@ namespace {
 
 }  // namespace
 
-void DabBox::Add(const RenderContext& context, double cx, double cy, double diameter) {
+void DabBox::Add(const StrokeContext& context, double cx, double cy, double diameter) {
     if (!context.coverage) return;
     int32_t bx0, by0, bx1, by1;
     if (!BoxOf(context, cx, cy, diameter * 0.5, bx0, by0, bx1, by1)) return;
@@ -155,7 +141,7 @@ void DabBox::Add(const RenderContext& context, double cx, double cy, double diam
     y1 = std::max(y1, by1);
 }
 
-void DabBox::GrowDirty(RenderContext& context) const {
+void DabBox::GrowDirty(StrokeContext& context) const {
     if (x0 == INT32_MAX) return;  // no dab
     AtomicMin(context.dirty.x0, x0);
     AtomicMin(context.dirty.y0, y0);
@@ -163,11 +149,11 @@ void DabBox::GrowDirty(RenderContext& context) const {
     AtomicMax(context.dirty.y1, y1);
 }
 
-void Stamp(RenderContext& context, double cx, double cy, double diameter) {
+void Stamp(StrokeContext& context, double cx, double cy, double diameter) {
     if (!context.coverage) return;
 
     const double r = diameter * 0.5;
-    const double h = context.settings.hardness;
+    const double h = context.stroke.hardness;
     const double ri = h * r;
     const double band = r - ri;
 
@@ -195,7 +181,7 @@ void Stamp(RenderContext& context, double cx, double cy, double diameter) {
             if (bounded) dab.reach = ReachFor(dab.exponent);
             edge = SoftEdge(dab.exponent, bounded);
         }
-        ChosenBoxes().box[static_cast<int>(edge)](context.coverage.get(), context.source.width,
+        ChosenBoxes(context).box[static_cast<int>(edge)](context.coverage.get(), context.source.width,
                                                   dab, x0, y0, x1, y1);
     }
 

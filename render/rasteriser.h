@@ -5,13 +5,13 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "controller/render_context.h"
+#include "render/stroke_context.h"
 
 namespace velmora {
 
 // One disc of the given diameter centred at (cx, cy); pixel (x, y) spans
 // [x, x+1) x [y, y+1). Coverage combines by maximum; the dirty box grows.
-void Stamp(RenderContext& context, double cx, double cy, double diameter);
+void Stamp(StrokeContext& context, double cx, double cy, double diameter);
 
 // The dirty box that dabs wholly off the canvas would grow, gathered on one
 // thread and added at once: the same growth as stamping them, without their
@@ -21,13 +21,13 @@ struct DabBox {
     int32_t y0 = INT32_MAX;
     int32_t x1 = INT32_MIN;
     int32_t y1 = INT32_MIN;
-    void Add(const RenderContext& context, double cx, double cy, double diameter);
-    void GrowDirty(RenderContext& context) const;
+    void Add(const StrokeContext& context, double cx, double cy, double diameter);
+    void GrowDirty(StrokeContext& context) const;
 };
 
 // Ink value 0..255 at pixel (x, y), or -1 outside the canvas. Inline: the
 // ink scan calls it at every step.
-inline int32_t SampleInk(const RenderContext& context, int32_t x, int32_t y) {
+inline int32_t SampleInk(const StrokeContext& context, int32_t x, int32_t y) {
     const PixelBlock& source = context.source;
     if (x < 0 || x >= source.width || y < 0 || y >= source.height || !source.pixels) return -1;
 

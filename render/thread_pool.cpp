@@ -6,8 +6,6 @@
 #include <exception>
 #include <utility>
 
-#include "render/worker_count_for_testing.h"
-
 namespace velmora {
 
 // One handed-out task, its place in Run's list, and the error its Execute
@@ -23,10 +21,6 @@ namespace {
 
 constexpr std::chrono::milliseconds kPollInterval{10};
 
-std::atomic<unsigned>& WorkerCountSlot() {
-    static std::atomic<unsigned> slot{0};
-    return slot;
-}
 
 void RunJob(PoolJob& job) {
     try {
@@ -39,21 +33,13 @@ void RunJob(PoolJob& job) {
 
 }  // namespace
 
-namespace testing {
-void SetWorkerCountForTesting(unsigned workers) {
-    WorkerCountSlot().store(workers, std::memory_order_relaxed);
-}
-unsigned WorkerCountOverride() { return WorkerCountSlot().load(std::memory_order_relaxed); }
-}  // namespace testing
-
 unsigned WorkerCountFor(unsigned reportedProcessors) {
     return reportedProcessors == 0 ? 4 : reportedProcessors;
 }
 
-ThreadPool::ThreadPool()
-    : ThreadPool(testing::WorkerCountOverride() != 0
-                     ? testing::WorkerCountOverride()
-                     : WorkerCountFor(std::thread::hardware_concurrency())) {}
+unsigned DefaultWorkerCount() { return WorkerCountFor(std::thread::hardware_concurrency()); }
+
+ThreadPool::ThreadPool() : ThreadPool(DefaultWorkerCount()) {}
 
 ThreadPool::ThreadPool(unsigned workers) {
     if (workers == 0) workers = 1;

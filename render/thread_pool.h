@@ -29,6 +29,8 @@ using ProgressFunction = bool (*)(int total, int done, void* data);
 
 // Number of workers for a reported processor count (0 gives 4).
 unsigned WorkerCountFor(unsigned reportedProcessors);
+// One worker per logical processor, as far as the system tells.
+unsigned DefaultWorkerCount();
 
 class ThreadPool {
 public:

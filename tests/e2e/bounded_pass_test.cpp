@@ -11,8 +11,8 @@
 #include <vector>
 
 #include "controller/item_keys.h"
-#include "controller/layout_for_testing.h"
 #include "controller/render_context.h"
+#include "controller/velmora_manager.h"
 #include "tests/e2e/hostile_scene.h"
 
 namespace velmora::hostcore::hostile {
@@ -20,9 +20,9 @@ namespace {
 
 class BoundedPass : public HostileTest {
 protected:
-    void TearDown() override {
-        velmora::testing::SetLayoutForTesting(nullptr);
-        HostileTest::TearDown();
+    // The seams of the controller the host's module made.
+    static PassSeams& Seams(HostCore& host) {
+        return static_cast<VelmoraManager*>(static_cast<PluginManager*>(host.pluginData()))->seams;
     }
 
     // The destination after one run with the preset of that text applied.
@@ -79,7 +79,7 @@ TEST_F(BoundedPass, TheHostHearsFromALongLayoutAndItsStopEndsThePass) {
     InkedCanvas(host, 60, 40);
     Open(host);
     const std::vector<uint8_t> before = host.GetOffscreen(host.destination())->pixels;
-    velmora::testing::SetLayoutForTesting(LayoutUntilStopped);
+    Seams(host).layout = LayoutUntilStopped;
     std::atomic<int> requests{0};
     CountRequests(host, requests, 3);
     const auto start = std::chrono::steady_clock::now();
@@ -113,7 +113,7 @@ TEST_F(BoundedPass, TheHostHearsFromAPassWhoseTasksFinishNothingAndItsStopEndsTh
     InkedCanvas(host, 60, 40);
     Open(host);
     const std::vector<uint8_t> before = host.GetOffscreen(host.destination())->pixels;
-    velmora::testing::SetLayoutForTesting(QueueLongTasks);
+    Seams(host).layout = QueueLongTasks;
     std::atomic<int> requests{0};
     CountRequests(host, requests, 4);
     EXPECT_EQ(host.FilterRun(), 0);

@@ -10,7 +10,6 @@
 #include <new>
 #include <vector>
 
-#include "controller/layout_for_testing.h"
 #include "controller/render_context.h"
 #include "controller_fixture.h"
 
@@ -47,7 +46,7 @@ public:
 // What the last pass's context held when the layout ran.
 struct SeenContext {
     bool called = false;
-    RenderSettings settings;
+    StrokeSettings stroke;
     bool ring = false, parallel = false, radial = false;
     Points3 points{};
     PathParser* guide = nullptr;
@@ -58,7 +57,7 @@ SeenContext g_seen;
 
 void Remember(RenderContext& context) {
     g_seen.called = true;
-    g_seen.settings = context.settings;
+    g_seen.stroke = context.stroke;
     g_seen.ring = context.ring != nullptr;
     g_seen.parallel = context.parallelPoints != nullptr;
     g_seen.radial = context.radialPoints != nullptr;
@@ -112,7 +111,6 @@ protected:
         g_seen = SeenContext{};
         Start();
     }
-    void TearDown() override { testing::SetLayoutForTesting(nullptr); }
 
     // A kind-3 layer of that size with every byte `fill`.
     HostOffscreen Filled(int32_t width, int32_t height, uint8_t fill,
@@ -136,7 +134,7 @@ struct ColourCase {
 };
 
 TEST_F(RunCycle, OneChannelDestinationsTakeTheLumaOrItsThreshold) {
-    testing::SetLayoutForTesting(CoverTwoPixels);
+    manager().seams.layout = CoverTwoPixels;
     for (const ColourCase& c : std::vector<ColourCase>{{2, {255, 0, 0}, 76},
                                                        {6, {255, 0, 0}, 0},
                                                        {2, {255, 255, 255}, 255},
@@ -167,7 +165,7 @@ TEST_F(RunCycle, OneChannelDestinationsTakeTheLumaOrItsThreshold) {
 }
 
 TEST_F(RunCycle, ColourDestinationStoresTheColourByItsChannelIndices) {
-    testing::SetLayoutForTesting(CoverTwoPixels);
+    manager().seams.layout = CoverTwoPixels;
     const int32_t reversed[3] = {2, 1, 0};
     host.SetSource(Filled(4, 3, 0, reversed));
     const HostOffscreen dest = Filled(4, 3, 0, reversed);
@@ -185,7 +183,7 @@ TEST_F(RunCycle, ColourDestinationStoresTheColourByItsChannelIndices) {
 }
 
 TEST_F(RunCycle, DestinationOfAnotherKindThanTheSourceGetsItsOwnPixelShape) {
-    testing::SetLayoutForTesting(CoverTwoPixels);
+    manager().seams.layout = CoverTwoPixels;
     std::vector<uint8_t> grey(12, 0);
     host.SetSource(host.OffscreenFromGrey(4, 3, 2, grey.data()));
     const HostOffscreen dest = host.CreateOffscreen(4, 3, 3);
@@ -199,7 +197,7 @@ TEST_F(RunCycle, DestinationOfAnotherKindThanTheSourceGetsItsOwnPixelShape) {
 }
 
 TEST_F(RunCycle, DestinationSmallerThanTheSourceIsWrittenOnlyInsideItself) {
-    testing::SetLayoutForTesting(CoverEverything);
+    manager().seams.layout = CoverEverything;
     host.SetSource(Filled(16, 12, 0));
     const HostOffscreen dest = host.CreateOffscreen(5, 4, 2);
     host.SetDestination(dest);
@@ -214,7 +212,7 @@ TEST_F(RunCycle, DestinationSmallerThanTheSourceIsWrittenOnlyInsideItself) {
 }
 
 TEST_F(RunCycle, ProgressRisesOnAScaleOf500OncePerFinishedTask) {
-    testing::SetLayoutForTesting(SevenTasks);
+    manager().seams.layout = SevenTasks;
     host.SetSource(Filled(8, 8, 0));
     host.SetDestination(host.CreateOffscreen(8, 8, 3));
     ASSERT_EQ(host.FilterRun(), 0);
@@ -245,7 +243,7 @@ TEST_F(RunCycle, ProgressThatDoesNotRiseCallsNoHostService) {
 }
 
 TEST_F(RunCycle, AStopRequestDuringAPassLeavesTheDestinationAsItWas) {
-    testing::SetLayoutForTesting(SevenCoveringTasks);
+    manager().seams.layout = SevenCoveringTasks;
     host.SetSource(Filled(8, 8, 0));
     const HostOffscreen dest = Filled(8, 8, 7);
     host.SetDestination(dest);
@@ -263,7 +261,7 @@ TEST_F(RunCycle, AStopRequestDuringAPassLeavesTheDestinationAsItWas) {
 }
 
 TEST_F(RunCycle, APassWithoutTasksClearsTheDestinationAndStillReportsIt) {
-    testing::SetLayoutForTesting(NoTasks);
+    manager().seams.layout = NoTasks;
     host.SetSource(Filled(6, 5, 0));
     const HostOffscreen dest = Filled(6, 5, 7);
     host.SetDestination(dest);
@@ -281,7 +279,7 @@ TEST_F(RunCycle, APassWithoutTasksClearsTheDestinationAndStillReportsIt) {
 }
 
 TEST_F(RunCycle, AFailingTaskDropsThePassAndTheRunStillEnds) {
-    testing::SetLayoutForTesting(CoverThenFail);
+    manager().seams.layout = CoverThenFail;
     host.SetSource(Filled(8, 8, 0));
     const HostOffscreen dest = Filled(8, 8, 7);
     host.SetDestination(dest);
@@ -290,29 +288,29 @@ TEST_F(RunCycle, AFailingTaskDropsThePassAndTheRunStillEnds) {
     EXPECT_TRUE(host.areasChanged().empty());
     ExpectCleanHost();  // the layers went back: the run ended normally
 
-    testing::SetLayoutForTesting(CoverEverything);
+    manager().seams.layout = CoverEverything;
     EXPECT_EQ(host.FilterRun(), 0);
     EXPECT_EQ(Bytes(dest)[3], 90);
 }
 
 TEST_F(RunCycle, PenStartAndEndReachTheLayoutAsFractionsOrPixels) {
-    testing::SetLayoutForTesting(NoTasks);
+    manager().seams.layout = NoTasks;
     host.SetSource(Filled(4, 4, 0));
     host.SetDestination(host.CreateOffscreen(4, 4, 3));
     host.EditInt(kItemIn, 1000);
     host.EditInt(kItemOut, 250);
     ASSERT_EQ(host.FilterRun(), 0);
-    EXPECT_EQ(g_seen.settings.in, 1.0);
-    EXPECT_EQ(g_seen.settings.out, 0.25);
+    EXPECT_EQ(g_seen.stroke.in, 1.0);
+    EXPECT_EQ(g_seen.stroke.out, 0.25);
 
     host.EditBool(kItemAsdist, true);
     ASSERT_EQ(host.FilterRun(), 0);
-    EXPECT_EQ(g_seen.settings.in, 1000.0);
-    EXPECT_EQ(g_seen.settings.out, 250.0);
+    EXPECT_EQ(g_seen.stroke.in, 1000.0);
+    EXPECT_EQ(g_seen.stroke.out, 250.0);
 }
 
 TEST_F(RunCycle, TheTemplateDecidesWhichGeometryThePassHolds) {
-    testing::SetLayoutForTesting(NoTasks);
+    manager().seams.layout = NoTasks;
     host.SetSource(Filled(100, 80, 0));
     host.SetDestination(host.CreateOffscreen(100, 80, 3));
     struct Case {
@@ -343,7 +341,7 @@ TEST_F(RunCycle, TheTemplateDecidesWhichGeometryThePassHolds) {
 }
 
 TEST_F(RunCycle, TheGuideIsParsedOnFirstUseAndKept) {
-    testing::SetLayoutForTesting(NoTasks);
+    manager().seams.layout = NoTasks;
     host.SetSource(Filled(4, 4, 0));
     host.SetDestination(host.CreateOffscreen(4, 4, 3));
     host.EditEnum(kItemGuide, 1);
@@ -362,7 +360,7 @@ TEST_F(RunCycle, TheGuideIsParsedOnFirstUseAndKept) {
 }
 
 TEST_F(RunCycle, ASelectionOfAnotherSizeThanTheSourceCountsAsNone) {
-    testing::SetLayoutForTesting(NoTasks);
+    manager().seams.layout = NoTasks;
     host.SetSource(Filled(8, 8, 0));
     host.SetDestination(host.CreateOffscreen(8, 8, 3));
     std::vector<uint8_t> everything(64, 255);
@@ -378,7 +376,7 @@ TEST_F(RunCycle, ASelectionOfAnotherSizeThanTheSourceCountsAsNone) {
 }
 
 TEST_F(RunCycle, BitmapsWithoutPixelAddressesDrawNothingButTheRunCompletes) {
-    testing::SetLayoutForTesting(CoverEverything);
+    manager().seams.layout = CoverEverything;
     host.SetSource(Filled(8, 8, 0));
     const HostOffscreen dest = Filled(8, 8, 7);
     host.SetDestination(dest);
@@ -391,7 +389,7 @@ TEST_F(RunCycle, BitmapsWithoutPixelAddressesDrawNothingButTheRunCompletes) {
 }
 
 TEST_F(RunCycle, FiveChannelLayersAreReadAndWrittenOneBytePerPixel) {
-    testing::SetLayoutForTesting(CoverTwoPixels);
+    manager().seams.layout = CoverTwoPixels;
     host.SetSource(host.CreateOffscreen(4, 3, 4));
     const HostOffscreen dest = host.CreateOffscreen(4, 3, 4);
     host.SetDestination(dest);
@@ -408,7 +406,7 @@ TEST_F(RunCycle, FiveChannelLayersAreReadAndWrittenOneBytePerPixel) {
 }
 
 TEST_F(RunCycle, SavePresetWritesAPresetAtTheEndOfEveryRunWhileChecked) {
-    testing::SetLayoutForTesting(NoTasks);
+    manager().seams.layout = NoTasks;
     host.SetSource(Filled(4, 4, 0));
     host.SetDestination(host.CreateOffscreen(4, 4, 3));
     host.EditBool(kItemSavePreset, true);

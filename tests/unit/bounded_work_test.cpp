@@ -153,7 +153,7 @@ TEST(Heartbeat, AsksTheHostOnlyThroughItsContactAndLatchesAStop) {
         }
     } host;
     context.contactFn = &Host::Ask;
-    context.progressData = &host;
+    context.contactData = &host;
     EXPECT_FALSE(context.Heartbeat());
     EXPECT_FALSE(context.Heartbeat());
     EXPECT_TRUE(context.Heartbeat());  // the third answer is a stop

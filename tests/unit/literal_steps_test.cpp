@@ -1,5 +1,5 @@
 // Random scenes rendered twice, once as the module renders them and once
-// with every shortcut off (RenderContext::literal): every coverage byte and
+// with every shortcut off (StrokeContext::literal): every coverage byte and
 // the dirty box must agree. The fixed seed runs in the suite; for a longer
 // hunt set VELMORA_LITERAL_SEED (any number) and VELMORA_LITERAL_SCENES.
 #include <gtest/gtest.h>
@@ -54,7 +54,7 @@ Picture Render(const RandomScene& scene, uint32_t literal) {
     }
     RenderContext context(1);
     context.literal = literal;
-    context.settings = scene.settings;
+    context.UseSettings(scene.settings);
     context.guidePath = &guide;
     const Points3& p = scene.points;
     switch (scene.settings.type) {
@@ -376,7 +376,7 @@ TEST(LiteralSteps, LongLinesFindTheInkOfOnePixelSteps) {
     PathParser guide;
     MakeStraightGuide(guide);
     context.guidePath = &guide;
-    context.settings = scene.settings;
+    context.UseSettings(scene.settings);
     context.parallelPoints = std::make_unique<Points3>(scene.points);
     context.source.layout = kLayoutRgba;
     context.source.order[3] = 3;

@@ -30,11 +30,11 @@ using Runs = std::vector<StrokeRun>;
 TEST(InkScan, OpenPathOnInkIsOneRunReachingHalfALengthBeyond) {
     Scene scene(40, 10);
     scene.InkAll();
-    scene.context->settings.length = 10;
+    scene.context->stroke.length = 10;
     auto task = scene.Task({{5, 5}, {25.5, 5}});  // 20.5 long: the scan ends at 21
     EXPECT_EQ(scene.Scan(*task), (Runs{{-5, 26, 1, 1}}));
 
-    scene.context->settings.lengain = 2;  // gain = 2 x 21 / 20.5 on top
+    scene.context->stroke.lengain = 2;  // gain = 2 x 21 / 20.5 on top
     const double b = 5 + 2.0 * 21 / 20.5;
     EXPECT_EQ(scene.Scan(*task), (Runs{{0 - b, 21 + b, 1, 1}}));
 }
@@ -46,7 +46,7 @@ TEST(InkScan, WithoutLengthRunsAreTheInkStretches) {
     auto task = scene.Task({{0.5, 5.5}, {35.5, 5.5}});
     EXPECT_EQ(scene.Scan(*task), (Runs{{10, 20, 1, 1}, {24, 27, 1, 1}}));
 
-    scene.context->settings.position = -3;
+    scene.context->stroke.position = -3;
     EXPECT_EQ(scene.Scan(*task), (Runs{{7, 17, 1, 1}, {21, 24, 1, 1}}));
 }
 
@@ -63,7 +63,7 @@ TEST(InkScan, NoInkNoRunsAndOffCanvasCountsAsNoInk) {
 TEST(InkScan, JitterLengthensAndShiftsButKeepsRunsOrdered) {
     Scene scene(60, 10);
     scene.Paint(20, 0, 30, 10);
-    RenderSettings& s = scene.context->settings;
+    StrokeSettings& s = scene.context->stroke;
     s.length = 10;
     s.lenfluct = 1.0;
     s.posfluct = 0.5;
@@ -84,9 +84,9 @@ TEST(InkScan, JitterLengthensAndShiftsButKeepsRunsOrdered) {
 TEST(InkScan, ZeroLengthLineWithGainHasNoRun) {
     Scene scene(20, 20);
     scene.InkAll();
-    scene.context->settings.length = 10;
+    scene.context->stroke.length = 10;
     for (double lengain : {5.0, -5.0}) {
-        scene.context->settings.lengain = lengain;
+        scene.context->stroke.lengain = lengain;
         auto task = scene.Task({{10, 5}, {10, 5}});
         EXPECT_TRUE(scene.Scan(*task).empty()) << lengain;
         task->Execute();  // terminates
@@ -97,7 +97,7 @@ TEST(InkScan, ZeroLengthLineWithGainHasNoRun) {
 TEST(RingScan, RingOnInkIsOneUntaperedRunOfALapAndOne) {
     Scene scene(40, 40);
     scene.InkAll();
-    scene.context->settings.type = 2;
+    scene.context->stroke.type = 2;
     auto task = scene.Task({{5, 5}, {25, 5}, {25, 25}, {5, 25}, {5, 5}});
     EXPECT_EQ(scene.Scan(*task), (Runs{{0, 81, 0, 0}}));
 }
@@ -109,7 +109,7 @@ TEST(RingScan, StretchStartingAtTheFirstVertexIsKept) {
     // found on the next lap.
     Scene scene(40, 40);
     scene.Paint(5, 5, 15, 6);
-    scene.context->settings.type = 2;
+    scene.context->stroke.type = 2;
     auto task = scene.Task({{5.5, 5.5}, {25.5, 5.5}, {25.5, 25.5}, {5.5, 26.25}, {5.5, 5.5}});
     EXPECT_EQ(scene.Scan(*task), (Runs{{81, 91, 1, 1}}));
 
@@ -123,7 +123,7 @@ TEST(RingScan, StillOnInkAfterTheLapStopsAfterASecondLap) {
     // the next lap miss that pixel, so the run is closed by the bound.
     Scene scene(64, 64);
     scene.InkAll();
-    scene.context->settings.type = 2;
+    scene.context->stroke.type = 2;
     auto task = scene.Task({{33.75, 36.75}, {26.5, 18}, {21.5, 15.75}, {33.75, 36.75}});
     task->path.Flatten(true);
     const double w0 = 2;
@@ -155,7 +155,7 @@ TEST(JoinRuns, TouchingAndOverlappingRunsJoin) {
 }
 
 TEST(Pressure, TapersAsFractionsOfHalfTheRun) {
-    RenderSettings s;
+    StrokeSettings s;
     s.in = 0.5;
     s.out = 0.5;
     const StrokeRun run{0, 20, 1, 1};
@@ -174,7 +174,7 @@ TEST(Pressure, TapersAsFractionsOfHalfTheRun) {
 }
 
 TEST(Pressure, TapersAsDistances) {
-    RenderSettings s;
+    StrokeSettings s;
     s.asdist = true;
     s.in = 4;
     s.out = 8;
@@ -203,8 +203,8 @@ TEST(StampSegment, DiscsAreAPixelApart) {
 TEST(Execute, DrawsTheInkedStretch) {
     Scene scene(60, 20);
     scene.Paint(20, 0, 40, 20);
-    scene.context->settings.in = 0;
-    scene.context->settings.out = 0;
+    scene.context->stroke.in = 0;
+    scene.context->stroke.out = 0;
     auto task = scene.Task({{0.5, 10}, {55.5, 10}});
     task->Execute();
     // Run [20, 40] at x = 0.5 + walked; its first step rises from pressure 0.
@@ -219,7 +219,7 @@ TEST(Execute, DrawsTheInkedStretch) {
 TEST(Execute, SizeBelowATenthDrawsNothing) {
     Scene scene(40, 20);
     scene.InkAll();
-    scene.context->settings.size = 0.09;
+    scene.context->stroke.size = 0.09;
     scene.Task({{2, 10}, {38, 10}})->Execute();
     EXPECT_EQ(scene.CountNonZero(), 0);
     EXPECT_TRUE(scene.context->dirty.Empty());
@@ -240,7 +240,7 @@ void ExpectSameAsModestGain(std::vector<PathPoint> line) {
     auto render = [&](double lengain) {
         auto scene = std::make_unique<Scene>(100, 80);
         scene->InkAll();
-        RenderSettings& s = scene->context->settings;
+        StrokeSettings& s = scene->context->stroke;
         s.length = 0;
         s.in = 0;
         s.out = 0;
@@ -298,7 +298,7 @@ TEST(Execute, SkippingFarStepsChangesNoByte) {
             auto scene = std::make_unique<Scene>(90, 70);
             scene->context->literal = skipping ? 0u : uint32_t{kLiteralDraw};
             scene->InkAll();
-            RenderSettings& s = scene->context->settings;
+            StrokeSettings& s = scene->context->stroke;
             s.length = 0;
             s.asdist = cases[i].asdist;
             s.in = cases[i].in;
@@ -325,7 +325,7 @@ TEST(Execute, AStepAcrossAHugeGapGrowsTheBoxAsEveryDisc) {
     auto render = [](uint32_t literal) {
         auto scene = std::make_unique<Scene>(90, 70);
         scene->context->literal = literal;
-        RenderSettings& s = scene->context->settings;
+        StrokeSettings& s = scene->context->stroke;
         s.size = 3;
         s.in = 0;
         s.out = 0;
@@ -348,7 +348,7 @@ TEST(Execute, AStepAcrossAHugeGapGrowsTheBoxAsEveryDisc) {
 TEST(Execute, StopRequestEndsAnEndlessRing) {
     Scene scene(64, 64);
     scene.Paint(0, 0, 64, 32);
-    RenderSettings& s = scene.context->settings;
+    StrokeSettings& s = scene.context->stroke;
     s.type = 2;
     s.length = 10;
     s.lengain = 1e12;  // a run of trillions of laps
@@ -380,7 +380,7 @@ void AddStrokes(Scene& scene, std::vector<std::shared_ptr<PathTask>>& tasks) {
 Scene& InkPattern(Scene& scene) {
     for (int y = 0; y < scene.Height(); y += 16)
         for (int x = (y / 16 % 2) * 16; x < scene.Width(); x += 32) scene.Paint(x, y, x + 16, y + 16);
-    RenderSettings& s = scene.context->settings;
+    StrokeSettings& s = scene.context->stroke;
     s.size = 7;
     s.hardness = 0.3;
     s.length = 30;

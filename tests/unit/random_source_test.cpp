@@ -1,27 +1,14 @@
 // Draws from the random source: bounds, the unit value of two engine words,
-// and reproducible sequences through the seed seam.
+// and reproducible sequences from a given seed.
 #include <gtest/gtest.h>
 
 #include <cstdint>
 #include <random>
 
-#include "layout/random_seed_for_testing.h"
-#include "layout/random_source.h"
+#include "render/random_source.h"
 
 namespace velmora {
 namespace {
-
-uint32_t g_nextSeed = 0;
-uint32_t CountingSeed() { return g_nextSeed++; }
-
-class SeededRandom : public ::testing::Test {
-protected:
-    void SetUp() override {
-        g_nextSeed = 5489;
-        testing::SetSeedFunctionForTesting(&CountingSeed);
-    }
-    void TearDown() override { testing::SetSeedFunctionForTesting(nullptr); }
-};
 
 TEST(RandomSourceUnit, WordsToUnitValue) {
     EXPECT_EQ(UnitFromWords(0, 0), 0.0);
@@ -33,8 +20,8 @@ TEST(RandomSourceUnit, WordsToUnitValue) {
     EXPECT_LT(UnitFromWords(0xFFFFFFFFu, 0xFFFFFFFFu), 1.0);
 }
 
-TEST_F(SeededRandom, DrawUsesTwoEngineWordsFirstAThenB) {
-    RandomSource source(-2.0, 6.0);
+TEST(SeededRandom, DrawUsesTwoEngineWordsFirstAThenB) {
+    RandomSource source(-2.0, 6.0, 5489);
     std::mt19937 reference(5489);
     for (int i = 0; i < 1000; ++i) {
         const uint32_t a = reference();
@@ -44,13 +31,12 @@ TEST_F(SeededRandom, DrawUsesTwoEngineWordsFirstAThenB) {
     }
 }
 
-TEST_F(SeededRandom, SeamReproducesSequences) {
-    RandomSource first(0.0, 1.0);  // seed 5489
-    g_nextSeed = 5489;
-    RandomSource again(0.0, 1.0);  // the same seed again
+TEST(SeededRandom, ASeedReproducesItsSequence) {
+    RandomSource first(0.0, 1.0, 5489);
+    RandomSource again(0.0, 1.0, 5489);
     for (int i = 0; i < 100; ++i) ASSERT_EQ(first.Draw(), again.Draw());
 
-    RandomSource next(0.0, 1.0);  // seed 5490
+    RandomSource next(0.0, 1.0, 5490);
     RandomSource copy = next;    // a plain value: the copy continues alike
     EXPECT_EQ(next.Draw(), copy.Draw());
     EXPECT_NE(next.Draw(), first.Draw());

@@ -8,7 +8,6 @@
 #include <limits>
 #include <random>
 
-#include "render/stamp_for_testing.h"
 #include "render_scene.h"
 
 namespace velmora {
@@ -36,7 +35,7 @@ TEST(Stamp, HardDiameterTwoCoversItsPixelAndFeathersTheRing) {
 
 TEST(Stamp, SoftDiameterTenFallsOffAsACone) {
     Scene scene(24, 24);
-    scene.context->settings.hardness = 0.0;
+    scene.context->stroke.hardness = 0.0;
     Stamp(*scene.context, 10.5, 10.5, 10.0);
 
     EXPECT_EQ(scene.At(10, 10), 236);
@@ -47,7 +46,7 @@ TEST(Stamp, SoftDiameterTenFallsOffAsACone) {
 
 TEST(Stamp, KeepsTheLargerValue) {
     Scene scene(24, 24);
-    scene.context->settings.hardness = 0.0;
+    scene.context->stroke.hardness = 0.0;
     scene.context->coverage[10 * 24 + 13] = 200;  // above the dab's 101
     scene.context->coverage[10 * 24 + 12] = 50;   // below the dab's 152
     Stamp(*scene.context, 10.5, 10.5, 10.0);
@@ -86,7 +85,7 @@ TEST(Stamp, HugeOrInfiniteDiscsAreClampedToTheCanvas) {
     for (double hardness : {0.0, 0.5, 1.0}) {
         for (double diameter : {1e300, inf}) {
             Scene scene(16, 12);
-            scene.context->settings.hardness = hardness;
+            scene.context->stroke.hardness = hardness;
             Stamp(*scene.context, 3.0, 4.0, diameter);
             EXPECT_EQ(scene.Dirty(), (Box{0, 0, 16, 12})) << hardness << " " << diameter;
             if (hardness > 0) {
@@ -166,12 +165,12 @@ TEST(Stamp, AgreesWithThePenModelOnOverlappingDabs) {
     const int32_t width = 96, height = 64;
     // Four sub-points at a time (where the processor can) and two.
     for (const bool wide : {true, false}) {
-        testing::SetWideStampForTesting(wide);
         std::mt19937 random(20240601);
         std::uniform_real_distribution<double> unit(0.0, 1.0);
         for (double hardness : {1.0, 0.0, 0.25, 0.5, 0.75, 0.3, 0.9, 0.999999}) {
             Scene scene(width, height);
-            scene.context->settings.hardness = hardness;
+            scene.context->portableStamp = !wide;
+            scene.context->stroke.hardness = hardness;
             std::vector<uint8_t> expected(static_cast<size_t>(width) * height, 0);
             for (int chain = 0; chain < 12; ++chain) {
                 double x = unit(random) * width, y = unit(random) * height;
@@ -198,7 +197,6 @@ TEST(Stamp, AgreesWithThePenModelOnOverlappingDabs) {
                 << "hardness " << hardness << (wide ? "" : ", two at a time");
         }
     }
-    testing::SetWideStampForTesting(true);
 }
 
 TEST(SampleInk, ReadsDarknessTimesOpacity) {

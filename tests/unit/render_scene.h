@@ -26,8 +26,8 @@ struct Scene {
         s.height = height;
         s.rowBytes = width * 4;
         s.pixelBytes = 4;
-        context->settings.size = 2.0;
-        context->settings.hardness = 1.0;
+        context->stroke.size = 2.0;
+        context->stroke.hardness = 1.0;
         context->AllocateCoverage();
     }
 
@@ -79,7 +79,7 @@ struct Scene {
 
     // The runs the ink scan finds for a task (flattened as Execute does).
     std::vector<StrokeRun> Scan(PathTask& task) const {
-        task.path.Flatten(context->settings.type == 2);
+        task.path.Flatten(context->stroke.type == 2);
         std::vector<StrokeRun> runs;
         task.ScanInk(runs);
         return runs;

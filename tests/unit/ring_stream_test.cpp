@@ -11,7 +11,7 @@
 
 #include "data/guide_file.h"
 #include "layout/layouts.h"
-#include "layout/ring_stream.h"
+#include "render/ring_stream.h"
 #include "layout_test_support.h"
 
 namespace velmora {

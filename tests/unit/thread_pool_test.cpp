@@ -11,7 +11,6 @@
 #include <vector>
 
 #include "render/thread_pool.h"
-#include "render/worker_count_for_testing.h"
 
 namespace velmora {
 namespace {
@@ -287,10 +286,9 @@ TEST(ThreadPool, WorkerCounts) {
     EXPECT_EQ(WorkerCountFor(6), 6u);
     EXPECT_EQ(ThreadPool(0).WorkerCount(), 1u);
 
-    testing::SetWorkerCountForTesting(3);
-    EXPECT_EQ(ThreadPool().WorkerCount(), 3u);
-    testing::SetWorkerCountForTesting(0);
-    EXPECT_EQ(ThreadPool().WorkerCount(), WorkerCountFor(std::thread::hardware_concurrency()));
+    EXPECT_EQ(ThreadPool(3).WorkerCount(), 3u);
+    EXPECT_EQ(DefaultWorkerCount(), WorkerCountFor(std::thread::hardware_concurrency()));
+    EXPECT_EQ(ThreadPool().WorkerCount(), DefaultWorkerCount());
 }
 
 }  // namespace

@@ -1,4 +1,4 @@
-#include "layout/ring_stream.h"
+#include "render/ring_stream.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,26 +1,14 @@
 // Uniform doubles from a Mersenne Twister seeded by the random device.
-#include "layout/random_source.h"
+#include "render/random_source.h"
 
-#include <atomic>
 #include <exception>
 #include <stdexcept>
-
-#include "layout/random_seed_for_testing.h"
 
 namespace velmora {
 
 namespace {
 
-// The test seam's seed function; null in the module.
-std::atomic<testing::SeedFunction>& SeedFunctionSlot() {
-    static std::atomic<testing::SeedFunction> slot{nullptr};
-    return slot;
-}
-
-uint32_t NextSeed() {
-    if (testing::SeedFunction fn = SeedFunctionSlot().load(std::memory_order_acquire)) {
-        return fn();
-    }
+uint32_t DeviceSeed() {
     try {
         std::random_device device;
         return static_cast<uint32_t>(device());
@@ -31,13 +19,9 @@ uint32_t NextSeed() {
 
 }  // namespace
 
-namespace testing {
-void SetSeedFunctionForTesting(SeedFunction fn) {
-    SeedFunctionSlot().store(fn, std::memory_order_release);
-}
-}  // namespace testing
+RandomSource::RandomSource(double lo, double hi) : RandomSource(lo, hi, DeviceSeed()) {}
 
-RandomSource::RandomSource(double lo, double hi) : engine_(NextSeed()), lo_(lo), hi_(hi) {}
+RandomSource::RandomSource(double lo, double hi, uint32_t seed) : engine_(seed), lo_(lo), hi_(hi) {}
 
 double RandomSource::Draw() {
     const uint32_t a = static_cast<uint32_t>(engine_());

@@ -9,7 +9,10 @@ namespace velmora {
 
 class RandomSource {
 public:
+    // Seeded by the random device.
     RandomSource(double lo, double hi);
+    // Seeded by the given value: the same seed, the same draws.
+    RandomSource(double lo, double hi, uint32_t seed);
 
     // Two engine words a then b: k = b * 2^21 + (a >> 11), u = k * 2^-53,
     // result (hi - lo) * u + lo.
