@@ -37,7 +37,6 @@ public:
     void EndRun() override;
     bool OnPropertyChanged(int32_t itemKey) override;
     bool InitializeFilter() override;
-    bool TerminateFilter() override { return true; }
 
     // Settings and panel (panel.cpp).
     void ResetPointsForTemplate();

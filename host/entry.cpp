@@ -99,9 +99,9 @@ void Dispatch(HostInt* result, void** pluginData, HostInt selector, HostServer* 
             FilterRun(*manager);
             *result = kResultSuccess;
             break;
+        // Filter terminate: the panel object stays until the next filter
+        // initialise or the controller goes.
         case kSelectorFilterTerminate:
-            if (manager->TerminateFilter()) *result = kResultSuccess;
-            break;
         default:
             *result = kResultSuccess;
             break;

@@ -21,13 +21,16 @@ public:
 
     // Writes the 36-character module id and a terminating zero.
     virtual void GetModuleId(char* buffer) = 0;
-    virtual void BeginRun() {}
-    virtual void PrepareRender() {}
-    virtual void Render() {}
-    virtual void EndRun() {}
-    virtual bool OnPropertyChanged(int32_t /*itemKey*/) { return false; }
-    virtual bool InitializeFilter() { return true; }
-    virtual bool TerminateFilter() { return true; }
+    // A filter run: BeginRun, then PrepareRender and Render for each pass
+    // the host asks for, then EndRun.
+    virtual void BeginRun() = 0;
+    virtual void PrepareRender() = 0;
+    virtual void Render() = 0;
+    virtual void EndRun() = 0;
+    // A panel edit the host reported; true when the panel changed.
+    virtual bool OnPropertyChanged(int32_t itemKey) = 0;
+    // Declares the panel; false fails the filter initialise.
+    virtual bool InitializeFilter() = 0;
 
     // Refreshes the current call's server and its typed access.
     void RefreshServer(HostServer* server);

@@ -1,18 +1,13 @@
-// The platform calls on Windows: the shell's known folder, the wide file
-// API and the UTF-8 code page. UTF-16 text is wchar_t there, so char16_t
-// buffers pass straight through.
+// The platform calls on Windows: the wide file API and the UTF-8 code page
+// (the shell's known folder is in win32_data_root.cpp). UTF-16 text is
+// wchar_t there, so char16_t buffers pass straight through.
 #include "platform/platform.h"
-
-#include "platform/data_root_for_testing.h"
 
 #define WIN32_LEAN_AND_MEAN
 #ifndef NOMINMAX
 #define NOMINMAX
 #endif
 #include <windows.h>
-
-#include <objbase.h>
-#include <shlobj.h>
 
 #include <algorithm>
 #include <climits>
@@ -23,10 +18,6 @@ namespace {
 
 static_assert(sizeof(wchar_t) == sizeof(char16_t));
 
-// FOLDERID_RoamingAppData, spelt out so the module needs no uuid library.
-constexpr GUID kRoamingAppData = {
-    0x3EB685DB, 0x65F9, 0x4CF6, {0xA0, 0x3A, 0xE3, 0xEF, 0x65, 0x72, 0x9F, 0x3D}};
-
 // A zero-terminated wide copy for the calls that need one.
 std::wstring Terminated(std::u16string_view text) {
     return std::wstring(reinterpret_cast<const wchar_t*>(text.data()), text.size());
@@ -36,24 +27,7 @@ bool EndsWithSeparator(std::u16string_view text) {
     return !text.empty() && (text.back() == u'/' || text.back() == u'\\');
 }
 
-std::u16string& RoamingDataFolderOverride() {
-    static std::u16string folder;
-    return folder;
-}
-
 }  // namespace
-
-std::u16string RoamingDataFolder() {
-    if (!RoamingDataFolderOverride().empty()) return RoamingDataFolderOverride();
-    PWSTR path = nullptr;
-    std::u16string folder;
-    // The buffer is the caller's to free whether or not the call succeeds.
-    if (SUCCEEDED(SHGetKnownFolderPath(kRoamingAppData, 0, nullptr, &path)) && path) {
-        folder.assign(reinterpret_cast<const char16_t*>(path));
-    }
-    CoTaskMemFree(path);
-    return folder;
-}
 
 bool IsDirectory(std::u16string_view path) {
     const DWORD attributes = GetFileAttributesW(Terminated(path).c_str());
@@ -129,11 +103,3 @@ std::FILE* OpenFile(const std::string& utf8Path, const char* mode) {
 }
 
 }  // namespace velmora::platform
-
-namespace velmora::testing {
-
-void SetRoamingDataFolderForTesting(std::u16string folder) {
-    platform::RoamingDataFolderOverride() = std::move(folder);
-}
-
-}  // namespace velmora::testing
