@@ -148,37 +148,45 @@ void VelmoraManager::Render() {
     lastReply = kProcessStart;
     lastContact = std::chrono::steady_clock::now();
 
-    // The guide of this pass, parsed on first use and kept in its entry.
     PathParser fallbackGuide;
-    PathParser* guidePath = &fallbackGuide;
-    if (guides.empty()) {
-        LoadGuide(fallbackGuide, u":S");
-    } else {
-        const size_t index =
-            settings.guide >= 0 && static_cast<size_t>(settings.guide) < guides.size()
-                ? static_cast<size_t>(settings.guide)
-                : 0;
-        GuideEntry& entry = guides[index];
-        if (!entry.path) {
-            auto parsed = std::make_unique<PathParser>();
-            // The host hears from the pass while a long file is read; a stop
-            // then ends the pass, and the file is read again next time.
-            if (!LoadGuide(*parsed, entry.name, LoadWatch{KeepContactThunk, this})) return;
-            entry.path = std::move(parsed);
-        }
-        guidePath = entry.path.get();
-    }
+    PathParser* const guide = GuideOfPass(fallbackGuide);
+    if (guide == nullptr) return;  // the host stopped the pass while the guide was read
+    RenderContext context(seams.workers);
+    PrepareContext(context, *guide);
+    if (RunPass(context) && lastReply == kProcessStart) WriteBack(context);
+}
 
+PathParser* VelmoraManager::GuideOfPass(PathParser& fallback) {
+    if (guides.empty()) {
+        LoadGuide(fallback, u":S");
+        return &fallback;
+    }
+    const size_t index = settings.guide >= 0 && static_cast<size_t>(settings.guide) < guides.size()
+                             ? static_cast<size_t>(settings.guide)
+                             : 0;
+    GuideEntry& entry = guides[index];
+    if (!entry.path) {
+        // Parsed on first use and kept in its entry. The host hears from the
+        // pass while a long file is read; a stop then ends the pass, and the
+        // file is read again next time.
+        auto parsed = std::make_unique<PathParser>();
+        if (!LoadGuide(*parsed, entry.name, LoadWatch{KeepContactThunk, this})) return nullptr;
+        entry.path = std::move(parsed);
+    }
+    return entry.path.get();
+}
+
+void VelmoraManager::PrepareContext(RenderContext& context, PathParser& guide) {
     RenderSettings pass = snapshot.settings;
     KeepWithinPanelLimits(pass);
     if (!pass.asdist) {
         pass.in = std::min(pass.in, 1.0);
         pass.out = std::min(pass.out, 1.0);
     }
-    RenderContext context(seams.workers);
     context.UseSettings(pass);
     context.stamp = seams.stamp;
     context.portableStamp = seams.portableStamp;
+
     const Points3 points{snapshot.p1, snapshot.p2, snapshot.p3};
     switch (pass.type) {
         case kTemplateParallel: context.parallelPoints = std::make_unique<Points3>(points); break;
@@ -187,7 +195,7 @@ void VelmoraManager::Render() {
             break;
         default: context.radialPoints = std::make_unique<Points3>(points); break;
     }
-    context.guidePath = guidePath;
+    context.guidePath = &guide;
     context.progressData = this;
     context.progressFn = ReportProgressThunk;
     context.contactFn = KeepContactThunk;
@@ -198,42 +206,43 @@ void VelmoraManager::Render() {
         context.mask = MaskFor(selection, source);
         context.AllocateCoverage();
     }
+}
 
-    bool completed = true;
-    if (context.source.pixels != nullptr) {
-        try {
-            RunLayout(context, seams);
-            // Each line's share of the pass's work, from the number of lines.
-            const LineLimits limits = LineLimitsFor(context.pool.PendingCount(),
-                                                    context.source.width, context.source.height);
-            context.lineSegmentLimit = limits.segments;
-            context.lineSampleLimit = limits.samples;
-            context.lineStepLimit = limits.steps;
-            context.pool.progressFn = progressRelay;
-            context.pool.heartbeatFn = heartbeatRelay;
-            context.pool.progressData = &context;
-            // A stop during the layout: the queued tasks are dropped unrun.
-            if (!context.cancelled.load()) context.pool.Run();
-        } catch (...) {
-            // A layout or a task failed (the pool has waited for every task
-            // it handed out): the coverage is incomplete, so the pass is
-            // dropped like a stopped one and the layer keeps its content.
-            completed = false;
-        }
+bool VelmoraManager::RunPass(RenderContext& context) {
+    if (context.source.pixels == nullptr) return true;  // nothing to draw from
+    try {
+        RunLayout(context, seams);
+        // Each line's share of the pass's work, from the number of lines.
+        const LineLimits limits = LineLimitsFor(context.pool.PendingCount(),
+                                                context.source.width, context.source.height);
+        context.lineSegmentLimit = limits.segments;
+        context.lineSampleLimit = limits.samples;
+        context.lineStepLimit = limits.steps;
+        context.pool.progressFn = progressRelay;
+        context.pool.heartbeatFn = heartbeatRelay;
+        context.pool.progressData = &context;
+        // A stop during the layout: the queued tasks are dropped unrun.
+        if (!context.cancelled.load()) context.pool.Run();
+        return true;
+    } catch (...) {
+        // A layout or a task failed (the pool has waited for every task it
+        // handed out): the coverage is incomplete, so the pass is dropped
+        // like a stopped one and the layer keeps its content.
+        return false;
     }
+}
 
-    if (completed && lastReply == kProcessStart) {
-        const ColourValue colour = ColourValueFor(destination, host.MainColour());
-        if (seams.composite != nullptr)
-            seams.composite(context, colour, destination);
-        else
-            Composite(context, colour, destination);
-        // Without a destination layer (or its copy) there is nothing to hand back.
-        if (destination.offscreen != nullptr && destination.bitmap != nullptr) {
-            host.CopyFromBitmap(destination.offscreen, destination.bitmap, destination.width,
-                                destination.height);
-            host.AreaChanged(HostRect{0, 0, destination.width, destination.height});
-        }
+void VelmoraManager::WriteBack(const RenderContext& context) {
+    const ColourValue colour = ColourValueFor(destination, host.MainColour());
+    if (seams.composite != nullptr)
+        seams.composite(context, colour, destination);
+    else
+        Composite(context, colour, destination);
+    // Without a destination layer (or its copy) there is nothing to hand back.
+    if (destination.offscreen != nullptr && destination.bitmap != nullptr) {
+        host.CopyFromBitmap(destination.offscreen, destination.bitmap, destination.width,
+                            destination.height);
+        host.AreaChanged(HostRect{0, 0, destination.width, destination.height});
     }
 }
 

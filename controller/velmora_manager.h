@@ -16,6 +16,8 @@
 
 namespace velmora {
 
+struct RenderContext;
+
 struct PresetEntry {
     std::u16string name;  // empty for "Default"
 };
@@ -58,6 +60,15 @@ public:
 
     // Run cycle (run_cycle.cpp).
     void AcquireLayers();
+    // The steps of one pass (Render): the chosen guide, parsed on first use
+    // (fallback when there is no list; null when the host stopped the pass
+    // while it was read); the pass's settings, points, guide, pixels and
+    // relays; the layout and the pool, false when one of them failed; the
+    // coverage written into the destination and handed back to the host.
+    PathParser* GuideOfPass(PathParser& fallback);
+    void PrepareContext(RenderContext& context, PathParser& guide);
+    bool RunPass(RenderContext& context);
+    void WriteBack(const RenderContext& context);
     // Size, kind and channel indices of the block's offscreen; false when
     // the host could not tell one of them.
     bool DescribeLayer(LayerBlock& block) const;
