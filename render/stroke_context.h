@@ -101,9 +101,9 @@ struct StrokeContext {
     uint64_t lineStepLimit = UINT64_MAX;    // pen steps of its runs
 
     // Seams a test or benchmark sets through the controller; the module
-    // leaves them as they are. stamp: every disc goes to it instead of
-    // Stamp (and none is only measured). portableStamp: Stamp keeps to the
-    // pixel loops of processors without AVX2.
+    // leaves them as they are. stamp: the strokes' discs go to it instead
+    // of Stamp. portableStamp: Stamp keeps to the pixel loops of processors
+    // without AVX2.
     StampFunction stamp = nullptr;
     bool portableStamp = false;
 
