@@ -93,7 +93,7 @@ TEST(SegmentMeetsEllipse, CrossingsCountOnlyWithinTheSegment) {
 
 TEST(RingTouchesCanvas, InsideAndCrossingAreVisibleAroundAndAwayAreNot) {
     Scene scene(100, 100);
-    const RenderContext& context = scene.context;
+    const LayoutContext& context = scene.context;
     EXPECT_TRUE(RingTouchesCanvas(context, {50, 50}, 20, 10, 0));     // wholly inside
     EXPECT_TRUE(RingTouchesCanvas(context, {50, 50}, 60, 30, 0));     // crosses the sides
     EXPECT_FALSE(RingTouchesCanvas(context, {50, 50}, 200, 200, 0));  // encloses the canvas

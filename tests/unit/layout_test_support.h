@@ -1,11 +1,11 @@
-// Scenes for the layout tests: a render context with a canvas size and a
+// Scenes for the layout tests: a layout context with a canvas size and a
 // guide, and the paths of the tasks a layout queued.
 #pragma once
 
 #include <memory>
 #include <vector>
 
-#include "controller/render_context.h"
+#include "layout/layout_context.h"
 #include "render/path_parser.h"
 #include "render/path_task.h"
 
@@ -55,7 +55,7 @@ struct Scene {
     }
 
     PathParser guide = StraightGuide();
-    RenderContext context;
+    LayoutContext context;
 };
 
 }  // namespace velmora::testing
