@@ -29,8 +29,7 @@ LineLimits LineLimitsFor(size_t lines, int32_t width, int32_t height) {
                             static_cast<uint64_t>(std::max(height, 0));
     LineLimits limits;
     limits.segments = static_cast<size_t>(Share(kPassSegments, lines, kSegmentFloor, kSegmentCeiling));
-    limits.samples = Share(kPassSamples, lines, kSampleFloor,
-                           std::min(kSampleCeiling, 8 * around + kSampleFloor));
+    limits.samples = Share(kPassSamples, lines, kSampleFloor, kSampleCeiling);
     limits.steps = Share(kPassSteps, lines, kStepFloor,
                          std::min(kStepCeiling, 16 * around + 2 * kStepFloor));
     return limits;

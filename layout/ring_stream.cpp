@@ -20,6 +20,38 @@ bool IsFinite(PathPoint p) { return std::isfinite(p.x) && std::isfinite(p.y); }
 
 }  // namespace
 
+bool BuildPlannedRing(const RingPlan& plan, PathParser& path, double lengthBudget) {
+    const RingGeometry& ring = plan.geometry;
+    PathParser guide;
+    double step = 0.0, y0 = 0.0;
+    if (plan.guide != nullptr) {
+        guide.commands = plan.guide->commands;
+        guide.currentPoint = plan.guideFrom;
+        guide.Flatten(false);
+        step = guide.totalLength / static_cast<double>(ring.n);
+        y0 = guide.position.y;
+    }
+    path.commands.clear();
+    path.commands.reserve(static_cast<size_t>(ring.n) + 1);
+    // The lengths in order, summed as a flattening sums them.
+    double length = 0.0;
+    PathPoint previous;
+    for (int64_t i = 0; i <= ring.n; ++i) {
+        const double offset = ((plan.guide != nullptr ? guide.position.y : 0.0) - y0) * ring.curvature;
+        const PathPoint vertex = ring.Vertex(static_cast<double>(i), offset);
+        if (!IsFinite(vertex)) return false;
+        if (i > 0) length += Distance(previous, vertex);
+        if (length > lengthBudget) return false;
+        previous = vertex;
+        PathCommand command;
+        command.kind = i == 0 ? kMoveTo : kLineTo;
+        command.points.push_back(vertex);
+        path.commands.push_back(command);
+        if (plan.guide != nullptr) guide.Advance(step);
+    }
+    return true;
+}
+
 double RingStream::Offset() const {
     return ((hasGuide_ ? guide_.position.y : 0.0) - y0_) * ring_.curvature;
 }
@@ -92,8 +124,6 @@ size_t RingStream::MemoryHeld() const {
                    checkpoints_.capacity() * sizeof(WalkState) +
                    guide_.segments.capacity() * sizeof(LineSegment) +
                    guide_.commands.capacity() * sizeof(PathCommand);
-    for (const PathCommand& command : guide_.commands)
-        bytes += command.points.capacity() * sizeof(PathPoint);
     return bytes;
 }
 
