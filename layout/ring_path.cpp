@@ -251,6 +251,9 @@ void AddRing(RenderContext& context, PathPoint centre, double angle, double star
         plan->stored = true;
         if (context.guidePath != nullptr) {
             plan->guideFrom = context.guidePath->currentPoint;
+            // From here on every ring is only rewound: the pass ends with
+            // the flattening this ring walks.
+            plan->sharesGuide = context.ringGuideFlat;
             FlattenGuide(context);
         }
         task->streamedRing = std::move(plan);

@@ -42,6 +42,9 @@ struct RingPlan {
     const PathParser* guide = nullptr;  // the pass's guide; only read while tasks run
     PathPoint guideFrom;                // its currentPoint when the ring was laid out
     bool stored = false;
+    // The guide as the pass leaves it flattened is the flattening this ring
+    // walks: its walker reads the pass's guide instead of a copy.
+    bool sharesGuide = false;
 };
 
 // Builds the planned ring vertex by vertex into path's commands, as the

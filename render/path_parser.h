@@ -131,12 +131,15 @@ public:
     // of an open path, at most maxSteps; returns how many it took. Long runs
     // of steps cost one multiplication per binade of the fraction.
     uint64_t StepAlongSegment(double fractionLimit, uint64_t maxSteps);
+    // The point at a distance outside an open path: on the line through the
+    // first segment before the start, through the last one beyond the end.
+    PathPoint Extrapolate(double distance) const;
 
     WalkState SaveWalk() const;
     void RestoreWalk(const WalkState& state);
 
 private:
-    PathPoint Extrapolate(double distance) const;
+
     // Moves the segment state b forward / backward; target is the distance
     // the walk ends at (used past the start of an open path).
     void WalkForward(double b);
