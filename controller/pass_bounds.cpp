@@ -13,7 +13,7 @@ constexpr uint64_t kStepFloor = 4096;
 // Ceilings: what one worker may hold (segments of 40 bytes: 2.5 MiB, so 64
 // workers stay far below the memory bound) or walk for one line.
 constexpr uint64_t kSegmentCeiling = uint64_t{1} << 16;
-constexpr uint64_t kSampleCeiling = uint64_t{1} << 24;
+constexpr uint64_t kSampleCeiling = kPassSamples;  // one ring of 10^7 vertices scans 5e7
 constexpr uint64_t kStepCeiling = uint64_t{1} << 26;
 
 uint64_t Share(uint64_t total, size_t lines, uint64_t floor, uint64_t ceiling) {
