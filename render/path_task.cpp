@@ -234,27 +234,23 @@ void PathTask::Execute() {
     if (IsCancelled()) return;
     std::vector<StrokeRun> runs;
     runs.reserve(16);
-    if (streamedRing && streamedRing->stored) {
-        // Built now and freed once drawn: only the running rings hold vertices.
-        struct Release {
-            PathParser& path;
-            ~Release() {
-                std::vector<PathCommand>().swap(path.commands);
-                std::vector<LineSegment>().swap(path.segments);
-            }
-        } release{path};
+    // A planned ring is built now and freed once drawn: only the running
+    // rings of a pass hold vertices.
+    const bool planned = streamedRing && streamedRing->stored;
+    struct Release {
+        PathParser* path;
+        ~Release() {
+            if (path == nullptr) return;
+            std::vector<PathCommand>().swap(path->commands);
+            std::vector<LineSegment>().swap(path->segments);
+        }
+    } release{planned ? &path : nullptr};
+    if (planned) {
         // As for a streamed ring: one lap longer than the share of samples
         // would be left out after the scan.
         const double budget = static_cast<double>(context->lineSampleLimit) + 2;
         if (!BuildPlannedRing(*streamedRing, path, budget)) return;
-        if (!path.FlattenWithin(true, SIZE_MAX)) return;
-        ScanInk(runs);
-        if (settings->connect) JoinRuns(runs);
-        if (!WithinStepLimit(runs)) return;
-        DrawRuns(runs);
-        return;
-    }
-    if (streamedRing) {
+    } else if (streamedRing) {
         RingStream ring;
         ring.literalLaps = path.literalLaps;
         // A lap's scan takes a sample per pixel of its length: a ring longer
@@ -270,7 +266,7 @@ void PathTask::Execute() {
     // A line whose curves need more segments than its share of the pass is
     // left out. A ring's vertices are its segments: they are bounded where
     // the ring is built.
-    const bool ring = settings->type == kTemplateConcentric;
+    const bool ring = planned || settings->type == kTemplateConcentric;
     if (!path.FlattenWithin(ring, ring ? SIZE_MAX : context->lineSegmentLimit)) return;
     ScanInk(runs);
     if (settings->connect) JoinRuns(runs);
@@ -296,7 +292,7 @@ void PathTask::ScanInk(std::vector<StrokeRun>& runs) { ScanWith(path, runs); }
 
 template <class Path>
 void PathTask::ScanWith(Path& walk, std::vector<StrokeRun>& runs) {
-    const bool ring = settings->type == kTemplateConcentric;
+    const bool ring = planned || settings->type == kTemplateConcentric;
     // A path of no finite length has no stretch that could be measured.
     if (!std::isfinite(walk.totalLength)) return;
 
