@@ -292,7 +292,7 @@ void PathTask::ScanInk(std::vector<StrokeRun>& runs) { ScanWith(path, runs); }
 
 template <class Path>
 void PathTask::ScanWith(Path& walk, std::vector<StrokeRun>& runs) {
-    const bool ring = planned || settings->type == kTemplateConcentric;
+    const bool ring = settings->type == kTemplateConcentric;
     // A path of no finite length has no stretch that could be measured.
     if (!std::isfinite(walk.totalLength)) return;
 
