@@ -13,7 +13,7 @@ constexpr uint64_t kStepFloor = 4096;
 // Ceilings: what one worker may hold (segments of 40 bytes: 2.5 MiB, so 64
 // workers stay far below the memory bound) or walk for one line.
 constexpr uint64_t kSegmentCeiling = uint64_t{1} << 16;
-constexpr uint64_t kSampleCeiling = uint64_t{1} << 24;
+constexpr uint64_t kSampleCeiling = kPassSamples;  // one ring of 10^7 vertices scans 5e7
 constexpr uint64_t kStepCeiling = uint64_t{1} << 26;
 
 uint64_t Share(uint64_t total, size_t lines, uint64_t floor, uint64_t ceiling) {
@@ -29,8 +29,7 @@ LineLimits LineLimitsFor(size_t lines, int32_t width, int32_t height) {
                             static_cast<uint64_t>(std::max(height, 0));
     LineLimits limits;
     limits.segments = static_cast<size_t>(Share(kPassSegments, lines, kSegmentFloor, kSegmentCeiling));
-    limits.samples = Share(kPassSamples, lines, kSampleFloor,
-                           std::min(kSampleCeiling, 8 * around + kSampleFloor));
+    limits.samples = Share(kPassSamples, lines, kSampleFloor, kSampleCeiling);
     limits.steps = Share(kPassSteps, lines, kStepFloor,
                          std::min(kStepCeiling, 16 * around + 2 * kStepFloor));
     return limits;

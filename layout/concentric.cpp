@@ -28,6 +28,7 @@ struct PassInput {
     int64_t count;
     double nearest;   // distance from the centre to the canvas
     double farthest;  // distance to its farthest corner
+    double crossReach;  // GuideCrossReach of the pass's guide
 };
 
 // One pass of rings offset from the base ring, inwards (sigma -1) or
@@ -65,7 +66,7 @@ void RingPass(LayoutContext& context, const PassInput& in, int sigma, RandomSour
         if (!outside && !around && RingTouchesCanvas(context, in.centre, a, b, in.angle)) {
             double e = 0.0;
             if (settings.spcfluct != 0) e = random.Draw() * settings.spcfluct * settings.spacing;
-            AddRing(context, in.centre, in.angle, in.startAngle, a + e, b + e);
+            AddRing(context, in.centre, in.angle, in.startAngle, a + e, b + e, in.crossReach);
             drawn = true;
             hiddenRun = 0;
             if (++rings >= kMaxRingsPerPass) break;
@@ -138,10 +139,11 @@ void LayoutConcentric(LayoutContext& context) {
     double e = 0.0;
     if (settings.spcfluct != 0) e = random.Draw() * settings.spcfluct * settings.spacing;
     // The base ring is laid out whether it is visible or not.
-    AddRing(context, c, ring.angle, ring.startAngle, ring.radiusA + e, ring.radiusB + e);
+    const double crossReach = GuideCrossReach(context.guidePath);
+    AddRing(context, c, ring.angle, ring.startAngle, ring.radiusA + e, ring.radiusB + e, crossReach);
 
     const PassInput in{c,     ring.radiusA, ring.radiusB, ring.angle, ring.startAngle,
-                       count, DistanceToCanvas(c, w, h), farthest};
+                       count, DistanceToCanvas(c, w, h), farthest, crossReach};
     RingPass(context, in, -1, random);
     RingPass(context, in, +1, random);
 }

@@ -13,8 +13,12 @@ void LayoutParallel(LayoutContext& context);
 
 RingShape FitRing(Point32 p1, Point32 p2, Point32 p3);
 void LayoutConcentric(LayoutContext& context);
+// crossReach: GuideCrossReach of the pass's guide, worked out once a pass
+// (below 0: worked out here).
 void AddRing(LayoutContext& context, PathPoint centre, double angle, double startAngle,
-             double ra, double rb);
+             double ra, double rb, double crossReach = -1);
+// How far apart any two cross offsets of the guide (before curvature) can lie.
+double GuideCrossReach(const PathParser* guide);
 bool RingTouchesCanvas(const LayoutContext& context, PathPoint centre, double a, double b,
                        double angle);
 bool SegmentMeetsEllipse(PathPoint p, PathPoint q, PathPoint centre, double a, double b,

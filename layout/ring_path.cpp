@@ -83,6 +83,17 @@ private:
 
 bool IsFinite(PathPoint p) { return std::isfinite(p.x) && std::isfinite(p.y); }
 
+// True when every vertex of the ring is surely finite: the guide's cross
+// offsets stay within crossReach, so the vertices lie within a bound far
+// below overflow. A ring that fails this is built at once, where a vertex
+// that is not finite keeps it out of the pass.
+bool VerticesFinite(const RingGeometry& ring, double crossReach) {
+    const double offset = 2 * crossReach * std::abs(ring.curvature);
+    const double bound = offset + std::abs(ring.ra) + std::abs(ring.rb) + std::abs(ring.centre.x) +
+                         std::abs(ring.centre.y);
+    return bound < 1e300;  // also false for NaN
+}
+
 void AppendVertex(PathParser& path, PathPoint vertex, bool first) {
     PathCommand command;
     command.kind = first ? kMoveTo : kLineTo;
@@ -200,8 +211,23 @@ int32_t RingVertexCount(double ra, double rb) {
     return n;
 }
 
+double GuideCrossReach(const PathParser* guide) {
+    if (guide == nullptr) return 0.0;
+    // Every point the guide's walker reaches lies within its points' extent,
+    // its start (the origin or where the last flattening ended) included.
+    double low = std::min(0.0, guide->currentPoint.y), high = std::max(0.0, guide->currentPoint.y);
+    for (const PathCommand& command : guide->commands) {
+        for (const PathPoint& p : command.points) {
+            if (!std::isfinite(p.y)) return INFINITY;
+            low = std::min(low, p.y);
+            high = std::max(high, p.y);
+        }
+    }
+    return high - low;
+}
+
 void AddRing(LayoutContext& context, PathPoint centre, double angle, double startAngle, double ra,
-             double rb) {
+             double rb, double crossReach) {
     auto task = std::make_shared<PathTask>(context, context.ring ? &context.ring->centre : nullptr);
     RingGeometry ring;
     ring.centre = centre;
@@ -214,7 +240,25 @@ void AddRing(LayoutContext& context, PathPoint centre, double angle, double star
     ring.n = RingVertexCount(ra, rb);
 
     bool built = false;
-    if (ring.n <= kMaxRingVertices || (context.literal & kLiteralRings) != 0) {
+    const bool literal = (context.literal & kLiteralRings) != 0;
+    if (ring.n <= kMaxRingVertices && !literal && VerticesFinite(ring, crossReach < 0 ? GuideCrossReach(context.guidePath) : crossReach)) {
+        // Built when its task starts and freed when it ends: a pass holds
+        // the vertices of one ring per worker, not of every ring at once
+        // (thousands of rings far off a big canvas took gigabytes).
+        auto plan = std::make_unique<RingPlan>();
+        plan->geometry = ring;
+        plan->guide = context.guidePath;
+        plan->stored = true;
+        if (context.guidePath != nullptr) {
+            plan->guideFrom = context.guidePath->currentPoint;
+            // From here on every ring is only rewound: the pass ends with
+            // the flattening this ring walks.
+            plan->sharesGuide = context.ringGuideFlat;
+            FlattenGuide(context);
+        }
+        task->streamedRing = std::move(plan);
+        built = true;
+    } else if (ring.n <= kMaxRingVertices || literal) {
         GuideWalk walk(context, ring.curvature, ring.n);
         built = BuildWholeRing(task->path, ring, walk);
     } else if (ring.n <= kMaxStreamedRingVertices) {

@@ -127,7 +127,7 @@ bool PathParser::FlattenWithin(bool closedPath, size_t maxSegments) {
     auto room = [&] { return segments.size() < maxSegments ? maxSegments - segments.size() : 0; };
     std::vector<PathPoint> points;
     for (const PathCommand& command : commands) {
-        const std::vector<PathPoint>& p = command.points;
+        const CommandPoints& p = command.points;
         switch (command.kind) {
             case kMoveTo:
                 if (p.size() < 1) break;

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <initializer_list>
 #include <vector>
 
 namespace velmora {
@@ -21,9 +22,43 @@ struct LineSegment {
 
 enum PathCommandKind : int32_t { kMoveTo = 1, kLineTo = 2, kCubicTo = 3, kQuadTo = 4 };
 
+// The points of one command, held in place: a ring is a path of tens of
+// thousands of commands, and a heap block for each made freeing a pass's
+// rings take longer than a stop may.
+class CommandPoints {
+public:
+    static constexpr size_t kCapacity = 3;
+    CommandPoints() = default;
+    CommandPoints(std::initializer_list<PathPoint> points) {
+        for (const PathPoint& p : points) push_back(p);
+    }
+    // A point past the third is dropped: no command has more.
+    void push_back(PathPoint p) {
+        if (count_ < kCapacity) points_[count_++] = p;
+    }
+    void reserve(size_t) {}
+    void clear() { count_ = 0; }
+    size_t size() const { return count_; }
+    bool empty() const { return count_ == 0; }
+    PathPoint& operator[](size_t i) { return points_[i]; }
+    const PathPoint& operator[](size_t i) const { return points_[i]; }
+    PathPoint& front() { return points_[0]; }
+    const PathPoint& front() const { return points_[0]; }
+    PathPoint& back() { return points_[count_ - 1]; }
+    const PathPoint& back() const { return points_[count_ - 1]; }
+    PathPoint* begin() { return points_; }
+    PathPoint* end() { return points_ + count_; }
+    const PathPoint* begin() const { return points_; }
+    const PathPoint* end() const { return points_ + count_; }
+
+private:
+    PathPoint points_[kCapacity];
+    size_t count_ = 0;
+};
+
 struct PathCommand {
     int32_t kind = 0;
-    std::vector<PathPoint> points;  // MoveTo/LineTo: target; CubicTo: c1, c2, target; QuadTo: c, target
+    CommandPoints points;  // MoveTo/LineTo: target; CubicTo: c1, c2, target; QuadTo: c, target
 };
 
 // Walker state, saved and restored around each stroke run.
@@ -96,12 +131,15 @@ public:
     // of an open path, at most maxSteps; returns how many it took. Long runs
     // of steps cost one multiplication per binade of the fraction.
     uint64_t StepAlongSegment(double fractionLimit, uint64_t maxSteps);
+    // The point at a distance outside an open path: on the line through the
+    // first segment before the start, through the last one beyond the end.
+    PathPoint Extrapolate(double distance) const;
 
     WalkState SaveWalk() const;
     void RestoreWalk(const WalkState& state);
 
 private:
-    PathPoint Extrapolate(double distance) const;
+
     // Moves the segment state b forward / backward; target is the distance
     // the walk ends at (used past the start of an open path).
     void WalkForward(double b);

@@ -35,11 +35,10 @@ constexpr uint64_t kMeasuredStepBudget = uint64_t{1} << 23;
 // the rest for the box; past kMeasuredSegment the rest is left out.
 constexpr double kHugeSegment = 16777216.0;
 constexpr double kMeasuredSegment = 67108864.0;
-// The ink scan passes the off-canvas stretches of segments longer than this
-// in bulk. No line of a canvas of sensible size is this long; lines from
-// base points far off the canvas are, and a radial pass at spacing 1 with a
-// far point 2^24 away stepped for minutes.
-constexpr double kScanJumpSegment = 65536.0;
+// The ink scan passes off-canvas stretches longer than this in bulk; a
+// radial pass at spacing 1 with a far point 2^24 away stepped for minutes,
+// and a line far across a small canvas took more than its share of samples.
+constexpr double kScanPassStretch = 4096.0;
 // Distances before an open path's start where steps of 1 stay exact and
 // far from rounding the position.
 constexpr double kExactHead = 2199023255552.0;  // 2^41
@@ -81,22 +80,24 @@ bool CanvasWindow(const StrokeContext& context, PathPoint origin, PathPoint dir,
     return lo <= hi;
 }
 
-// On a segment far longer than any canvas, the scan passes the stretch
-// ahead that stays off the canvas (every sample there is -1, no ink) by
-// steps taken in bulk, each exactly where a one-pixel step puts it: a line
-// from far outside the canvas then costs a few hundred operations instead
-// of billions of steps. The stretch is found in fractions of the segment,
-// the walk's own measure, so every skipped sample lies off the canvas.
-// Returns the steps taken, 0 where the scan steps one by one.
-// The stretch of one segment found to lie on the canvas: nothing there is
-// passed, so the window need not be worked out again at every step of it.
-struct OnCanvasStretch {
+// A stretch of one segment where the scan passes nothing in bulk: on the
+// canvas, or too short to be worth it. Found once, it spares the scan the
+// window's arithmetic at every step of it.
+struct NoPassStretch {
     int32_t segment = -1;
     double from = 0, until = 0;
 };
 
+// On a segment longer than any stretch the scan steps through, the scan
+// passes the stretch ahead that stays off the canvas (every sample there is
+// -1, no ink) by steps taken in bulk, each exactly where a one-pixel step
+// puts it: a line from far outside the canvas then costs a few hundred
+// operations instead of a sample per pixel. The stretch is found in
+// fractions of the segment, the walk's own measure, so every skipped sample
+// lies off the canvas. Returns the steps taken, 0 where the scan steps one
+// by one.
 [[gnu::noinline]] uint64_t PassLongSegment(const StrokeContext& context, PathParser& path,
-                                           const LineSegment& s, OnCanvasStretch& onCanvas) {
+                                           const LineSegment& s, NoPassStretch& noPass) {
     if (!std::isfinite(s.length)) return 0;
     const PathPoint along{s.end.x - s.start.x, s.end.y - s.start.y};
     const double margin =
@@ -108,25 +109,29 @@ struct OnCanvasStretch {
     } else if (lo > f) {
         limit = lo;
     } else {
-        onCanvas = {path.segmentIndex, lo, hi};
+        noPass = {path.segmentIndex, lo, hi};
         return 0;
     }
-    if (!((limit - f) * s.length > static_cast<double>(kCancelCheckSteps))) return 0;
+    // The stretch left only shrinks as f grows towards the limit.
+    if (!((limit - f) * s.length > static_cast<double>(kScanPassStretch))) {
+        noPass = {path.segmentIndex, f, limit};
+        return 0;
+    }
     return path.StepAlongSegment(limit, UINT64_MAX);
 }
 
-// The scan's test at every step: only a long segment goes further.
+// The scan's test at every step off the canvas.
 inline uint64_t PassOffCanvas(const StrokeContext& context, PathParser& path,
-                              OnCanvasStretch& onCanvas) {
+                              NoPassStretch& noPass) {
     if (path.segmentIndex < 0 || static_cast<size_t>(path.segmentIndex) >= path.segments.size()) {
         return 0;
     }
-    if (path.segmentIndex == onCanvas.segment && path.segmentFraction >= onCanvas.from &&
-        path.segmentFraction <= onCanvas.until) {
+    if (path.segmentIndex == noPass.segment && path.segmentFraction >= noPass.from &&
+        path.segmentFraction <= noPass.until) {
         return 0;
     }
     const LineSegment& s = path.segments[static_cast<size_t>(path.segmentIndex)];
-    return s.length > kScanJumpSegment ? PassLongSegment(context, path, s, onCanvas) : 0;
+    return s.length > kScanPassStretch ? PassLongSegment(context, path, s, noPass) : 0;
 }
 
 // The discs of a segment longer than kHugeSegment (a step across a gap
@@ -217,7 +222,23 @@ void PathTask::Execute() {
     if (IsCancelled()) return;
     std::vector<StrokeRun> runs;
     runs.reserve(16);
-    if (streamedRing) {
+    // A planned ring is built now and freed once drawn: only the running
+    // rings of a pass hold vertices.
+    const bool planned = streamedRing && streamedRing->stored;
+    struct Release {
+        PathParser* path;
+        ~Release() {
+            if (path == nullptr) return;
+            std::vector<PathCommand>().swap(path->commands);
+            std::vector<LineSegment>().swap(path->segments);
+        }
+    } release{planned ? &path : nullptr};
+    if (planned) {
+        // As for a streamed ring: one lap longer than the share of samples
+        // would be left out after the scan.
+        const double budget = static_cast<double>(context->lineSampleLimit) + 2;
+        if (!BuildPlannedRing(*streamedRing, path, budget)) return;
+    } else if (streamedRing) {
         RingStream ring;
         ring.literalLaps = path.literalLaps;
         // A lap's scan takes a sample per pixel of its length: a ring longer
@@ -233,7 +254,7 @@ void PathTask::Execute() {
     // A line whose curves need more segments than its share of the pass is
     // left out. A ring's vertices are its segments: they are bounded where
     // the ring is built.
-    const bool ring = settings->type == kTemplateConcentric;
+    const bool ring = planned || settings->type == kTemplateConcentric;
     if (!path.FlattenWithin(ring, ring ? SIZE_MAX : context->lineSegmentLimit)) return;
     ScanInk(runs);
     if (settings->connect) JoinRuns(runs);
@@ -297,7 +318,7 @@ void PathTask::ScanWith(Path& walk, std::vector<StrokeRun>& runs) {
     const double scanEnd = w0 + 2 * walk.totalLength;
     bool outside = true;
     double runStart = 0;
-    OnCanvasStretch onCanvas;
+    NoPassStretch noPass;
     // Only an open path's scan passes stretches off the canvas in bulk; the
     // loop of any other scan tests nothing for it.
     auto scan = [&](auto passing) __attribute__((always_inline)) {
@@ -318,7 +339,7 @@ void PathTask::ScanWith(Path& walk, std::vector<StrokeRun>& runs) {
             // walked never compiles the call.
             if constexpr (std::is_same_v<Path, PathParser>) {
                 if constexpr (decltype(passing)::value) {
-                    if (outside) passed = PassOffCanvas(*context, walk, onCanvas);
+                    if (outside) passed = PassOffCanvas(*context, walk, noPass);
                 }
             }
             if (passed > 0) {

@@ -20,6 +20,94 @@ bool IsFinite(PathPoint p) { return std::isfinite(p.x) && std::isfinite(p.y); }
 
 }  // namespace
 
+namespace {
+
+// A walker of its own over a flattened open guide that other tasks read at
+// the same time: PathParser::Advance's steps forward from its rewound state.
+struct GuideCursor {
+    const PathParser* guide;
+    double walked = 0.0;
+    int32_t segmentIndex = 0;
+    double segmentFraction = 0.0;
+    bool ended = false;
+    PathPoint position;
+    bool closed = false;
+    bool literalLaps = false;
+
+    explicit GuideCursor(const PathParser& g)
+        : guide(&g), position(g.segments.empty() ? PathPoint{} : g.segments.front().start) {}
+
+    double TotalLength() const { return guide->totalLength; }
+    void Advance(double x) {
+        if (x == 0.0 || x < 0.0) return;  // a ring's step is never below 0
+        if (std::fabs(walked) < walk::kEpsilon) walked = 0.0;
+        if (x > walk::kEpsilon) {
+            walk::Forward(*this, [this](int32_t i) -> const LineSegment& { return guide->segments[i]; },
+                          static_cast<int32_t>(guide->segments.size()), x);
+        }
+        walked += x;
+        if (!(walked < guide->totalLength)) {
+            ended = true;
+            position = guide->Extrapolate(walked);
+        }
+    }
+};
+
+// A private copy of the guide, flattened as the layout flattened it.
+struct GuideCopy {
+    PathParser guide;
+    double TotalLength() const { return guide.totalLength; }
+    void Advance(double x) { guide.Advance(x); }
+};
+
+PathPoint PositionOf(const GuideCursor& g) { return g.position; }
+PathPoint PositionOf(const GuideCopy& g) { return g.guide.position; }
+
+// Vertices 0..n in order, one step of the guide's walker each.
+template <typename Walker>
+bool BuildRing(const RingPlan& plan, PathParser& path, double lengthBudget, Walker* guide) {
+    const RingGeometry& ring = plan.geometry;
+    double step = 0.0, y0 = 0.0;
+    if (guide != nullptr) {
+        step = guide->TotalLength() / static_cast<double>(ring.n);
+        y0 = PositionOf(*guide).y;
+    }
+    path.commands.clear();
+    path.commands.reserve(static_cast<size_t>(ring.n) + 1);
+    // The lengths in order, summed as a flattening sums them.
+    double length = 0.0;
+    PathPoint previous;
+    for (int64_t i = 0; i <= ring.n; ++i) {
+        const double offset = ((guide != nullptr ? PositionOf(*guide).y : 0.0) - y0) * ring.curvature;
+        const PathPoint vertex = ring.Vertex(static_cast<double>(i), offset);
+        if (!IsFinite(vertex)) return false;
+        if (i > 0) length += Distance(previous, vertex);
+        if (length > lengthBudget) return false;
+        previous = vertex;
+        PathCommand command;
+        command.kind = i == 0 ? kMoveTo : kLineTo;
+        command.points.push_back(vertex);
+        path.commands.push_back(command);
+        if (guide != nullptr) guide->Advance(step);
+    }
+    return true;
+}
+
+}  // namespace
+
+bool BuildPlannedRing(const RingPlan& plan, PathParser& path, double lengthBudget) {
+    if (plan.guide == nullptr) return BuildRing<GuideCopy>(plan, path, lengthBudget, nullptr);
+    if (plan.sharesGuide) {
+        GuideCursor cursor(*plan.guide);
+        return BuildRing(plan, path, lengthBudget, &cursor);
+    }
+    GuideCopy copy;
+    copy.guide.commands = plan.guide->commands;
+    copy.guide.currentPoint = plan.guideFrom;
+    copy.guide.Flatten(false);
+    return BuildRing(plan, path, lengthBudget, &copy);
+}
+
 double RingStream::Offset() const {
     return ((hasGuide_ ? guide_.position.y : 0.0) - y0_) * ring_.curvature;
 }
@@ -92,8 +180,6 @@ size_t RingStream::MemoryHeld() const {
                    checkpoints_.capacity() * sizeof(WalkState) +
                    guide_.segments.capacity() * sizeof(LineSegment) +
                    guide_.commands.capacity() * sizeof(PathCommand);
-    for (const PathCommand& command : guide_.commands)
-        bytes += command.points.capacity() * sizeof(PathPoint);
     return bytes;
 }
 

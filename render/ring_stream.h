@@ -34,13 +34,25 @@ struct RingGeometry {
     }
 };
 
-// What the task of a streamed ring keeps until it runs: a few numbers, no
-// vertex.
+// What the task of a ring keeps until it runs: a few numbers, no vertex.
+// A ring of few enough vertices is then built whole in the task's path
+// (stored), any other is streamed.
 struct RingPlan {
     RingGeometry geometry;
     const PathParser* guide = nullptr;  // the pass's guide; only read while tasks run
     PathPoint guideFrom;                // its currentPoint when the ring was laid out
+    bool stored = false;
+    // The guide as the pass leaves it flattened is the flattening this ring
+    // walks: its walker reads the pass's guide instead of a copy.
+    bool sharesGuide = false;
 };
+
+// Builds the planned ring vertex by vertex into path's commands, as the
+// layout builds a ring: one step of the guide's walker each, on a private
+// copy of the guide flattened from where the layout had it. False when a
+// vertex is not finite, or as soon as the ring's length passes lengthBudget
+// (as RingStream::Open measures it).
+bool BuildPlannedRing(const RingPlan& plan, PathParser& path, double lengthBudget = INFINITY);
 
 // A closed path over the ring's n segments (vertex i to vertex i + 1),
 // walked as PathParser walks a closed path. It holds a window of segments,

@@ -10,6 +10,7 @@
 
 #include "layout/layout_bounds.h"
 #include "layout/layouts.h"
+#include "render/ring_stream.h"
 #include "layout_test_support.h"
 
 namespace velmora {
@@ -106,7 +107,12 @@ TEST(AddRing, PolygonOfNPlusOneVerticesFromStartAngle) {
     AddRing(scene.context, {500, 500}, 0, -kPi / 2, 250, 250);
     const auto tasks = scene.Tasks();
     ASSERT_EQ(tasks.size(), 1u);
-    const auto& commands = tasks[0]->path.commands;
+    // The task holds the plan; its vertices are made when it runs.
+    EXPECT_TRUE(tasks[0]->path.commands.empty());
+    ASSERT_TRUE(tasks[0]->streamedRing && tasks[0]->streamedRing->stored);
+    PathParser ring;
+    ASSERT_TRUE(BuildPlannedRing(*tasks[0]->streamedRing, ring));
+    const auto& commands = ring.commands;
     ASSERT_EQ(commands.size(), 317u);
     EXPECT_EQ(commands[0].kind, kMoveTo);
     EXPECT_EQ(commands[1].kind, kLineTo);

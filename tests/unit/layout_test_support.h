@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "layout/layout_context.h"
+#include "render/ring_stream.h"
 #include "render/path_parser.h"
 #include "render/path_task.h"
 
@@ -46,7 +47,11 @@ struct Scene {
         std::vector<std::vector<PathPoint>> paths;
         for (const PathTask* task : Tasks()) {
             std::vector<PathPoint> points;
-            for (const PathCommand& command : task->path.commands) {
+            // A ring whose vertices its task makes when it runs: made here.
+            PathParser planned;
+            const bool stored = task->streamedRing && task->streamedRing->stored;
+            if (stored) BuildPlannedRing(*task->streamedRing, planned);
+            for (const PathCommand& command : (stored ? planned : task->path).commands) {
                 points.insert(points.end(), command.points.begin(), command.points.end());
             }
             paths.push_back(points);

@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "controller/pass_bounds.h"
 #include "controller/render_context.h"
 #include "data/guide_file.h"
 #include "layout/layouts.h"
@@ -43,7 +44,11 @@ struct Picture {
     bool operator==(const Picture&) const = default;
 };
 
-Picture Render(const RandomScene& scene, uint32_t literal) {
+// Lines drawn as the module's pass draws them: each with its share of the
+// pass's work, or with no limit.
+enum class Shares { kNone, kPass };
+
+Picture Render(const RandomScene& scene, uint32_t literal, Shares shares = Shares::kNone) {
     PathParser guide;
     if (scene.guide == ":S") {
         MakeStraightGuide(guide);
@@ -79,6 +84,13 @@ Picture Render(const RandomScene& scene, uint32_t literal) {
         case 2: LayoutConcentric(context); break;
         case 1: LayoutParallel(context); break;
         default: LayoutRadial(context); break;
+    }
+    if (shares == Shares::kPass) {
+        const LineLimits limits =
+            LineLimitsFor(context.pool.PendingCount(), scene.width, scene.height);
+        context.lineSegmentLimit = limits.segments;
+        context.lineSampleLimit = limits.samples;
+        context.lineStepLimit = limits.steps;
     }
     context.pool.Run();
     Picture picture;
@@ -409,6 +421,29 @@ TEST(LiteralSteps, HugeRingsAreTheRingsOfEveryVertex) {
     const Picture literal = Render(scene, kLiteralAll);
     EXPECT_GT(Marked(literal), 100u);
     EXPECT_EQ(Render(scene, 0), literal);
+}
+
+// Lines and rings far across a small canvas: the pass, with each line's
+// share of its work, draws what the unlimited literal steps draw.
+TEST(LiteralSteps, FarLinesAndRingsKeepTheirShareOfThePass) {
+    // 377 radial lines from 5 to 60000 pixels round a 100 x 100 canvas.
+    RandomScene radial = Canvas(100, 100, 0, {Point32{50, 50}, {50, 55}, {60050, 50}}, ":S");
+    Ink(radial, 0, 0, 100, 100);
+    radial.settings.spacing = 1000;
+    const Picture lines = Render(radial, kLiteralAll);
+    EXPECT_GT(Marked(lines), 300u);
+    EXPECT_EQ(Render(radial, 0, Shares::kPass), lines);
+
+    // The ring of radius 60000 through a 300 x 300 canvas with an inked disc.
+    RandomScene ring = Canvas(300, 300, 2, {Point32{-59850, 60150}, {60150, 60150}, {150, 150}}, ":S");
+    for (int32_t y = 0; y < 300; ++y)
+        for (int32_t x = 0; x < 300; ++x)
+            if ((x - 150) * (x - 150) + (y - 150) * (y - 150) <= 120 * 120) Ink(ring, x, y, x + 1, y + 1);
+    ring.settings.spacing = 1000;
+    ring.settings.length = 20;
+    const Picture rings = Render(ring, kLiteralAll);
+    EXPECT_GT(Marked(rings), 100u);
+    EXPECT_EQ(Render(ring, 0, Shares::kPass), rings);
 }
 
 uint64_t EnvNumber(const char* name, uint64_t fallback) {

@@ -143,5 +143,52 @@ TEST(RingStream, MeasuringStopsPastTheLengthBudget) {
     EXPECT_FALSE(past.Open(plan, nullptr, whole.totalLength / 2));
 }
 
+// Rings of few vertices are built by their tasks, not by the layout: a
+// pass of thousands of rings holds no vertex until a ring runs, and none
+// once it has run. Built, a ring has the bits the layout would give it, and
+// a ring longer than its budget is not built at all.
+TEST(PlannedRing, VerticesLiveOnlyWhileTheRingRuns) {
+    testing::Scene scene(400, 400);
+    scene.guide = testing::CurveGuide();
+    scene.context.settings.spacing = 2;
+    scene.context.ring = std::make_unique<RingShape>(FitRing({-3000, 200}, {-2000, 200}, {-2500, 700}));
+    LayoutConcentric(scene.context);
+    const auto tasks = scene.Tasks();
+    ASSERT_GT(tasks.size(), 100u);
+    for (const PathTask* task : tasks) {
+        ASSERT_TRUE(task->streamedRing && task->streamedRing->stored);
+        EXPECT_EQ(task->path.commands.capacity(), 0u);
+    }
+
+    // The first ring walks a copy of the guide, the others the pass's guide
+    // itself; each has the bits the layout would build.
+    EXPECT_FALSE(tasks[0]->streamedRing->sharesGuide);
+    EXPECT_TRUE(tasks[1]->streamedRing->sharesGuide);
+    testing::Scene literal(400, 400);
+    literal.guide = scene.guide;
+    literal.context.literal = kLiteralRings;
+    for (size_t t = 0; t < 3; ++t) {
+        const RingGeometry& g = tasks[t]->streamedRing->geometry;
+        AddRing(literal.context, g.centre, std::atan2(g.sinA, g.cosA), g.startAngle, g.ra, g.rb);
+        PathParser planned;
+        ASSERT_TRUE(BuildPlannedRing(*tasks[t]->streamedRing, planned));
+        const auto& built = literal.Tasks()[t]->path.commands;
+        ASSERT_EQ(planned.commands.size(), built.size());
+        for (size_t i = 0; i < built.size(); ++i) {
+            EXPECT_EQ(std::bit_cast<uint64_t>(planned.commands[i].points[0].x),
+                      std::bit_cast<uint64_t>(built[i].points[0].x));
+            EXPECT_EQ(std::bit_cast<uint64_t>(planned.commands[i].points[0].y),
+                      std::bit_cast<uint64_t>(built[i].points[0].y));
+        }
+    }
+    PathParser tooLong;
+    EXPECT_FALSE(BuildPlannedRing(*tasks.front()->streamedRing, tooLong, 100));
+
+    const auto held = scene.context.pool.Pending();  // kept past the run
+    scene.context.pool.Run();
+    for (const auto& task : held)
+        EXPECT_EQ(dynamic_cast<const PathTask&>(*task).path.commands.capacity(), 0u);
+}
+
 }  // namespace
 }  // namespace velmora
