@@ -31,42 +31,22 @@ struct PresetKey {
 using PresetKeyTable =
     std::unordered_map<std::string_view, std::unordered_map<std::string_view, PresetKey>>;
 
+// How a preset file writes a value of the type of a setting's field.
+constexpr PresetValueKind KindOfField(const double&) { return PresetValueKind::kReal; }
+constexpr PresetValueKind KindOfField(const int32_t&) { return PresetValueKind::kInteger; }
+constexpr PresetValueKind KindOfField(const bool&) { return PresetValueKind::kBoolean; }
+
 PresetKeyTable BuildKeyTable(PresetRecord& r) {
     using K = PresetValueKind;
-    struct Row {
-        const char* section;
-        const char* key;
-        K kind;
-        void* where;
-        int flag;
-    };
-    // In the order of the record.
-    const Row rows[kPresetKeyCount] = {
-        {"guide", "type", K::kTemplate, &r.type, kKeyType},
-        {"guide", "p1", K::kPoint, r.p1, kKeyP1},
-        {"guide", "p2", K::kPoint, r.p2, kKeyP2},
-        {"guide", "p3", K::kPoint, r.p3, kKeyP3},
-        {"guide", "name", K::kText, r.name, kKeyName},
-        {"guide", "curvature", K::kReal, &r.curvature, kKeyCurvature},
-        {"pen", "size", K::kReal, &r.size, kKeySize},
-        {"pen", "hardness", K::kReal, &r.hardness, kKeyHardness},
-        {"pen", "fluction", K::kReal, &r.fluction, kKeyFluction},
-        {"pen", "in", K::kInteger, &r.in, kKeyIn},
-        {"pen", "out", K::kInteger, &r.out, kKeyOut},
-        {"pen", "asdist", K::kBoolean, &r.asdist, kKeyAsdist},
-        {"pen", "easing", K::kBoolean, &r.easing, kKeyEasing},
-        {"line", "position", K::kInteger, &r.position, kKeyPosition},
-        {"line", "posfluct", K::kReal, &r.posfluct, kKeyPosfluct},
-        {"line", "length", K::kInteger, &r.length, kKeyLength},
-        {"line", "lenfluct", K::kReal, &r.lenfluct, kKeyLenfluct},
-        {"line", "spacing", K::kInteger, &r.spacing, kKeySpacing},
-        {"line", "spcfluct", K::kReal, &r.spcfluct, kKeySpcfluct},
-        {"line", "lengain", K::kReal, &r.lengain, kKeyLengain},
-        {"line", "spcgain", K::kReal, &r.spcgain, kKeySpcgain},
-        {"line", "connect", K::kBoolean, &r.connect, kKeyConnect},
-    };
     PresetKeyTable table;
-    for (const Row& row : rows) table[row.section][row.key] = {row.kind, row.where, row.flag};
+    table["guide"]["type"] = {K::kTemplate, &r.type, kKeyType};
+    table["guide"]["p1"] = {K::kPoint, r.p1, kKeyP1};
+    table["guide"]["p2"] = {K::kPoint, r.p2, kKeyP2};
+    table["guide"]["p3"] = {K::kPoint, r.p3, kKeyP3};
+    table["guide"]["name"] = {K::kText, r.name, kKeyName};
+    ForEachSetting([&](const SettingRow& row, auto field) {
+        table[row.section][row.key] = {KindOfField(field(r)), &field(r), row.presetKey};
+    });
     return table;
 }
 
@@ -187,21 +167,21 @@ void AppendPoint(std::string& out, const char* key, const double* p) {
     out += '\n';
 }
 
-void AppendReal(std::string& out, const char* key, double v) {
+void AppendValue(std::string& out, const char* key, double v) {
     out += key;
     out += '=';
     out += FormatDecimal(v, 2);
     out += '\n';
 }
 
-void AppendInteger(std::string& out, const char* key, int32_t v) {
+void AppendValue(std::string& out, const char* key, int32_t v) {
     out += key;
     out += '=';
     out += std::to_string(v);
     out += '\n';
 }
 
-void AppendBoolean(std::string& out, const char* key, bool v) {
+void AppendValue(std::string& out, const char* key, bool v) {
     out += key;
     out += '=';
     out += v ? "true" : "false";
@@ -246,25 +226,18 @@ std::string ComposePresetText(const PresetRecord& r) {
     out += "name=";
     out.append(r.name, strnlen(r.name, sizeof(r.name)));
     out += '\n';
-    AppendReal(out, "curvature", r.curvature);
-    out += "\n[pen]\n";
-    AppendReal(out, "size", r.size);
-    AppendReal(out, "hardness", r.hardness);
-    AppendReal(out, "fluction", r.fluction);
-    AppendInteger(out, "in", r.in);
-    AppendInteger(out, "out", r.out);
-    AppendBoolean(out, "asdist", r.asdist);
-    AppendBoolean(out, "easing", r.easing);
-    out += "\n[line]\n";
-    AppendInteger(out, "position", r.position);
-    AppendReal(out, "posfluct", r.posfluct);
-    AppendInteger(out, "length", r.length);
-    AppendReal(out, "lenfluct", r.lenfluct);
-    AppendInteger(out, "spacing", r.spacing);
-    AppendReal(out, "spcfluct", r.spcfluct);
-    AppendReal(out, "lengain", r.lengain);
-    AppendReal(out, "spcgain", r.spcgain);
-    AppendBoolean(out, "connect", r.connect);
+    // The settings follow in table order, each section opened where it
+    // first appears after a blank line.
+    std::string_view section = "guide";
+    ForEachSetting([&](const SettingRow& row, auto field) {
+        if (row.section != section) {
+            section = row.section;
+            out += "\n[";
+            out += section;
+            out += "]\n";
+        }
+        AppendValue(out, row.key, field(r));
+    });
     return out;
 }
 
