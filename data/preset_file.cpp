@@ -13,6 +13,7 @@
 #include "data/number_text.h"
 #include "data/text.h"
 #include "platform/platform.h"
+#include "render/template_kind.h"
 
 namespace velmora {
 namespace {
@@ -49,6 +50,14 @@ PresetKeyTable BuildKeyTable(PresetRecord& r) {
     });
     return table;
 }
+
+// Each template's word in a preset file, radial first.
+struct TemplateWordRow {
+    int32_t type;
+    const char* word;
+};
+constexpr TemplateWordRow kTemplateWords[] = {
+    {kTemplateRadial, "radiate"}, {kTemplateParallel, "parallel"}, {kTemplateConcentric, "circle"}};
 
 std::string_view Trim(std::string_view text) {
     while (!text.empty() && IsCSpace(text.front())) text.remove_prefix(1);
@@ -115,18 +124,12 @@ bool StoreValue(const PresetKey& key, std::string_view value) {
         }
         case PresetValueKind::kTemplate: {
             const std::string lower = AsciiLower(value);
-            int32_t v = 0;
-            if (lower == "radiate") {
-                v = 0;
-            } else if (lower == "parallel") {
-                v = 1;
-            } else if (lower == "circle") {
-                v = 2;
-            } else {
-                return false;
+            for (const TemplateWordRow& row : kTemplateWords) {
+                if (lower != row.word) continue;
+                *static_cast<int32_t*>(key.where) = row.type;
+                return true;
             }
-            *static_cast<int32_t*>(key.where) = v;
-            return true;
+            return false;
         }
     }
     return false;
@@ -150,12 +153,12 @@ void ParseLine(std::string_view line, const PresetKeyTable& table, std::string_v
     foundFlags[entry->second.flag] = StoreValue(entry->second, Trim(line.substr(equals + 1)));
 }
 
+// Any other template is written as radial.
 const char* TemplateWord(int32_t type) {
-    switch (type) {
-        case 1: return "parallel";
-        case 2: return "circle";
-        default: return "radiate";
+    for (const TemplateWordRow& row : kTemplateWords) {
+        if (row.type == type) return row.word;
     }
+    return kTemplateWords[0].word;
 }
 
 void AppendPoint(std::string& out, const char* key, const double* p) {

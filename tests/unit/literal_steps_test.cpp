@@ -20,6 +20,7 @@
 #include "data/guide_file.h"
 #include "layout/layouts.h"
 #include "render/path_task.h"
+#include "render/template_kind.h"
 
 namespace velmora {
 namespace {
@@ -58,8 +59,8 @@ Picture Render(const RandomScene& scene, uint32_t literal) {
     context.guidePath = &guide;
     const Points3& p = scene.points;
     switch (scene.settings.type) {
-        case 1: context.parallelPoints = std::make_unique<Points3>(p); break;
-        case 2: context.ring = std::make_unique<RingShape>(FitRing(p[0], p[1], p[2])); break;
+        case kTemplateParallel: context.parallelPoints = std::make_unique<Points3>(p); break;
+        case kTemplateConcentric: context.ring = std::make_unique<RingShape>(FitRing(p[0], p[1], p[2])); break;
         default: context.radialPoints = std::make_unique<Points3>(p); break;
     }
     PixelBlock& s = context.source;
@@ -76,8 +77,8 @@ Picture Render(const RandomScene& scene, uint32_t literal) {
     }
     context.AllocateCoverage();
     switch (scene.settings.type) {
-        case 2: LayoutConcentric(context); break;
-        case 1: LayoutParallel(context); break;
+        case kTemplateConcentric: LayoutConcentric(context); break;
+        case kTemplateParallel: LayoutParallel(context); break;
         default: LayoutRadial(context); break;
     }
     context.pool.Run();
@@ -100,7 +101,8 @@ public:
         RandomScene scene;
         RenderSettings& s = scene.settings;
         const int kind = Pick(10);
-        s.type = kind < 3 ? 0 : kind < 6 ? 1 : kind < 9 ? 2 : 3 + Pick(4);
+        constexpr int32_t kTemplates[] = {kTemplateRadial, kTemplateParallel, kTemplateConcentric};
+        s.type = kind < 9 ? kTemplates[kind / 3] : 3 + Pick(4);  // past the templates: radial
         scene.width = Chance(0.1) ? 1 + Pick(3) : 4 + Pick(90);
         scene.height = Chance(0.1) ? 1 + Pick(3) : 4 + Pick(90);
         if (Chance(0.5)) std::swap(scene.width, scene.height);
@@ -111,7 +113,7 @@ public:
         // Nearly flat ellipses through ordinary points can have 10^8
         // vertices, past what streamed rings take exactly (and past what
         // the literal steps store): such points are drawn again.
-        while (s.type == 2 && !RingWithinReach(FitRing(scene.points[0], scene.points[1], scene.points[2])))
+        while (s.type == kTemplateConcentric && !RingWithinReach(FitRing(scene.points[0], scene.points[1], scene.points[2])))
             Points(scene, reach);
         Guide(scene);
         char about[160];
@@ -245,7 +247,7 @@ private:
                 p[2] = {p[0].x + t * (p[1].x - p[0].x), p[0].y + t * (p[1].y - p[0].y)};
             }
         } else if (reach >= 6) {
-            if (s.type == 2) {
+            if (s.type == kTemplateConcentric) {
                 // A ring far larger than the canvas, through it: over 65536
                 // vertices when its radius passes about 52000.
                 const int32_t r = reach == 8 ? 52000 + Pick(30000) : 2000 + Pick(20000);
@@ -255,7 +257,7 @@ private:
                 s.spacing = std::max(s.spacing, 200 + Pick(800));
                 s.lengain = std::clamp(s.lengain, -0.05, 0.05);
                 s.spcgain = s.spcgain * 0.01;
-            } else if (s.type == 1) {
+            } else if (s.type == kTemplateParallel) {
                 // Lines over 65536 pixels long crossing the canvas.
                 p[0] = Far(scene, reach == 8 ? 200000 : 20000);
                 const bool alongX = std::abs(p[0].x) > 65535;
