@@ -33,6 +33,7 @@
 #include "render/rasteriser.h"
 #include "render/stamp_for_testing.h"
 #include "render/worker_count_for_testing.h"
+#include "tests/item_keys.h"
 #include "tools/host_core/host_core.h"
 
 namespace velmora::bench {
@@ -94,12 +95,12 @@ public:
         destination = host.CreateOffscreen(w.width, w.height, 3);
         host.SetDestination(destination);
         host.SetDrawingColours(HostRgb{30, 60, 200});
-        host.EditEnum(150, w.edits.type);
-        host.EditEnum(161, w.edits.guide);
-        if (w.edits.spacing >= 0) host.EditInt(224, w.edits.spacing);
-        if (w.edits.size >= 0) host.EditDouble(202, w.edits.size);
-        if (w.edits.hardness >= 0) host.EditDouble(203, w.edits.hardness);
-        if (w.edits.length >= 0) host.EditInt(222, w.edits.length);
+        host.EditEnum(kItemTemplate, w.edits.type);
+        host.EditEnum(kItemGuide, w.edits.guide);
+        if (w.edits.spacing >= 0) host.EditInt(kItemSpacing, w.edits.spacing);
+        if (w.edits.size >= 0) host.EditDouble(kItemSize, w.edits.size);
+        if (w.edits.hardness >= 0) host.EditDouble(kItemHardness, w.edits.hardness);
+        if (w.edits.length >= 0) host.EditInt(kItemLength, w.edits.length);
     }
     ~Session() {
         host.FilterTerminate();

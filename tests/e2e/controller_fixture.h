@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "controller/velmora_manager.h"
+#include "tests/item_keys.h"
 #include "tests/unit/scratch_config_home.h"
 #include "tools/host_core/host_core.h"
 

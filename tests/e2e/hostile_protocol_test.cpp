@@ -1,8 +1,8 @@
 // Hosts that call out of order or report what the module never declared.
 // Outcome: every call answers (0 or -1, callback 1 or 2), nothing crashes,
 // nothing is left with the host.
-#include "controller/item_keys.h"
 #include "tests/e2e/hostile_scene.h"
+#include "tests/item_keys.h"
 
 namespace velmora::hostcore::hostile {
 namespace {

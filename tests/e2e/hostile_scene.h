@@ -11,15 +11,15 @@
 #include <string>
 #include <vector>
 
+#include "tests/item_keys.h"
 #include "tests/unit/scratch_config_home.h"
 #include "tools/host_core/host_core.h"
 
 namespace velmora::hostcore::hostile {
 
-inline constexpr int32_t kItemKeys[] = {140, 141, 150, 161, 162, 170, 171, 172,
-                                        202, 203, 204, 205, 206, 207, 208, 220,
-                                        221, 222, 223, 224, 225, 226, 227, 228};
-inline constexpr int32_t kDecimalKeys[] = {162, 202, 203, 204, 221, 223, 225, 226, 227};
+using ::velmora::testing::kAllItemKeys;
+using ::velmora::testing::kDecimalItemKeys;
+using ::velmora::testing::kIntegerItemKeys;
 
 // True in builds with a sanitizer, where the big canvases are too slow.
 inline bool UnderSanitizer() {

@@ -4,9 +4,10 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <initializer_list>
 #include <string>
 
-#include "controller/item_keys.h"
+#include "tests/item_keys.h"
 #include "tests/unit/scratch_config_home.h"
 #include "tools/host_core/host_core.h"
 
@@ -184,7 +185,10 @@ TEST_F(Lifecycle, FilterRunAndTerminateRepeatWhileTheModuleStaysLoaded) {
 TEST_F(Lifecycle, EventNotificationsNeverReportAChange) {
     ASSERT_EQ(host.ModuleInitialize(), 0);
     ASSERT_EQ(host.FilterInitialize(), 0);
-    for (int32_t key : {140, 141, 150, 161, 170, 202, 228, 999}) {
+    constexpr int32_t kNoItem = 999;
+    for (int32_t key : std::initializer_list<int32_t>{kItemPreset, kItemSavePreset, kItemTemplate,
+                                                      kItemGuide, kItemPoint1, kItemSize,
+                                                      kItemConnect, kNoItem}) {
         EXPECT_EQ(host.SendEvent(key), 1) << key;
         EXPECT_EQ(host.Notify(key, 0x7F), 1) << key;  // unknown kind
     }
