@@ -22,6 +22,7 @@
 #include "bench/scenes.h"
 #include "render/worker_count_for_testing.h"
 #include "tests/item_keys.h"
+#include "tests/scratch_config_home.h"
 #include "tools/host_core/host_core.h"
 
 
@@ -104,12 +105,13 @@ HostInt FailingKind(HostInt* out, HostOffscreen o) {
 
 class HostileSession {
 public:
-    HostileSession(const Case& c, int32_t size, const std::filesystem::path& root) {
-        std::filesystem::remove_all(root);
-        std::filesystem::create_directories(root / "orvalen/vmplugin/guide");
-        std::filesystem::create_directories(root / "orvalen/vmplugin/preset");
-        if (!c.guide.empty()) std::ofstream(root / "orvalen/vmplugin/guide/g.svg") << c.guide;
-        if (!c.preset.empty()) std::ofstream(root / "orvalen/vmplugin/preset/p.ini") << c.preset;
+    // The data folders start empty but for the case's guide and preset.
+    HostileSession(const Case& c, int32_t size, const testing::ScratchConfigHome& data) {
+        std::filesystem::remove_all(data.vmplugin());
+        std::filesystem::create_directories(data.GuideDir());
+        std::filesystem::create_directories(data.PresetDir());
+        if (!c.guide.empty()) std::ofstream(data.GuideDir() / "g.svg") << c.guide;
+        if (!c.preset.empty()) std::ofstream(data.PresetDir() / "p.ini") << c.preset;
         hostcore::HostOptions options;
         options.logCalls = false;
         host = std::make_unique<HostCore>(options);
@@ -206,8 +208,7 @@ void SelectPreset(HostCore& host) { host.EditEnum(kItemPreset, 1); }
 }  // namespace
 
 int RunHostile(int32_t size, const char* only) {
-    const auto root = std::filesystem::temp_directory_path() / "velmora-bench-hostile";
-    setenv("XDG_CONFIG_HOME", root.c_str(), 1);
+    const testing::ScratchConfigHome scratch;
 
     auto parallelWith = [](int32_t spacing) {
         return [spacing](HostCore& h) {
@@ -295,14 +296,14 @@ int RunHostile(int32_t size, const char* only) {
         if (only != nullptr && std::string(only) != c.name) continue;
         Measure m, wide, early, late;
         {
-            HostileSession s(c, size, root);
+            HostileSession s(c, size, scratch);
             m = s.Run(-1);
             early = s.Run(0);        // stop at the first request of the pass
             late = s.Run(m.pass * 0.5);  // stop half way through
         }
         testing::SetWorkerCountForTesting(64);
         {
-            HostileSession s(c, size, root);
+            HostileSession s(c, size, scratch);
             wide = s.Run(-1);
         }
         testing::SetWorkerCountForTesting(0);
@@ -317,7 +318,6 @@ int RunHostile(int32_t size, const char* only) {
                     wide.peakMiB, stop * 1e3, stopCpu * 1e3, within && contactOk ? "yes" : "NO");
         std::fflush(stdout);
     }
-    std::filesystem::remove_all(root);
     std::printf("%s\n", allWithin ? "every hostile case within its bounds" : "a hostile case is OUT of bounds");
     return allWithin ? 0 : 1;
 }

@@ -34,6 +34,7 @@
 #include "render/stamp_for_testing.h"
 #include "render/worker_count_for_testing.h"
 #include "tests/item_keys.h"
+#include "tests/scratch_config_home.h"
 #include "tools/host_core/host_core.h"
 
 namespace velmora::bench {
@@ -300,9 +301,7 @@ struct Options {
 
 int Run(const Options& opt) {
     // Presets and guide files of the user stay out of the measurements.
-    const auto scratch = std::filesystem::temp_directory_path() / "velmora-bench-config";
-    std::filesystem::create_directories(scratch);
-    setenv("XDG_CONFIG_HOME", scratch.c_str(), 1);
+    const testing::ScratchConfigHome scratch;
 
     const int32_t W = opt.smoke ? 240 : opt.quick ? 800 : 4000;
     const int32_t H = opt.smoke ? 180 : opt.quick ? 600 : 3000;

@@ -7,8 +7,8 @@
 #include <initializer_list>
 #include <string>
 
+#include "tests/e2e/controller_fixture.h"
 #include "tests/item_keys.h"
-#include "tests/unit/scratch_config_home.h"
 #include "tools/host_core/host_core.h"
 
 namespace velmora::hostcore {
@@ -23,15 +23,7 @@ std::vector<int32_t> LoopRequests(const HostCore& host) {
     return out;
 }
 
-class Lifecycle : public ::testing::Test {
-protected:
-    void SetUp() override {
-        host.UseEntryPoint(&TriglavPluginCall);
-        host.LoadStringTable(StringTable::PathBesideModule(VELMORA_MODULE_PATH));
-    }
-    ::velmora::testing::ScratchConfigHome dataRoot;
-    HostCore host;
-};
+class Lifecycle : public ::velmora::e2e::ControllerTest {};
 
 TEST_F(Lifecycle, ModuleInitialiseRegistersTheIdAndKind) {
     EXPECT_EQ(host.ModuleInitialize(), 0);

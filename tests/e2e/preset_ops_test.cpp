@@ -13,7 +13,7 @@
 
 #include "controller/velmora_manager.h"
 #include "data/data_folders.h"
-#include "tests/unit/scratch_config_home.h"
+#include "tests/e2e/scratch_data_test.h"
 #include "tools/host_core/host_core.h"
 
 namespace velmora {
@@ -35,10 +35,10 @@ constexpr ItemDecl kItems[] = {
     {kItemLengain, kKindDouble},   {kItemSpcgain, kKindDouble},   {kItemConnect, kKindBool},
 };
 
-class PresetOps : public ::testing::Test {
+class PresetOps : public e2e::ScratchDataTest {
 protected:
     void SetUp() override {
-        if (!home.redirected()) GTEST_SKIP() << "data root can't be redirected";
+        if (!config.redirected()) GTEST_SKIP() << "data root can't be redirected";
         ASSERT_TRUE(EnsureDirectory(PresetFolder()));
         core.SetCanvasSize(1000, 800);
         manager.RefreshServer(core.server());
@@ -62,7 +62,7 @@ protected:
     }
 
     void WritePreset(const char* name, const std::string& text) {
-        std::ofstream(home.vmplugin() / "preset" / (std::string(name) + ".ini"),
+        std::ofstream(vmplugin() / "preset" / (std::string(name) + ".ini"),
                       std::ios::binary)
             << text;
     }
@@ -89,7 +89,6 @@ protected:
         return *core.GetPropertyObject(manager.propertyObject)->Find(key);
     }
 
-    testing::ScratchConfigHome home;
     hostcore::HostCore core;  // outlives the controller, which releases its items
     VelmoraManager manager;
 };
@@ -191,7 +190,7 @@ TEST_F(PresetOps, SavingOnAnEmptyCanvasOrWithALongGuideName) {
 }
 
 TEST_F(PresetOps, AFailedSaveChangesNothing) {
-    std::filesystem::remove_all(home.vmplugin() / "preset");
+    std::filesystem::remove_all(vmplugin() / "preset");
     manager.SavePreset();
     EXPECT_EQ(manager.presets.size(), 1u);
     EXPECT_EQ(Item(kItemPreset).enumStrings.size(), 1u);

@@ -7,17 +7,15 @@
 #include <string>
 #include <vector>
 
+#include "tests/e2e/scratch_data_test.h"
 #include "tests/item_keys.h"
-#include "tests/unit/scratch_config_home.h"
 #include "tools/host_core/host_core.h"
 
 namespace velmora::hostcore {
 namespace {
 
-class Robustness : public ::testing::Test {
+class Robustness : public ::velmora::e2e::ScratchDataTest {
 protected:
-    ::velmora::testing::ScratchConfigHome dataRoot;
-
     // A small inked canvas: a dark disc on a clear source, an empty destination.
     static void SetUpCanvas(HostCore& host) {
         constexpr int32_t w = 40, h = 30;
