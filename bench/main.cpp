@@ -260,15 +260,15 @@ double StopLatency(Session& s, double after) {
     Clock::time_point stopAt{};
     const auto start = Clock::now();
     s.host.SetReplyFunction([&](int32_t request) -> int32_t {
-        if (request == 258) {
-            if (!stopped && Since(start) < after) return 257;
+        if (request == kProcessContinue) {
+            if (!stopped && Since(start) < after) return kProcessStart;
             if (!stopped) {
                 stopped = true;
                 stopAt = Clock::now();
             }
-            return 259;
+            return kProcessDone;
         }
-        return request == 257 ? 257 : 259;
+        return request == kProcessStart ? kProcessStart : kProcessDone;
     });
     s.host.FilterRun();
     const double latency = stopped ? Since(stopAt) : -1;

@@ -16,7 +16,7 @@ TEST_F(HostileProtocol, CallbackForUndeclaredKeysChangesNothing) {
     Open(host);
     for (const int32_t key : {0, 1, 139, 142, 160, 201, 229, 1000, -1, INT32_MIN, INT32_MAX}) {
         EXPECT_EQ(host.Notify(key), 1) << key;
-        EXPECT_EQ(host.Notify(key, 0x21), 1) << key;
+        EXPECT_EQ(host.Notify(key, kNotifyEvent), 1) << key;
     }
     EXPECT_EQ(host.FilterRun(), 0);
     EXPECT_EQ(host.ModuleTerminate(), 0);
@@ -36,7 +36,7 @@ TEST_F(HostileProtocol, NotifyKindsOtherThanEditAndEventAreIgnored) {
         EXPECT_EQ(host.Notify(kItemPreset, kind), 1) << kind;
     }
     // Only the edit kind reads the value: the first real edit still changes it.
-    EXPECT_EQ(host.Notify(kItemSize, 0x11), 2);
+    EXPECT_EQ(host.Notify(kItemSize, kNotifyValueChanged), 2);
     EXPECT_EQ(host.ModuleTerminate(), 0);
     ExpectNothingLeft(host);
 }
