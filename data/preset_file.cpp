@@ -37,6 +37,23 @@ constexpr PresetValueKind KindOfField(const double&) { return PresetValueKind::k
 constexpr PresetValueKind KindOfField(const int32_t&) { return PresetValueKind::kInteger; }
 constexpr PresetValueKind KindOfField(const bool&) { return PresetValueKind::kBoolean; }
 
+// The writer opens each section once, after the template's "guide" keys:
+// the table keeps the rows of a section together, "guide" first.
+consteval bool SectionsInOneRunEach() {
+    std::string_view current = "guide";
+    for (size_t i = 0; i < kSettingCount; ++i) {
+        const std::string_view section = kSettingRows[i].section;
+        if (section == current) continue;
+        if (section == "guide") return false;
+        for (size_t j = 0; j < i; ++j) {
+            if (section == kSettingRows[j].section) return false;
+        }
+        current = section;
+    }
+    return true;
+}
+static_assert(SectionsInOneRunEach());
+
 PresetKeyTable BuildKeyTable(PresetRecord& r) {
     using K = PresetValueKind;
     PresetKeyTable table;

@@ -81,6 +81,14 @@ inline constexpr SettingRow kSettingRows[] = {
 };
 inline constexpr size_t kSettingCount = std::size(kSettingRows);
 
+// The row of a plain setting's item key, at compile time; a key outside the
+// table does not compile.
+consteval const SettingRow& SettingRowFor(int32_t item) {
+    size_t index = 0;
+    while (index < kSettingCount && kSettingRows[index].item != item) ++index;
+    return kSettingRows[index];
+}
+
 // Calls visit(row, field) for every setting, in table order. field is a
 // callable that returns the setting's member of any settings record:
 // field(record) is record.size for the row of "size", typed as declared

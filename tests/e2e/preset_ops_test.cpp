@@ -126,6 +126,65 @@ TEST_F(PresetOps, ApplyingSetsOnlyTheKeysTheFileHolds) {
     EXPECT_TRUE(core.errors().empty()) << core.errors().front();
 }
 
+TEST_F(PresetOps, EverySettingKeyReachesItsSettingAndItsItem) {
+    WritePreset("all",
+                "[guide]\ncurvature=-2.5\n"
+                "[pen]\nsize=7.25\nhardness=0.5\nfluction=0.75\nin=12\nout=34\n"
+                "asdist=true\neasing=true\n"
+                "[line]\nposition=-56\nposfluct=0.25\nlength=78\nlenfluct=0.45\nspacing=9\n"
+                "spcfluct=0.65\nlengain=-3.5\nspcgain=4.75\nconnect=false\n");
+    ASSERT_TRUE(manager.ApplyPreset(u"all"));
+
+    const EffectSettings& s = manager.settings;
+    EXPECT_EQ(s.curvature, -2.5);
+    EXPECT_EQ(s.size, 7.25);
+    EXPECT_EQ(s.hardness, 0.5);
+    EXPECT_EQ(s.fluction, 0.75);
+    EXPECT_EQ(s.in, 12);
+    EXPECT_EQ(s.out, 34);
+    EXPECT_TRUE(s.asdist);
+    EXPECT_TRUE(s.easing);
+    EXPECT_EQ(s.position, -56);
+    EXPECT_EQ(s.posfluct, 0.25);
+    EXPECT_EQ(s.length, 78);
+    EXPECT_EQ(s.lenfluct, 0.45);
+    EXPECT_EQ(s.spacing, 9);
+    EXPECT_EQ(s.spcfluct, 0.65);
+    EXPECT_EQ(s.lengain, -3.5);
+    EXPECT_EQ(s.spcgain, 4.75);
+    EXPECT_FALSE(s.connect);
+
+    EXPECT_EQ(Item(kItemCurvature).doubleValue, -2.5);
+    EXPECT_EQ(Item(kItemSize).doubleValue, 7.25);
+    EXPECT_EQ(Item(kItemHardness).doubleValue, 0.5);
+    EXPECT_EQ(Item(kItemFluction).doubleValue, 0.75);
+    EXPECT_EQ(Item(kItemIn).intValue, 12);
+    EXPECT_EQ(Item(kItemOut).intValue, 34);
+    EXPECT_TRUE(Item(kItemAsdist).boolValue);
+    EXPECT_TRUE(Item(kItemEasing).boolValue);
+    EXPECT_EQ(Item(kItemPosition).intValue, -56);
+    EXPECT_EQ(Item(kItemPosfluct).doubleValue, 0.25);
+    EXPECT_EQ(Item(kItemLength).intValue, 78);
+    EXPECT_EQ(Item(kItemLenfluct).doubleValue, 0.45);
+    EXPECT_EQ(Item(kItemSpacing).intValue, 9);
+    EXPECT_EQ(Item(kItemSpcfluct).doubleValue, 0.65);
+    EXPECT_EQ(Item(kItemLengain).doubleValue, -3.5);
+    EXPECT_EQ(Item(kItemSpcgain).doubleValue, 4.75);
+    EXPECT_FALSE(Item(kItemConnect).boolValue);
+    EXPECT_EQ(ItemsSet(), 17);  // the template, points and guide untouched
+    EXPECT_TRUE(core.errors().empty()) << core.errors().front();
+
+    // Saved again, the file holds the same values under the same keys.
+    manager.SavePreset();
+    ASSERT_EQ(manager.presets.size(), 2u);
+    EXPECT_NE(ReadPreset(manager.presets[1].name)
+                  .find("curvature=-2.5\n\n[pen]\nsize=7.25\nhardness=0.5\nfluction=0.75\n"
+                        "in=12\nout=34\nasdist=true\neasing=true\n\n[line]\nposition=-56\n"
+                        "posfluct=0.25\nlength=78\nlenfluct=0.45\nspacing=9\nspcfluct=0.65\n"
+                        "lengain=-3.5\nspcgain=4.75\nconnect=false\n"),
+              std::string::npos);
+}
+
 TEST_F(PresetOps, UnreadableOrEmptyPresetsChangeNothing) {
     EXPECT_FALSE(manager.ApplyPreset(u"missing"));
     WritePreset("empty", "");
