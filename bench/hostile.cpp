@@ -212,14 +212,14 @@ int RunHostile(int32_t size, const char* only) {
 
     auto parallelWith = [](int32_t spacing) {
         return [spacing](HostCore& h) {
-            h.EditEnum(kItemTemplate, 1);  // the template's base points
+            h.EditEnum(kItemTemplate, kTemplateParallel);  // the template's base points
             SelectGuide(h);
             h.EditInt(kItemSpacing, spacing);
         };
     };
     auto radialWith = [](int32_t spacing) {
         return [spacing](HostCore& h) {
-            h.EditEnum(kItemTemplate, 0);  // the template's base points
+            h.EditEnum(kItemTemplate, kTemplateRadial);  // the template's base points
             SelectGuide(h);
             h.EditInt(kItemSpacing, spacing);
         };
@@ -245,10 +245,10 @@ int RunHostile(int32_t size, const char* only) {
                 "length=2000000000\nlengain=1e300\nposition=2000000000\nspacing=1"),
          SelectPreset},
         {"H11", "channel kind of the source fails", "", "",
-         [](HostCore& h) { h.EditEnum(kItemTemplate, 0); }, true},
+         [](HostCore& h) { h.EditEnum(kItemTemplate, kTemplateRadial); }, true},
         {"H12", "radial spacing 1, size 50, length 1000", "", "",
          [](HostCore& h) {
-             h.EditEnum(kItemTemplate, 0);
+             h.EditEnum(kItemTemplate, kTemplateRadial);
              h.EditInt(kItemSpacing, 1);
              h.EditDouble(kItemSize, 50);
              h.EditDouble(kItemHardness, 0.3);
@@ -256,20 +256,20 @@ int RunHostile(int32_t size, const char* only) {
          }},
         {"H13", "concentric spacing 1, length 1000, gain 100", "", "",
          [](HostCore& h) {
-             h.EditEnum(kItemTemplate, 2);
+             h.EditEnum(kItemTemplate, kTemplateConcentric);
              h.EditInt(kItemSpacing, 1);
              h.EditInt(kItemLength, 1000);
              h.EditDouble(kItemLengain, 100);
          }},
         {"H14", "parallel spacing 1, spacing gain -100", "", "",
          [](HostCore& h) {
-             h.EditEnum(kItemTemplate, 1);
+             h.EditEnum(kItemTemplate, kTemplateParallel);
              h.EditInt(kItemSpacing, 1);
              h.EditDouble(kItemSpcgain, -100);
          }},
         {"H15", "points at the int32 limits, concentric", "", "",
          [](HostCore& h) {
-             h.EditEnum(kItemTemplate, 2);
+             h.EditEnum(kItemTemplate, kTemplateConcentric);
              const int32_t lo = INT32_MIN, hi = INT32_MAX;
              if (auto* p = h.Item(kItemPoint1)) p->point = HostPoint{lo, lo};
              h.Notify(kItemPoint1);
@@ -280,7 +280,7 @@ int RunHostile(int32_t size, const char* only) {
          }},
         {"H16", "size 1e308 from the host, radial", "", "",
          [](HostCore& h) {
-             h.EditEnum(kItemTemplate, 0);
+             h.EditEnum(kItemTemplate, kTemplateRadial);
              if (auto* p = h.Item(kItemSize)) p->doubleValue = 1e308;
              h.Notify(kItemSize);
          }},

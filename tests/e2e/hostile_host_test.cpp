@@ -12,11 +12,11 @@ void FullSession(HostCore& host) {
     host.ModuleInitialize();
     host.FilterInitialize();
     for (int32_t key : kAllItemKeys) host.Notify(key);
-    host.EditEnum(kItemTemplate, 1);
+    host.EditEnum(kItemTemplate, kTemplateParallel);
     host.EditDouble(kItemSize, 8.0);
     host.QueueReplies(kProcessDone, {kProcessContinue, kProcessContinue, kProcessDone});
     host.FilterRun();
-    host.EditEnum(kItemTemplate, 2);
+    host.EditEnum(kItemTemplate, kTemplateConcentric);
     host.FilterRun();
     host.FilterInitialize();
     host.FilterRun();

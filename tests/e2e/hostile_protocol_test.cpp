@@ -48,7 +48,7 @@ TEST_F(HostileProtocol, FilterInitialiseTwiceKeepsOnePanel) {
     Open(host);
     EXPECT_EQ(host.FilterInitialize(), 0);
     EXPECT_EQ(host.livePropertyObjects(), 1u);  // the first went back
-    EXPECT_EQ(host.EditEnum(kItemTemplate, 2), 2);
+    EXPECT_EQ(host.EditEnum(kItemTemplate, kTemplateConcentric), 2);
     EXPECT_EQ(host.FilterRun(), 0);
     EXPECT_EQ(host.ModuleTerminate(), 0);
     EXPECT_EQ(host.livePropertyObjects(), 0u);

@@ -193,7 +193,7 @@ TEST_F(Lifecycle, CallbackAfterTheStringServiceWentAwayChangesNothing) {
     EXPECT_EQ(host.Call(0x300), 0);  // refreshes the controller's services
     host.ClearLogs();
     EXPECT_EQ(host.EditDouble(kItemSize, 7.0), 1);
-    EXPECT_EQ(host.EditEnum(kItemTemplate, 1), 1);
+    EXPECT_EQ(host.EditEnum(kItemTemplate, kTemplateParallel), 1);
     EXPECT_TRUE(host.calls().empty());
 }
 

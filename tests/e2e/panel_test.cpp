@@ -208,7 +208,7 @@ TEST_F(Panel, FilesAreListedInTheFoldersOrderAfterTheBuiltInEntries) {
 TEST_F(Panel, ChoosingATemplateMovesThePointsEvenWhenItIsTheSame) {
     Start();
     host.SetCanvasSize(1000, 600);
-    EXPECT_EQ(host.EditEnum(kItemTemplate, 1), 2);
+    EXPECT_EQ(host.EditEnum(kItemTemplate, kTemplateParallel), 2);
     EXPECT_EQ(manager().settings.type, 1);
     EXPECT_EQ(manager().settings.p1, (Point32{250, 525}));
     EXPECT_EQ(manager().settings.p2, (Point32{250, 75}));
@@ -217,7 +217,7 @@ TEST_F(Panel, ChoosingATemplateMovesThePointsEvenWhenItIsTheSame) {
     EXPECT_EQ(host.Item(kItemPoint3)->point.y, 525);
 
     EXPECT_EQ(host.EditPoint(kItemPoint1, HostPoint{3, 4}), 2);
-    EXPECT_EQ(host.EditEnum(kItemTemplate, 1), 2);
+    EXPECT_EQ(host.EditEnum(kItemTemplate, kTemplateParallel), 2);
     EXPECT_EQ(manager().settings.p1, (Point32{250, 525}));
     EXPECT_EQ(host.Item(kItemPoint1)->point.x, 250);
 }
@@ -314,7 +314,7 @@ TEST_F(Panel, DefaultRestoresTheValuesThePanelWasDeclaredWith) {
     host.EditDouble(kItemSize, 10.0);
     host.EditInt(kItemLength, 5);
     host.EditBool(kItemConnect, false);
-    host.EditEnum(kItemTemplate, 2);
+    host.EditEnum(kItemTemplate, kTemplateConcentric);
     host.EditEnum(kItemGuide, 1);
     host.EditBool(kItemSavePreset, true);
 

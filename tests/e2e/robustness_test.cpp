@@ -37,7 +37,7 @@ protected:
         host.FilterInitialize();
         host.FilterRun();
         for (int32_t key : ::velmora::testing::kAllItemKeys) host.Notify(key);
-        host.EditEnum(kItemTemplate, 1);
+        host.EditEnum(kItemTemplate, kTemplateParallel);
         host.EditPoint(kItemPoint1, HostPoint{3, 4});
         host.SendEvent(kItemPreset);
         host.QueueReplies(kProcessDone, {kProcessContinue, kProcessDone});

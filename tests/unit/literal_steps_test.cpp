@@ -347,16 +347,18 @@ size_t Marked(const Picture& picture) {
 // A guide that starts with a line starts every mapped path at the canvas
 // origin: those lines cross the canvas however far their points lie.
 TEST(LiteralSteps, PathsFromTheOriginAreDrawnWhereverTheLinesLie) {
-    RandomScene radial = Canvas(100, 100, 0, {Point32{300, 50}, {200, 50}, {150, 50}},
-                              "<svg><path d=\"L 0 0 L 100 0\"/></svg>");
+    RandomScene radial = Canvas(100, 100, kTemplateRadial,
+                                {Point32{300, 50}, {200, 50}, {150, 50}},
+                                "<svg><path d=\"L 0 0 L 100 0\"/></svg>");
     Ink(radial, 0, 0, 100, 100);
     radial.settings.spacing = 250;
     const Picture literal = Render(radial, kLiteralAll);
     EXPECT_GT(Marked(literal), 100u);
     EXPECT_EQ(Render(radial, 0), literal);
 
-    RandomScene parallel = Canvas(100, 100, 1, {Point32{5000, 300}, {5000, 200}, {5400, 300}},
-                                "<svg><path d=\"Q 50 -40 100 0 L 150 0\"/></svg>");
+    RandomScene parallel = Canvas(100, 100, kTemplateParallel,
+                                  {Point32{5000, 300}, {5000, 200}, {5400, 300}},
+                                  "<svg><path d=\"Q 50 -40 100 0 L 150 0\"/></svg>");
     Ink(parallel, 0, 0, 100, 100);
     parallel.settings.spacing = 100;
     const Picture lines = Render(parallel, kLiteralAll);
@@ -368,7 +370,8 @@ TEST(LiteralSteps, PathsFromTheOriginAreDrawnWhereverTheLinesLie) {
 // the scan comes in from far off the canvas and finds the stretch the
 // one-pixel steps find.
 TEST(LiteralSteps, LongLinesFindTheInkOfOnePixelSteps) {
-    RandomScene scene = Canvas(20, 20, 1, {Point32{-100000, 10}, {100000, 10}, {-100000, 11}}, ":S");
+    RandomScene scene = Canvas(20, 20, kTemplateParallel,
+                               {Point32{-100000, 10}, {100000, 10}, {-100000, 11}}, ":S");
     Ink(scene, 5, 0, 15, 20);
     scene.settings.length = 0;
     scene.settings.spacing = 50;
@@ -402,7 +405,8 @@ TEST(LiteralSteps, LongLinesFindTheInkOfOnePixelSteps) {
 // A ring of radius 60000 (75400 vertices) through a 300 x 300 canvas with an
 // inked disc: built whole, walked whole.
 TEST(LiteralSteps, HugeRingsAreTheRingsOfEveryVertex) {
-    RandomScene scene = Canvas(300, 300, 2, {Point32{-59850, 60150}, {60150, 60150}, {150, 150}}, ":S");
+    RandomScene scene = Canvas(300, 300, kTemplateConcentric,
+                               {Point32{-59850, 60150}, {60150, 60150}, {150, 150}}, ":S");
     for (int32_t y = 0; y < 300; ++y)
         for (int32_t x = 0; x < 300; ++x)
             if ((x - 150) * (x - 150) + (y - 150) * (y - 150) <= 120 * 120) Ink(scene, x, y, x + 1, y + 1);
