@@ -3,7 +3,9 @@
 // the template, the base points, the guide and the preset items are handled
 // by their own code. The records' fields, the preset file's keys, the
 // panel's items and the snapshot copy all come from this table, so a
-// setting is added or changed here and nowhere else.
+// setting's facts change here alone. A new setting also needs its caption
+// (resources/strings.tsv) and, when a pass reads it, a field in
+// RenderSettings.
 #pragma once
 
 #include <cstddef>
