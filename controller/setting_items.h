@@ -5,10 +5,15 @@
 
 #include <cstdint>
 #include <optional>
+#include <type_traits>
 
 #include "host/host.h"
 
 namespace velmora {
+
+template <typename T>
+inline constexpr bool kSettingType =
+    std::is_same_v<T, double> || std::is_same_v<T, int32_t> || std::is_same_v<T, bool>;
 
 inline void PushItemValue(const Host& host, HostPropertyObject o, int32_t key, double v) {
     host.SetDouble(o, key, v);
@@ -20,42 +25,22 @@ inline void PushItemValue(const Host& host, HostPropertyObject o, int32_t key, b
     host.SetBool(o, key, v);
 }
 
-// The item's value, or its default, as type T; empty when the host could
-// not tell it.
+// The item's value as type T; empty when the host could not tell it.
 template <typename T>
-std::optional<T> ReadItemValue(const Host& host, HostPropertyObject o, int32_t key);
-template <typename T>
-std::optional<T> ReadItemDefault(const Host& host, HostPropertyObject o, int32_t key);
+std::optional<T> ReadItemValue(const Host& host, HostPropertyObject o, int32_t key) {
+    static_assert(kSettingType<T>);
+    if constexpr (std::is_same_v<T, double>) return host.ReadDouble(o, key);
+    if constexpr (std::is_same_v<T, int32_t>) return host.ReadInt(o, key);
+    if constexpr (std::is_same_v<T, bool>) return host.ReadBool(o, key);
+}
 
-template <>
-inline std::optional<double> ReadItemValue<double>(const Host& host, HostPropertyObject o,
-                                                   int32_t key) {
-    return host.ReadDouble(o, key);
-}
-template <>
-inline std::optional<int32_t> ReadItemValue<int32_t>(const Host& host, HostPropertyObject o,
-                                                     int32_t key) {
-    return host.ReadInt(o, key);
-}
-template <>
-inline std::optional<bool> ReadItemValue<bool>(const Host& host, HostPropertyObject o,
-                                               int32_t key) {
-    return host.ReadBool(o, key);
-}
-template <>
-inline std::optional<double> ReadItemDefault<double>(const Host& host, HostPropertyObject o,
-                                                     int32_t key) {
-    return host.ReadDoubleDefault(o, key);
-}
-template <>
-inline std::optional<int32_t> ReadItemDefault<int32_t>(const Host& host, HostPropertyObject o,
-                                                       int32_t key) {
-    return host.ReadIntDefault(o, key);
-}
-template <>
-inline std::optional<bool> ReadItemDefault<bool>(const Host& host, HostPropertyObject o,
-                                                 int32_t key) {
-    return host.ReadBoolDefault(o, key);
+// The item's default as type T; empty when the host could not tell it.
+template <typename T>
+std::optional<T> ReadItemDefault(const Host& host, HostPropertyObject o, int32_t key) {
+    static_assert(kSettingType<T>);
+    if constexpr (std::is_same_v<T, double>) return host.ReadDoubleDefault(o, key);
+    if constexpr (std::is_same_v<T, int32_t>) return host.ReadIntDefault(o, key);
+    if constexpr (std::is_same_v<T, bool>) return host.ReadBoolDefault(o, key);
 }
 
 }  // namespace velmora
