@@ -21,6 +21,8 @@
 #include "bench/alloc_meter.h"
 #include "bench/scenes.h"
 #include "bench/seams.h"
+#include "tests/item_keys.h"
+#include "tests/scratch_config_home.h"
 #include "tools/host_core/host_core.h"
 
 
@@ -103,12 +105,13 @@ HostInt FailingKind(HostInt* out, HostOffscreen o) {
 
 class HostileSession {
 public:
-    HostileSession(const Case& c, int32_t size, const std::filesystem::path& root) {
-        std::filesystem::remove_all(root);
-        std::filesystem::create_directories(root / "orvalen/vmplugin/guide");
-        std::filesystem::create_directories(root / "orvalen/vmplugin/preset");
-        if (!c.guide.empty()) std::ofstream(root / "orvalen/vmplugin/guide/g.svg") << c.guide;
-        if (!c.preset.empty()) std::ofstream(root / "orvalen/vmplugin/preset/p.ini") << c.preset;
+    // The data folders start empty but for the case's guide and preset.
+    HostileSession(const Case& c, int32_t size, const testing::ScratchConfigHome& data) {
+        std::filesystem::remove_all(data.vmplugin());
+        std::filesystem::create_directories(data.GuideDir());
+        std::filesystem::create_directories(data.PresetDir());
+        if (!c.guide.empty()) std::ofstream(data.GuideDir() / "g.svg") << c.guide;
+        if (!c.preset.empty()) std::ofstream(data.PresetDir() / "p.ini") << c.preset;
         hostcore::HostOptions options;
         options.logCalls = false;
         host = std::make_unique<HostCore>(options);
@@ -199,27 +202,26 @@ std::string Preset(const std::string& guide, const std::string& line) {
     return "[guide]\n" + guide + "\n[line]\n" + line + "\n";
 }
 
-void SelectGuide(HostCore& host) { host.EditEnum(161, 2); }
-void SelectPreset(HostCore& host) { host.EditEnum(140, 1); }
+void SelectGuide(HostCore& host) { host.EditEnum(kItemGuide, 2); }
+void SelectPreset(HostCore& host) { host.EditEnum(kItemPreset, 1); }
 
 }  // namespace
 
 int RunHostile(int32_t size, const char* only) {
-    const auto root = std::filesystem::temp_directory_path() / "velmora-bench-hostile";
-    setenv("XDG_CONFIG_HOME", root.c_str(), 1);
+    const testing::ScratchConfigHome scratch;
 
     auto parallelWith = [](int32_t spacing) {
         return [spacing](HostCore& h) {
-            h.EditEnum(150, 1);  // the template's base points
+            h.EditEnum(kItemTemplate, kTemplateParallel);  // the template's base points
             SelectGuide(h);
-            h.EditInt(224, spacing);
+            h.EditInt(kItemSpacing, spacing);
         };
     };
     auto radialWith = [](int32_t spacing) {
         return [spacing](HostCore& h) {
-            h.EditEnum(150, 0);  // the template's base points
+            h.EditEnum(kItemTemplate, kTemplateRadial);  // the template's base points
             SelectGuide(h);
-            h.EditInt(224, spacing);
+            h.EditInt(kItemSpacing, spacing);
         };
     };
     const std::vector<Case> cases = {
@@ -242,45 +244,45 @@ int RunHostile(int32_t size, const char* only) {
          Preset("type=radiate\np1=0.5,0.5\np2=0.5,0.325\np3=0.5,0.125",
                 "length=2000000000\nlengain=1e300\nposition=2000000000\nspacing=1"),
          SelectPreset},
-        {"H11", "channel kind of the source fails", "", "", [](HostCore& h) { h.EditEnum(150, 0); },
-         true},
+        {"H11", "channel kind of the source fails", "", "",
+         [](HostCore& h) { h.EditEnum(kItemTemplate, kTemplateRadial); }, true},
         {"H12", "radial spacing 1, size 50, length 1000", "", "",
          [](HostCore& h) {
-             h.EditEnum(150, 0);
-             h.EditInt(224, 1);
-             h.EditDouble(202, 50);
-             h.EditDouble(203, 0.3);
-             h.EditInt(222, 1000);
+             h.EditEnum(kItemTemplate, kTemplateRadial);
+             h.EditInt(kItemSpacing, 1);
+             h.EditDouble(kItemSize, 50);
+             h.EditDouble(kItemHardness, 0.3);
+             h.EditInt(kItemLength, 1000);
          }},
         {"H13", "concentric spacing 1, length 1000, gain 100", "", "",
          [](HostCore& h) {
-             h.EditEnum(150, 2);
-             h.EditInt(224, 1);
-             h.EditInt(222, 1000);
-             h.EditDouble(226, 100);
+             h.EditEnum(kItemTemplate, kTemplateConcentric);
+             h.EditInt(kItemSpacing, 1);
+             h.EditInt(kItemLength, 1000);
+             h.EditDouble(kItemLengain, 100);
          }},
         {"H14", "parallel spacing 1, spacing gain -100", "", "",
          [](HostCore& h) {
-             h.EditEnum(150, 1);
-             h.EditInt(224, 1);
-             h.EditDouble(227, -100);
+             h.EditEnum(kItemTemplate, kTemplateParallel);
+             h.EditInt(kItemSpacing, 1);
+             h.EditDouble(kItemSpcgain, -100);
          }},
         {"H15", "points at the int32 limits, concentric", "", "",
          [](HostCore& h) {
-             h.EditEnum(150, 2);
+             h.EditEnum(kItemTemplate, kTemplateConcentric);
              const int32_t lo = INT32_MIN, hi = INT32_MAX;
-             if (auto* p = h.Item(170)) p->point = HostPoint{lo, lo};
-             h.Notify(170);
-             if (auto* p = h.Item(171)) p->point = HostPoint{hi, hi};
-             h.Notify(171);
-             if (auto* p = h.Item(172)) p->point = HostPoint{0, hi};
-             h.Notify(172);
+             if (auto* p = h.Item(kItemPoint1)) p->point = HostPoint{lo, lo};
+             h.Notify(kItemPoint1);
+             if (auto* p = h.Item(kItemPoint2)) p->point = HostPoint{hi, hi};
+             h.Notify(kItemPoint2);
+             if (auto* p = h.Item(kItemPoint3)) p->point = HostPoint{0, hi};
+             h.Notify(kItemPoint3);
          }},
         {"H16", "size 1e308 from the host, radial", "", "",
          [](HostCore& h) {
-             h.EditEnum(150, 0);
-             if (auto* p = h.Item(202)) p->doubleValue = 1e308;
-             h.Notify(202);
+             h.EditEnum(kItemTemplate, kTemplateRadial);
+             if (auto* p = h.Item(kItemSize)) p->doubleValue = 1e308;
+             h.Notify(kItemSize);
          }},
     };
 
@@ -294,13 +296,13 @@ int RunHostile(int32_t size, const char* only) {
         if (only != nullptr && std::string(only) != c.name) continue;
         Measure m, wide, early, late;
         {
-            HostileSession s(c, size, root);
+            HostileSession s(c, size, scratch);
             m = s.Run(-1);
             early = s.Run(0);        // stop at the first request of the pass
             late = s.Run(m.pass * 0.5);  // stop half way through
         }
         {
-            HostileSession s(c, size, root);
+            HostileSession s(c, size, scratch);
             SeamsOf(*s.host).workers = 64;
             wide = s.Run(-1);
         }
@@ -315,7 +317,6 @@ int RunHostile(int32_t size, const char* only) {
                     wide.peakMiB, stop * 1e3, stopCpu * 1e3, within && contactOk ? "yes" : "NO");
         std::fflush(stdout);
     }
-    std::filesystem::remove_all(root);
     std::printf("%s\n", allWithin ? "every hostile case within its bounds" : "a hostile case is OUT of bounds");
     return allWithin ? 0 : 1;
 }

@@ -31,6 +31,8 @@
 #include "bench/scenes.h"
 #include "bench/seams.h"
 #include "render/rasteriser.h"
+#include "tests/item_keys.h"
+#include "tests/scratch_config_home.h"
 #include "tools/host_core/host_core.h"
 
 namespace velmora::bench {
@@ -92,12 +94,12 @@ public:
         destination = host.CreateOffscreen(w.width, w.height, 3);
         host.SetDestination(destination);
         host.SetDrawingColours(HostRgb{30, 60, 200});
-        host.EditEnum(150, w.edits.type);
-        host.EditEnum(161, w.edits.guide);
-        if (w.edits.spacing >= 0) host.EditInt(224, w.edits.spacing);
-        if (w.edits.size >= 0) host.EditDouble(202, w.edits.size);
-        if (w.edits.hardness >= 0) host.EditDouble(203, w.edits.hardness);
-        if (w.edits.length >= 0) host.EditInt(222, w.edits.length);
+        host.EditEnum(kItemTemplate, w.edits.type);
+        host.EditEnum(kItemGuide, w.edits.guide);
+        if (w.edits.spacing >= 0) host.EditInt(kItemSpacing, w.edits.spacing);
+        if (w.edits.size >= 0) host.EditDouble(kItemSize, w.edits.size);
+        if (w.edits.hardness >= 0) host.EditDouble(kItemHardness, w.edits.hardness);
+        if (w.edits.length >= 0) host.EditInt(kItemLength, w.edits.length);
     }
     ~Session() {
         host.FilterTerminate();
@@ -257,15 +259,15 @@ double StopLatency(Session& s, double after) {
     Clock::time_point stopAt{};
     const auto start = Clock::now();
     s.host.SetReplyFunction([&](int32_t request) -> int32_t {
-        if (request == 258) {
-            if (!stopped && Since(start) < after) return 257;
+        if (request == kProcessContinue) {
+            if (!stopped && Since(start) < after) return kProcessStart;
             if (!stopped) {
                 stopped = true;
                 stopAt = Clock::now();
             }
-            return 259;
+            return kProcessDone;
         }
-        return request == 257 ? 257 : 259;
+        return request == kProcessStart ? kProcessStart : kProcessDone;
     });
     s.host.FilterRun();
     const double latency = stopped ? Since(stopAt) : -1;
@@ -298,9 +300,7 @@ struct Options {
 
 int Run(const Options& opt) {
     // Presets and guide files of the user stay out of the measurements.
-    const auto scratch = std::filesystem::temp_directory_path() / "velmora-bench-config";
-    std::filesystem::create_directories(scratch);
-    setenv("XDG_CONFIG_HOME", scratch.c_str(), 1);
+    const testing::ScratchConfigHome scratch;
 
     const int32_t W = opt.smoke ? 240 : opt.quick ? 800 : 4000;
     const int32_t H = opt.smoke ? 180 : opt.quick ? 600 : 3000;

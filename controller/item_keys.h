@@ -1,18 +1,21 @@
-// Item keys: the string-table ids of the panel's captions. Dependency-free,
-// so tests and tools can name items without the controller.
+// Item keys: the string-table ids of the panel's captions. Free of the
+// controller, so tests and tools can name items without it.
 #pragma once
 
 #include <cstdint>
 
+#include "data/setting_table.h"
+
 namespace velmora {
 
+// The items that are not plain settings; the plain settings' keys come from
+// their table.
 enum ItemKey : int32_t {
     kItemPreset = 140, kItemSavePreset = 141, kItemTemplate = 150, kItemGuide = 161,
-    kItemCurvature = 162, kItemPoint1 = 170, kItemPoint2 = 171, kItemPoint3 = 172,
-    kItemSize = 202, kItemHardness = 203, kItemFluction = 204, kItemIn = 205, kItemOut = 206,
-    kItemAsdist = 207, kItemEasing = 208, kItemPosition = 220, kItemPosfluct = 221,
-    kItemLength = 222, kItemLenfluct = 223, kItemSpacing = 224, kItemSpcfluct = 225,
-    kItemLengain = 226, kItemSpcgain = 227, kItemConnect = 228
+    kItemPoint1 = 170, kItemPoint2 = 171, kItemPoint3 = 172,
+#define VELMORA_SETTING_ITEM(field, Name, type, section, item, ...) kItem##Name = item,
+    VELMORA_SETTING_TABLE(VELMORA_SETTING_ITEM)
+#undef VELMORA_SETTING_ITEM
 };
 
 }  // namespace velmora

@@ -2,8 +2,10 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <type_traits>
 #include <vector>
 
+#include "controller/setting_items.h"
 #include "controller/velmora_manager.h"
 #include "data/data_folders.h"
 
@@ -15,10 +17,10 @@ constexpr int32_t kCodeStandard = 17;
 constexpr int32_t kCodePoint = 49;
 constexpr int32_t kPointFirstSetting = 37;
 constexpr int32_t kPointSecondSetting = 34;
-constexpr int32_t kIntegerMaximum = 1000;
 
-// Exact equality where a NaN on either side counts as a difference.
-bool SameDouble(double a, double b) { return a == b; }
+// The type of a setting's field in a record.
+template <typename Field, typename Record>
+using FieldType = std::remove_cvref_t<std::invoke_result_t<Field, Record&>>;
 
 }  // namespace
 
@@ -69,36 +71,30 @@ bool VelmoraManager::InitializeFilter() {
     }
     AddEnumerationItem(kItemGuide, 'r', guideNames);
 
-    const EffectSettings& s = settings;
-    AddDecimalItem(kItemCurvature, 'r', -10, 10, s.curvature);
-    AddDecimalItem(kItemSize, 's', 1, 50, s.size);
-    AddDecimalItem(kItemHardness, 'h', 0, 1, s.hardness);
-    AddDecimalItem(kItemFluction, 'f', 0, 1, s.fluction);
-    AddIntegerItem(kItemIn, 'i', 0, s.in);
-    AddIntegerItem(kItemOut, 'o', 0, s.out);
-    AddBooleanItem(kItemAsdist, 'd', s.asdist);
-    AddBooleanItem(kItemEasing, 'e', s.easing);
-    AddIntegerItem(kItemPosition, 'p', -1000, s.position);
-    AddDecimalItem(kItemPosfluct, 'u', 0, 1, s.posfluct);
-    AddIntegerItem(kItemLength, 'l', 0, s.length);
-    AddDecimalItem(kItemLenfluct, 'l', 0, 1, s.lenfluct);
-    AddIntegerItem(kItemSpacing, 'a', 1, s.spacing);
-    AddDecimalItem(kItemSpcfluct, 'a', 0, 1, s.spcfluct);
-    AddDecimalItem(kItemLengain, 'g', -100, 100, s.lengain);
-    AddDecimalItem(kItemSpcgain, 'g', -100, 100, s.spcgain);
-    AddBooleanItem(kItemConnect, 'c', s.connect);
+    ForEachSetting([this](const SettingRow& row, auto field) {
+        using T = FieldType<decltype(field), EffectSettings>;
+        const T value = field(settings);
+        if constexpr (std::is_same_v<T, double>) {
+            AddDecimalItem(row.item, row.accessKey, row.minimum, row.maximum, value);
+        } else if constexpr (std::is_same_v<T, int32_t>) {
+            AddIntegerItem(row.item, row.accessKey, static_cast<int32_t>(row.minimum),
+                           static_cast<int32_t>(row.maximum), value);
+        } else {
+            AddBooleanItem(row.item, row.accessKey, value);
+        }
+    });
     return true;
 }
 
 void VelmoraManager::AddIntegerItem(int32_t key, int32_t accessKey, int32_t minimum,
-                                    int32_t value) {
+                                    int32_t maximum, int32_t value) {
     {
         HostStringRef caption = host.TableString(key);
         host.AddItem(propertyObject, key, kKindInt, kCodeStandard, kCodeStandard, caption.get(),
                      accessKey);
     }
     host.SetIntMinimum(propertyObject, key, minimum);
-    host.SetIntMaximum(propertyObject, key, kIntegerMaximum);
+    host.SetIntMaximum(propertyObject, key, maximum);
     host.SetIntDefault(propertyObject, key, value);
     host.SetInt(propertyObject, key, value);
 }
@@ -158,18 +154,6 @@ void VelmoraManager::AddPointItem(int32_t key, int32_t accessKey) {
 bool VelmoraManager::OnPropertyChanged(int32_t itemKey) {
     EffectSettings& s = settings;
     // A value the host could not read back changes nothing.
-    auto updateDouble = [&](double& field) {
-        const std::optional<double> v = host.ReadDouble(propertyObject, itemKey);
-        if (!v || SameDouble(*v, field)) return false;
-        field = *v;
-        return true;
-    };
-    auto updateInt = [&](int32_t& field) {
-        const std::optional<int32_t> v = host.ReadInt(propertyObject, itemKey);
-        if (!v || *v == field) return false;
-        field = *v;
-        return true;
-    };
     auto updateBool = [&](bool& field) {
         const std::optional<bool> v = host.ReadBool(propertyObject, itemKey);
         if (!v || *v == field) return false;
@@ -202,25 +186,23 @@ bool VelmoraManager::OnPropertyChanged(int32_t itemKey) {
         case kItemPoint1: return updatePoint(s.p1);
         case kItemPoint2: return updatePoint(s.p2);
         case kItemPoint3: return updatePoint(s.p3);
-        case kItemCurvature: return updateDouble(s.curvature);
-        case kItemSize: return updateDouble(s.size);
-        case kItemHardness: return updateDouble(s.hardness);
-        case kItemFluction: return updateDouble(s.fluction);
-        case kItemPosfluct: return updateDouble(s.posfluct);
-        case kItemLenfluct: return updateDouble(s.lenfluct);
-        case kItemSpcfluct: return updateDouble(s.spcfluct);
-        case kItemLengain: return updateDouble(s.lengain);
-        case kItemSpcgain: return updateDouble(s.spcgain);
-        case kItemIn: return updateInt(s.in);
-        case kItemOut: return updateInt(s.out);
-        case kItemPosition: return updateInt(s.position);
-        case kItemLength: return updateInt(s.length);
-        case kItemSpacing: return updateInt(s.spacing);
-        case kItemAsdist: return updateBool(s.asdist);
-        case kItemEasing: return updateBool(s.easing);
-        case kItemConnect: return updateBool(s.connect);
-        default: return false;
+        default: return UpdateSetting(itemKey);
     }
+}
+
+bool VelmoraManager::UpdateSetting(int32_t itemKey) {
+    bool changed = false;
+    ForEachSetting([&](const SettingRow& row, auto field) {
+        if (row.item != itemKey) return;
+        auto& value = field(settings);
+        // Exact equality, where a NaN on either side counts as a difference.
+        const auto read = ReadItemValue<FieldType<decltype(field), EffectSettings>>(
+            host, propertyObject, itemKey);
+        if (!read || *read == value) return;
+        value = *read;
+        changed = true;
+    });
+    return changed;
 }
 
 bool VelmoraManager::SelectPreset() {
@@ -249,41 +231,14 @@ void VelmoraManager::ResetToDefaults() {
         host.SetEnum(propertyObject, kItemGuide, s.guide);
     }
 
-    auto resetDouble = [&](int32_t key, double& field) {
-        const std::optional<double> v = host.ReadDoubleDefault(propertyObject, key);
-        if (!v) return;
-        field = *v;
-        host.SetDouble(propertyObject, key, field);
-    };
-    auto resetInt = [&](int32_t key, int32_t& field) {
-        const std::optional<int32_t> v = host.ReadIntDefault(propertyObject, key);
-        if (!v) return;
-        field = *v;
-        host.SetInt(propertyObject, key, field);
-    };
-    auto resetBool = [&](int32_t key, bool& field) {
-        const std::optional<bool> v = host.ReadBoolDefault(propertyObject, key);
-        if (!v) return;
-        field = *v;
-        host.SetBool(propertyObject, key, field);
-    };
-    resetDouble(kItemCurvature, s.curvature);
-    resetDouble(kItemSize, s.size);
-    resetDouble(kItemHardness, s.hardness);
-    resetDouble(kItemFluction, s.fluction);
-    resetInt(kItemIn, s.in);
-    resetInt(kItemOut, s.out);
-    resetBool(kItemAsdist, s.asdist);
-    resetBool(kItemEasing, s.easing);
-    resetInt(kItemPosition, s.position);
-    resetDouble(kItemPosfluct, s.posfluct);
-    resetInt(kItemLength, s.length);
-    resetDouble(kItemLenfluct, s.lenfluct);
-    resetInt(kItemSpacing, s.spacing);
-    resetDouble(kItemSpcfluct, s.spcfluct);
-    resetDouble(kItemLengain, s.lengain);
-    resetDouble(kItemSpcgain, s.spcgain);
-    resetBool(kItemConnect, s.connect);
+    ForEachSetting([&](const SettingRow& row, auto field) {
+        auto& value = field(s);
+        const auto initial = ReadItemDefault<FieldType<decltype(field), EffectSettings>>(
+            host, propertyObject, row.item);
+        if (!initial) return;
+        value = *initial;
+        PushItemValue(host, propertyObject, row.item, value);
+    });
 }
 
 }  // namespace velmora

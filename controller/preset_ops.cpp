@@ -3,6 +3,7 @@
 #include <cstring>
 #include <ctime>
 
+#include "controller/setting_items.h"
 #include "controller/velmora_manager.h"
 #include "data/preset_file.h"
 #include "data/text.h"
@@ -40,39 +41,12 @@ bool VelmoraManager::ApplyPreset(const std::u16string& name) {
         host.SetPoint(propertyObject, kItemPoint1 + i, HostPoint{points[i]->x, points[i]->y});
     }
     if (found[kKeyName]) FindGuideByName(record.name);
-    const auto applyDouble = [&](int flag, double value, double& field, int32_t item) {
-        if (!found[flag]) return;
-        field = value;
-        host.SetDouble(propertyObject, item, value);
-    };
-    const auto applyInt = [&](int flag, int32_t value, int32_t& field, int32_t item) {
-        if (!found[flag]) return;
-        field = value;
-        host.SetInt(propertyObject, item, value);
-    };
-    const auto applyBool = [&](int flag, bool value, bool& field, int32_t item) {
-        if (!found[flag]) return;
-        field = value;
-        host.SetBool(propertyObject, item, value);
-    };
     // In the order of the record; values as read, not clamped.
-    applyDouble(kKeyCurvature, record.curvature, settings.curvature, kItemCurvature);
-    applyDouble(kKeySize, record.size, settings.size, kItemSize);
-    applyDouble(kKeyHardness, record.hardness, settings.hardness, kItemHardness);
-    applyDouble(kKeyFluction, record.fluction, settings.fluction, kItemFluction);
-    applyInt(kKeyIn, record.in, settings.in, kItemIn);
-    applyInt(kKeyOut, record.out, settings.out, kItemOut);
-    applyBool(kKeyAsdist, record.asdist, settings.asdist, kItemAsdist);
-    applyBool(kKeyEasing, record.easing, settings.easing, kItemEasing);
-    applyInt(kKeyPosition, record.position, settings.position, kItemPosition);
-    applyDouble(kKeyPosfluct, record.posfluct, settings.posfluct, kItemPosfluct);
-    applyInt(kKeyLength, record.length, settings.length, kItemLength);
-    applyDouble(kKeyLenfluct, record.lenfluct, settings.lenfluct, kItemLenfluct);
-    applyInt(kKeySpacing, record.spacing, settings.spacing, kItemSpacing);
-    applyDouble(kKeySpcfluct, record.spcfluct, settings.spcfluct, kItemSpcfluct);
-    applyDouble(kKeyLengain, record.lengain, settings.lengain, kItemLengain);
-    applyDouble(kKeySpcgain, record.spcgain, settings.spcgain, kItemSpcgain);
-    applyBool(kKeyConnect, record.connect, settings.connect, kItemConnect);
+    ForEachSetting([&](const SettingRow& row, auto field) {
+        if (!found[row.presetKey]) return;
+        field(settings) = field(record);
+        PushItemValue(host, propertyObject, row.item, field(settings));
+    });
     return true;
 }
 
@@ -104,23 +78,7 @@ void VelmoraManager::SavePreset() {
         const std::string name = ToUtf8(guides[static_cast<size_t>(s.guide)].name);
         if (name.size() < sizeof(record.name)) std::memcpy(record.name, name.c_str(), name.size() + 1);
     }
-    record.curvature = s.curvature;
-    record.size = s.size;
-    record.hardness = s.hardness;
-    record.fluction = s.fluction;
-    record.in = s.in;
-    record.out = s.out;
-    record.asdist = s.asdist;
-    record.easing = s.easing;
-    record.position = s.position;
-    record.posfluct = s.posfluct;
-    record.length = s.length;
-    record.lenfluct = s.lenfluct;
-    record.spacing = s.spacing;
-    record.spcfluct = s.spcfluct;
-    record.lengain = s.lengain;
-    record.spcgain = s.spcgain;
-    record.connect = s.connect;
+    ForEachSetting([&](const SettingRow&, auto field) { field(record) = field(s); });
 
     // Named by the local time; a second save within the same second
     // replaces the first file.

@@ -17,12 +17,11 @@ namespace velmora {
 
 namespace {
 
-// The "Size" item's maximum.
-constexpr double kLargestPenSize = 50.0;
-// Largest "Length", "Length Gain" and "Base Position" the panel offers.
-constexpr int32_t kLongestLength = 1000;
-constexpr double kLargestLengthGain = 100.0;
-constexpr int32_t kFarthestPosition = 1000;
+// Largest "Size", "Length", "Length Gain" and "Base Position" the panel offers.
+constexpr double kLargestPenSize = SettingRowFor(kItemSize).maximum;
+constexpr int32_t kLongestLength = static_cast<int32_t>(SettingRowFor(kItemLength).maximum);
+constexpr double kLargestLengthGain = SettingRowFor(kItemLengain).maximum;
+constexpr int32_t kFarthestPosition = static_cast<int32_t>(SettingRowFor(kItemPosition).maximum);
 
 
 constexpr int32_t kProgressRange = 500;

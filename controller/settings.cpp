@@ -10,24 +10,10 @@ RenderSnapshot MakeSnapshot(const EffectSettings& s) {
     RenderSnapshot snap;
     RenderSettings& r = snap.settings;
     r.type = s.type;
-    r.curvature = s.curvature;
-    r.size = s.size;
-    r.hardness = s.hardness;
-    r.fluction = s.fluction;
+    ForEachSetting([&](const SettingRow&, auto field) { field(r) = field(s); });
     // Pen start and end are pixels when distance-based, else thousandths.
     r.in = s.asdist ? static_cast<double>(s.in) : s.in / 1000.0;
     r.out = s.asdist ? static_cast<double>(s.out) : s.out / 1000.0;
-    r.asdist = s.asdist;
-    r.easing = s.easing;
-    r.position = s.position;
-    r.posfluct = s.posfluct;
-    r.length = s.length;
-    r.lenfluct = s.lenfluct;
-    r.spacing = s.spacing;
-    r.spcfluct = s.spcfluct;
-    r.lengain = s.lengain;
-    r.spcgain = s.spcgain;
-    r.connect = s.connect;
     snap.p1 = s.p1;
     snap.p2 = s.p2;
     snap.p3 = s.p3;

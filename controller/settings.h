@@ -3,6 +3,7 @@
 
 #include <cstdint>
 
+#include "data/setting_table.h"
 #include "render/point32.h"
 #include "render/template_kind.h"
 
@@ -10,28 +11,12 @@ namespace velmora {
 
 struct EffectSettings {
     bool savePreset = false;
-    int32_t type = 0;
+    int32_t type = kTemplateRadial;
     Point32 p1;
     Point32 p2;
     Point32 p3;
     int32_t guide = 0;
-    double curvature = 1.0;
-    double size = 2.0;
-    double hardness = 1.0;
-    double fluction = 0.0;
-    int32_t in = 500;
-    int32_t out = 500;
-    bool asdist = false;
-    bool easing = false;
-    int32_t position = 0;
-    double posfluct = 0.0;
-    int32_t length = 10;
-    double lenfluct = 0.0;
-    int32_t spacing = 50;
-    double spcfluct = 0.0;
-    double lengain = 0.0;
-    double spcgain = 0.0;
-    bool connect = true;
+    VELMORA_SETTING_TABLE(VELMORA_SETTING_FIELD)
 };
 
 struct RenderSettings {

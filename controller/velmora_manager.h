@@ -44,7 +44,10 @@ public:
     void ResetPointsForTemplate();
     bool SelectPreset();
     void ResetToDefaults();
-    void AddIntegerItem(int32_t key, int32_t accessKey, int32_t minimum, int32_t value);
+    // Reads an edited plain setting's item back; true when its field changed.
+    bool UpdateSetting(int32_t itemKey);
+    void AddIntegerItem(int32_t key, int32_t accessKey, int32_t minimum, int32_t maximum,
+                        int32_t value);
     void AddDecimalItem(int32_t key, int32_t accessKey, double minimum, double maximum,
                         double value);
     void AddBooleanItem(int32_t key, int32_t accessKey, bool value);

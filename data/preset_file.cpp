@@ -13,6 +13,7 @@
 #include "data/number_text.h"
 #include "data/text.h"
 #include "platform/platform.h"
+#include "render/template_kind.h"
 
 namespace velmora {
 namespace {
@@ -31,44 +32,49 @@ struct PresetKey {
 using PresetKeyTable =
     std::unordered_map<std::string_view, std::unordered_map<std::string_view, PresetKey>>;
 
+// How a preset file writes a value of the type of a setting's field.
+constexpr PresetValueKind KindOfField(const double&) { return PresetValueKind::kReal; }
+constexpr PresetValueKind KindOfField(const int32_t&) { return PresetValueKind::kInteger; }
+constexpr PresetValueKind KindOfField(const bool&) { return PresetValueKind::kBoolean; }
+
+// The writer opens each section once, after the template's "guide" keys:
+// the table keeps the rows of a section together, "guide" first.
+consteval bool SectionsInOneRunEach() {
+    std::string_view current = "guide";
+    for (size_t i = 0; i < kSettingCount; ++i) {
+        const std::string_view section = kSettingRows[i].section;
+        if (section == current) continue;
+        if (section == "guide") return false;
+        for (size_t j = 0; j < i; ++j) {
+            if (section == kSettingRows[j].section) return false;
+        }
+        current = section;
+    }
+    return true;
+}
+static_assert(SectionsInOneRunEach());
+
 PresetKeyTable BuildKeyTable(PresetRecord& r) {
     using K = PresetValueKind;
-    struct Row {
-        const char* section;
-        const char* key;
-        K kind;
-        void* where;
-        int flag;
-    };
-    // In the order of the record.
-    const Row rows[kPresetKeyCount] = {
-        {"guide", "type", K::kTemplate, &r.type, kKeyType},
-        {"guide", "p1", K::kPoint, r.p1, kKeyP1},
-        {"guide", "p2", K::kPoint, r.p2, kKeyP2},
-        {"guide", "p3", K::kPoint, r.p3, kKeyP3},
-        {"guide", "name", K::kText, r.name, kKeyName},
-        {"guide", "curvature", K::kReal, &r.curvature, kKeyCurvature},
-        {"pen", "size", K::kReal, &r.size, kKeySize},
-        {"pen", "hardness", K::kReal, &r.hardness, kKeyHardness},
-        {"pen", "fluction", K::kReal, &r.fluction, kKeyFluction},
-        {"pen", "in", K::kInteger, &r.in, kKeyIn},
-        {"pen", "out", K::kInteger, &r.out, kKeyOut},
-        {"pen", "asdist", K::kBoolean, &r.asdist, kKeyAsdist},
-        {"pen", "easing", K::kBoolean, &r.easing, kKeyEasing},
-        {"line", "position", K::kInteger, &r.position, kKeyPosition},
-        {"line", "posfluct", K::kReal, &r.posfluct, kKeyPosfluct},
-        {"line", "length", K::kInteger, &r.length, kKeyLength},
-        {"line", "lenfluct", K::kReal, &r.lenfluct, kKeyLenfluct},
-        {"line", "spacing", K::kInteger, &r.spacing, kKeySpacing},
-        {"line", "spcfluct", K::kReal, &r.spcfluct, kKeySpcfluct},
-        {"line", "lengain", K::kReal, &r.lengain, kKeyLengain},
-        {"line", "spcgain", K::kReal, &r.spcgain, kKeySpcgain},
-        {"line", "connect", K::kBoolean, &r.connect, kKeyConnect},
-    };
     PresetKeyTable table;
-    for (const Row& row : rows) table[row.section][row.key] = {row.kind, row.where, row.flag};
+    table["guide"]["type"] = {K::kTemplate, &r.type, kKeyType};
+    table["guide"]["p1"] = {K::kPoint, r.p1, kKeyP1};
+    table["guide"]["p2"] = {K::kPoint, r.p2, kKeyP2};
+    table["guide"]["p3"] = {K::kPoint, r.p3, kKeyP3};
+    table["guide"]["name"] = {K::kText, r.name, kKeyName};
+    ForEachSetting([&](const SettingRow& row, auto field) {
+        table[row.section][row.key] = {KindOfField(field(r)), &field(r), row.presetKey};
+    });
     return table;
 }
+
+// Each template's word in a preset file, radial first.
+struct TemplateWordRow {
+    int32_t type;
+    const char* word;
+};
+constexpr TemplateWordRow kTemplateWords[] = {
+    {kTemplateRadial, "radiate"}, {kTemplateParallel, "parallel"}, {kTemplateConcentric, "circle"}};
 
 std::string_view Trim(std::string_view text) {
     while (!text.empty() && IsCSpace(text.front())) text.remove_prefix(1);
@@ -135,18 +141,12 @@ bool StoreValue(const PresetKey& key, std::string_view value) {
         }
         case PresetValueKind::kTemplate: {
             const std::string lower = AsciiLower(value);
-            int32_t v = 0;
-            if (lower == "radiate") {
-                v = 0;
-            } else if (lower == "parallel") {
-                v = 1;
-            } else if (lower == "circle") {
-                v = 2;
-            } else {
-                return false;
+            for (const TemplateWordRow& row : kTemplateWords) {
+                if (lower != row.word) continue;
+                *static_cast<int32_t*>(key.where) = row.type;
+                return true;
             }
-            *static_cast<int32_t*>(key.where) = v;
-            return true;
+            return false;
         }
     }
     return false;
@@ -170,12 +170,12 @@ void ParseLine(std::string_view line, const PresetKeyTable& table, std::string_v
     foundFlags[entry->second.flag] = StoreValue(entry->second, Trim(line.substr(equals + 1)));
 }
 
+// Any other template is written as radial.
 const char* TemplateWord(int32_t type) {
-    switch (type) {
-        case 1: return "parallel";
-        case 2: return "circle";
-        default: return "radiate";
+    for (const TemplateWordRow& row : kTemplateWords) {
+        if (row.type == type) return row.word;
     }
+    return kTemplateWords[0].word;
 }
 
 void AppendPoint(std::string& out, const char* key, const double* p) {
@@ -187,21 +187,21 @@ void AppendPoint(std::string& out, const char* key, const double* p) {
     out += '\n';
 }
 
-void AppendReal(std::string& out, const char* key, double v) {
+void AppendValue(std::string& out, const char* key, double v) {
     out += key;
     out += '=';
     out += FormatDecimal(v, 2);
     out += '\n';
 }
 
-void AppendInteger(std::string& out, const char* key, int32_t v) {
+void AppendValue(std::string& out, const char* key, int32_t v) {
     out += key;
     out += '=';
     out += std::to_string(v);
     out += '\n';
 }
 
-void AppendBoolean(std::string& out, const char* key, bool v) {
+void AppendValue(std::string& out, const char* key, bool v) {
     out += key;
     out += '=';
     out += v ? "true" : "false";
@@ -246,25 +246,18 @@ std::string ComposePresetText(const PresetRecord& r) {
     out += "name=";
     out.append(r.name, strnlen(r.name, sizeof(r.name)));
     out += '\n';
-    AppendReal(out, "curvature", r.curvature);
-    out += "\n[pen]\n";
-    AppendReal(out, "size", r.size);
-    AppendReal(out, "hardness", r.hardness);
-    AppendReal(out, "fluction", r.fluction);
-    AppendInteger(out, "in", r.in);
-    AppendInteger(out, "out", r.out);
-    AppendBoolean(out, "asdist", r.asdist);
-    AppendBoolean(out, "easing", r.easing);
-    out += "\n[line]\n";
-    AppendInteger(out, "position", r.position);
-    AppendReal(out, "posfluct", r.posfluct);
-    AppendInteger(out, "length", r.length);
-    AppendReal(out, "lenfluct", r.lenfluct);
-    AppendInteger(out, "spacing", r.spacing);
-    AppendReal(out, "spcfluct", r.spcfluct);
-    AppendReal(out, "lengain", r.lengain);
-    AppendReal(out, "spcgain", r.spcgain);
-    AppendBoolean(out, "connect", r.connect);
+    // The settings follow in table order, each section opened where it
+    // first appears after a blank line.
+    std::string_view section = "guide";
+    ForEachSetting([&](const SettingRow& row, auto field) {
+        if (row.section != section) {
+            section = row.section;
+            out += "\n[";
+            out += section;
+            out += "]\n";
+        }
+        AppendValue(out, row.key, field(r));
+    });
     return out;
 }
 

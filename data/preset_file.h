@@ -7,42 +7,22 @@
 #include <string>
 #include <string_view>
 
+#include "data/setting_table.h"
+
 namespace velmora {
 
-constexpr int kPresetKeyCount = 22;
-
+// The settings as a preset file holds them: the points as fractions of the
+// canvas, the guide by its name.
 struct PresetRecord {
     int32_t type = 0;
     double p1[2] = {0.0, 0.0};
     double p2[2] = {0.0, 0.0};
     double p3[2] = {0.0, 0.0};
     char name[260] = {};
-    double curvature = 0.0;
-    double size = 0.0;
-    double hardness = 0.0;
-    double fluction = 0.0;
-    int32_t in = 0;
-    int32_t out = 0;
-    bool asdist = false;
-    bool easing = false;
-    int32_t position = 0;
-    double posfluct = 0.0;
-    int32_t length = 0;
-    double lenfluct = 0.0;
-    int32_t spacing = 0;
-    double spcfluct = 0.0;
-    double lengain = 0.0;
-    double spcgain = 0.0;
-    bool connect = false;
+    VELMORA_SETTING_TABLE(VELMORA_SETTING_EMPTY_FIELD)
 };
 
-// Index of each key in foundFlags, in the order of the record.
-enum PresetKeyIndex {
-    kKeyType, kKeyP1, kKeyP2, kKeyP3, kKeyName, kKeyCurvature, kKeySize, kKeyHardness,
-    kKeyFluction, kKeyIn, kKeyOut, kKeyAsdist, kKeyEasing, kKeyPosition, kKeyPosfluct,
-    kKeyLength, kKeyLenfluct, kKeySpacing, kKeySpcfluct, kKeyLengain, kKeySpcgain, kKeyConnect
-};
-
+// Which keys a read found, by PresetKeyIndex.
 using PresetFlags = std::array<bool, kPresetKeyCount>;
 
 // Reads the preset folder's file of that name. False when the content is

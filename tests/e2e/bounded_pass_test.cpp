@@ -10,10 +10,10 @@
 #include <thread>
 #include <vector>
 
-#include "controller/item_keys.h"
 #include "controller/render_context.h"
 #include "controller/velmora_manager.h"
 #include "tests/e2e/hostile_scene.h"
+#include "tests/item_keys.h"
 
 namespace velmora::hostcore::hostile {
 namespace {

@@ -9,12 +9,14 @@
 #include <vector>
 
 #include "controller/velmora_manager.h"
-#include "tests/unit/scratch_config_home.h"
+#include "tests/e2e/scratch_data_test.h"
+#include "tests/item_keys.h"
 #include "tools/host_core/host_core.h"
 
 namespace velmora::e2e {
 
-class ControllerTest : public ::testing::Test {
+// A host with the module linked in, its data root in the scratch folder.
+class ControllerTest : public ScratchDataTest {
 protected:
     ControllerTest() {
         host.UseEntryPoint(&TriglavPluginCall);
@@ -37,7 +39,6 @@ protected:
         return host.OffscreenFromRgba(width, height, rgba.data());
     }
 
-    ::velmora::testing::ScratchConfigHome config;
     hostcore::HostCore host;
 };
 

@@ -4,8 +4,8 @@
 // into, and enumeration strings stay consecutive whatever string fails.
 #include <fstream>
 
-#include "controller/item_keys.h"
 #include "tests/e2e/hostile_scene.h"
+#include "tests/item_keys.h"
 
 namespace velmora::hostcore::hostile {
 namespace {
@@ -185,7 +185,7 @@ TEST_F(FailingGetters, EnumerationStringsStayConsecutiveWhateverFails) {
         g_failingStringCalls = failing;
         g_stringCalls = 0;
         Open(host);
-        for (const int32_t key : {140, 150, 161}) {
+        for (const int32_t key : {kItemPreset, kItemTemplate, kItemGuide}) {
             const PropertyItem* item = host.Item(key);
             ASSERT_NE(item, nullptr);
             int32_t expected = 0;

@@ -168,7 +168,7 @@ TEST_F(OneLine, AStraightLineOverABandIsDrawnWhereTheHandSaysItIs) {
 
     // One horizontal line from (10, 16) to (50, 16); the repeat distance (1)
     // is below the spacing, so it is the only one.
-    host.EditEnum(kItemTemplate, 1);
+    host.EditEnum(kItemTemplate, kTemplateParallel);
     host.EditPoint(kItemPoint1, HostPoint{10, 16});
     host.EditPoint(kItemPoint2, HostPoint{50, 16});
     host.EditPoint(kItemPoint3, HostPoint{10, 17});
@@ -250,7 +250,7 @@ TEST_F(SampleRings, WindowsDiffersFromLinuxByThePinnedBytesOnly) {
     // Each scene's edits apply on top of the last's.
     for (const CrossBuildScene& scene : scenes) {
         SCOPED_TRACE(scene.name);
-        host.EditEnum(kItemTemplate, 2);
+        host.EditEnum(kItemTemplate, kTemplateConcentric);
         scene.edit(host);
         ASSERT_EQ(host.FilterRun(), 0);
         Image drawn(sample.width, sample.height);

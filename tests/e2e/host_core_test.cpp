@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "controller/item_keys.h"
+#include "tests/item_keys.h"
 #include "tools/host_core/host_core.h"
 
 namespace velmora::hostcore {
@@ -117,7 +117,7 @@ TEST(HostCoreStrings, TableFileSitsBesideTheModule) {
     StringTable table;
     ASSERT_TRUE(table.LoadFile(StringTable::PathBesideModule(VELMORA_MODULE_PATH)));
     EXPECT_EQ(*table.Find(102, Language::kJapanese), u"ヴェルモラプラグイン");
-    EXPECT_EQ(*table.Find(228, Language::kEnglish), u"Connect Lines");
+    EXPECT_EQ(*table.Find(kItemConnect, Language::kEnglish), u"Connect Lines");
     EXPECT_EQ(table.size(), 34u);
 }
 

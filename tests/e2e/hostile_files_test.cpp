@@ -6,11 +6,11 @@
 #include <fstream>
 #include <string>
 
-#include "controller/item_keys.h"
 #include "data/guide_file.h"
 #include "data/preset_file.h"
 #include "render/path_parser.h"
 #include "tests/e2e/hostile_scene.h"
+#include "tests/item_keys.h"
 
 namespace velmora::hostcore::hostile {
 namespace {
@@ -54,7 +54,7 @@ protected:
 
     // Selects the guide of that name and runs; the run answers 0 in time.
     void RunWithGuide(HostCore& host, std::u16string_view name) {
-        const int32_t index = IndexOf(host, 161, name);
+        const int32_t index = IndexOf(host, kItemGuide, name);
         ASSERT_GE(index, 2);
         EXPECT_EQ(host.EditEnum(kItemGuide, index), 2);
         EXPECT_LT(TimedRun(host), kHangSeconds);
@@ -85,7 +85,7 @@ TEST_F(HostileFiles, EmptyPresetChangesNothing) {
     WritePreset(u8"empty", "");
     HostCore host;
     OpenSession(host);
-    const int32_t index = IndexOf(host, 140, u"empty");
+    const int32_t index = IndexOf(host, kItemPreset, u"empty");
     ASSERT_GE(index, 1);
     EXPECT_EQ(host.EditEnum(kItemPreset, index), 1);
     EXPECT_EQ(host.Item(kItemSize)->doubleValue, 2.0);
@@ -103,7 +103,7 @@ TEST_F(HostileFiles, FiftyMegabytePresetIsReadInTime) {
     WritePreset(u8"huge", text);
     HostCore host;
     OpenSession(host);
-    const int32_t index = IndexOf(host, 140, u"huge");
+    const int32_t index = IndexOf(host, kItemPreset, u"huge");
     ASSERT_GE(index, 1);
     const auto start = std::chrono::steady_clock::now();
     EXPECT_EQ(host.EditEnum(kItemPreset, index), 2);
@@ -120,7 +120,7 @@ TEST_F(HostileFiles, NulBytesSpoilOnlyTheirOwnValues) {
     WritePreset(u8"nul_bytes", "[pen]\nsize=\0"s "9\nhardness=0.5\0"s "\nfluction=0.75\n[li\0ne]\nspacing=3\n"s);
     HostCore host;
     OpenSession(host);
-    EXPECT_EQ(host.EditEnum(kItemPreset, IndexOf(host, 140, u"nul_bytes")), 2);
+    EXPECT_EQ(host.EditEnum(kItemPreset, IndexOf(host, kItemPreset, u"nul_bytes")), 2);
     EXPECT_EQ(host.Item(kItemSize)->doubleValue, 2.0);   // "\0" "9" does not read
     EXPECT_EQ(host.Item(kItemHardness)->doubleValue, 0.5);   // a NUL after the number ends it
     EXPECT_EQ(host.Item(kItemFluction)->doubleValue, 0.75);  // the clean line does
@@ -133,7 +133,7 @@ TEST_F(HostileFiles, ByteOrderMarkHidesTheFirstSection) {
     WritePreset(u8"bom", "\xEF\xBB\xBF[pen]\nsize=9\n[line]\nspacing=3\n");
     HostCore host;
     OpenSession(host);
-    EXPECT_EQ(host.EditEnum(kItemPreset, IndexOf(host, 140, u"bom")), 2);
+    EXPECT_EQ(host.EditEnum(kItemPreset, IndexOf(host, kItemPreset, u"bom")), 2);
     EXPECT_EQ(host.Item(kItemSize)->doubleValue, 2.0);  // the marked line names no section
     EXPECT_EQ(host.Item(kItemSpacing)->intValue, 3);
     EXPECT_EQ(host.ModuleTerminate(), 0);
@@ -145,7 +145,8 @@ TEST_F(HostileFiles, JapaneseFileNamesListLoadAndSave) {
     WriteGuide(u8"定規カーブ", "<svg><path d=\"M0 0 Q 50 40 100 0\"/></svg>");
     HostCore host;
     OpenSession(host);
-    EXPECT_EQ(host.EditEnum(kItemPreset, IndexOf(host, 140, u"集中線プリセット")), 2);
+    const int32_t index = IndexOf(host, kItemPreset, u"集中線プリセット");
+    EXPECT_EQ(host.EditEnum(kItemPreset, index), 2);
     EXPECT_EQ(host.Item(kItemSize)->doubleValue, 5.0);
     RunWithGuide(host, u"定規カーブ");
     PathParser loaded;

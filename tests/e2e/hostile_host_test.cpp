@@ -1,7 +1,7 @@
 // Hosts that misbehave: every service failing now and then, every service
 // answering null handles. The module runs, answers and frees its own.
-#include "controller/item_keys.h"
 #include "tests/e2e/hostile_scene.h"
+#include "tests/item_keys.h"
 
 namespace velmora::hostcore::hostile {
 namespace {
@@ -11,12 +11,12 @@ using HostileHost = HostileTest;
 void FullSession(HostCore& host) {
     host.ModuleInitialize();
     host.FilterInitialize();
-    for (int32_t key : kItemKeys) host.Notify(key);
-    host.EditEnum(kItemTemplate, 1);
+    for (int32_t key : kAllItemKeys) host.Notify(key);
+    host.EditEnum(kItemTemplate, kTemplateParallel);
     host.EditDouble(kItemSize, 8.0);
     host.QueueReplies(kProcessDone, {kProcessContinue, kProcessContinue, kProcessDone});
     host.FilterRun();
-    host.EditEnum(kItemTemplate, 2);
+    host.EditEnum(kItemTemplate, kTemplateConcentric);
     host.FilterRun();
     host.FilterInitialize();
     host.FilterRun();

@@ -3,8 +3,8 @@
 // kind 4, channel indices outside the pixel, a source without pixels.
 // Outcome: the run answers 0; nothing outside the destination's own bytes
 // is written (the sanitizers watch); nothing is left with the host.
-#include "controller/item_keys.h"
 #include "tests/e2e/hostile_scene.h"
+#include "tests/item_keys.h"
 
 namespace velmora::hostcore::hostile {
 namespace {

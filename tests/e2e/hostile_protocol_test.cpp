@@ -1,8 +1,8 @@
 // Hosts that call out of order or report what the module never declared.
 // Outcome: every call answers (0 or -1, callback 1 or 2), nothing crashes,
 // nothing is left with the host.
-#include "controller/item_keys.h"
 #include "tests/e2e/hostile_scene.h"
+#include "tests/item_keys.h"
 
 namespace velmora::hostcore::hostile {
 namespace {
@@ -16,7 +16,7 @@ TEST_F(HostileProtocol, CallbackForUndeclaredKeysChangesNothing) {
     Open(host);
     for (const int32_t key : {0, 1, 139, 142, 160, 201, 229, 1000, -1, INT32_MIN, INT32_MAX}) {
         EXPECT_EQ(host.Notify(key), 1) << key;
-        EXPECT_EQ(host.Notify(key, 0x21), 1) << key;
+        EXPECT_EQ(host.Notify(key, kNotifyEvent), 1) << key;
     }
     EXPECT_EQ(host.FilterRun(), 0);
     EXPECT_EQ(host.ModuleTerminate(), 0);
@@ -36,7 +36,7 @@ TEST_F(HostileProtocol, NotifyKindsOtherThanEditAndEventAreIgnored) {
         EXPECT_EQ(host.Notify(kItemPreset, kind), 1) << kind;
     }
     // Only the edit kind reads the value: the first real edit still changes it.
-    EXPECT_EQ(host.Notify(kItemSize, 0x11), 2);
+    EXPECT_EQ(host.Notify(kItemSize, kNotifyValueChanged), 2);
     EXPECT_EQ(host.ModuleTerminate(), 0);
     ExpectNothingLeft(host);
 }
@@ -48,7 +48,7 @@ TEST_F(HostileProtocol, FilterInitialiseTwiceKeepsOnePanel) {
     Open(host);
     EXPECT_EQ(host.FilterInitialize(), 0);
     EXPECT_EQ(host.livePropertyObjects(), 1u);  // the first went back
-    EXPECT_EQ(host.EditEnum(kItemTemplate, 2), 2);
+    EXPECT_EQ(host.EditEnum(kItemTemplate, kTemplateConcentric), 2);
     EXPECT_EQ(host.FilterRun(), 0);
     EXPECT_EQ(host.ModuleTerminate(), 0);
     EXPECT_EQ(host.livePropertyObjects(), 0u);

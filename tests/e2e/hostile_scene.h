@@ -11,15 +11,15 @@
 #include <string>
 #include <vector>
 
-#include "tests/unit/scratch_config_home.h"
+#include "tests/e2e/scratch_data_test.h"
+#include "tests/item_keys.h"
 #include "tools/host_core/host_core.h"
 
 namespace velmora::hostcore::hostile {
 
-inline constexpr int32_t kItemKeys[] = {140, 141, 150, 161, 162, 170, 171, 172,
-                                        202, 203, 204, 205, 206, 207, 208, 220,
-                                        221, 222, 223, 224, 225, 226, 227, 228};
-inline constexpr int32_t kDecimalKeys[] = {162, 202, 203, 204, 221, 223, 225, 226, 227};
+using ::velmora::testing::kAllItemKeys;
+using ::velmora::testing::kDecimalItemKeys;
+using ::velmora::testing::kIntegerItemKeys;
 
 // True in builds with a sanitizer, where the big canvases are too slow.
 inline bool UnderSanitizer() {
@@ -43,14 +43,9 @@ inline bool LightTests() {
     return v != nullptr && *v != '\0' && std::string(v) != "0";
 }
 
-// Each test gets an empty data root of its own.
-class HostileTest : public ::testing::Test {
+// Each test gets an empty data root of its own; hosts are made by the tests.
+class HostileTest : public ::velmora::e2e::ScratchDataTest {
 protected:
-    void SetUp() override { scratch_.emplace(); }
-    void TearDown() override { scratch_.reset(); }
-
-    std::filesystem::path vmplugin() const { return scratch_->vmplugin(); }
-
     static void UseModule(HostCore& host) {
         host.UseEntryPoint(&TriglavPluginCall);
         host.LoadStringTable(StringTable::PathBesideModule(VELMORA_MODULE_PATH));
@@ -117,8 +112,6 @@ protected:
         EXPECT_EQ(host.FilterRun(), 0);
         return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     }
-
-    std::optional<::velmora::testing::ScratchConfigHome> scratch_;
 };
 
 }  // namespace velmora::hostcore::hostile

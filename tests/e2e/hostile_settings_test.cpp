@@ -9,8 +9,9 @@
 #include <sys/resource.h>
 #endif
 
-#include "controller/item_keys.h"
+#include "render/template_kind.h"
 #include "tests/e2e/hostile_scene.h"
+#include "tests/item_keys.h"
 
 namespace velmora::hostcore::hostile {
 namespace {
@@ -26,7 +27,7 @@ protected:
     // the hostile values, then one run.
     template <typename Edit>
     void RunEach(int32_t w, int32_t h, Edit edit, const char* what) {
-        for (const int32_t type : {0, 1, 2}) {
+        for (const int32_t type : {kTemplateRadial, kTemplateParallel, kTemplateConcentric}) {
             HostCore host;
             UseModule(host);
             InkedCanvas(host, w, h);
@@ -49,21 +50,21 @@ protected:
 
 TEST_F(HostileSettings, NaNAndInfinitiesInEveryDecimal) {
     for (const double v : {kNaN, -kNaN, kInf, -kInf}) {
-        for (const int32_t key : kDecimalKeys) {
+        for (const int32_t key : kDecimalItemKeys) {
             RunEach(40, 30, [&](HostCore& host) { SetRawDouble(host, key, v); },
                     ("decimal " + std::to_string(key) + " = " + std::to_string(v)).c_str());
         }
         // All of them at once.
         RunEach(40, 30, [&](HostCore& host) {
-            for (const int32_t key : kDecimalKeys) SetRawDouble(host, key, v);
+            for (const int32_t key : kDecimalItemKeys) SetRawDouble(host, key, v);
         }, "every decimal");
     }
 }
 
 TEST_F(HostileSettings, SizesAndGainsFarPastTheirRanges) {
-    RunEach(40, 30, [](HostCore& host) { SetRawDouble(host, 202, 1e308); }, "size 1e308");
-    RunEach(40, 30, [](HostCore& host) { SetRawDouble(host, 202, -1e308); }, "size -1e308");
-    RunEach(40, 30, [](HostCore& host) { SetRawDouble(host, 202, 0.0); }, "size 0");
+    RunEach(40, 30, [](HostCore& host) { SetRawDouble(host, kItemSize, 1e308); }, "size 1e308");
+    RunEach(40, 30, [](HostCore& host) { SetRawDouble(host, kItemSize, -1e308); }, "size -1e308");
+    RunEach(40, 30, [](HostCore& host) { SetRawDouble(host, kItemSize, 0.0); }, "size 0");
     for (const double gain : {-100.0, 100.0}) {
         RunEach(64, 64, [gain](HostCore& host) {
             host.EditInt(kItemSpacing, 1);
@@ -75,16 +76,16 @@ TEST_F(HostileSettings, SizesAndGainsFarPastTheirRanges) {
         host.EditDouble(kItemLengain, 100.0);
     }, "length 1000 with length gain 100");
     RunEach(64, 64, [](HostCore& host) {
-        SetRawDouble(host, 226, 1e308);
-        SetRawDouble(host, 227, -1e308);
-        SetRawDouble(host, 162, 1e308);
+        SetRawDouble(host, kItemLengain, 1e308);
+        SetRawDouble(host, kItemSpcgain, -1e308);
+        SetRawDouble(host, kItemCurvature, 1e308);
     }, "gains and curvature 1e308");
 }
 
 TEST_F(HostileSettings, IntegersAtTheirLimits) {
     for (const int32_t v : {kMin, kMax, 0, -1}) {
         RunEach(32, 32, [v](HostCore& host) {
-            for (const int32_t key : {205, 206, 220, 222, 224}) SetRawInt(host, key, v);
+            for (const int32_t key : kIntegerItemKeys) SetRawInt(host, key, v);
         }, ("integers " + std::to_string(v)).c_str());
     }
 }
@@ -98,8 +99,8 @@ TEST_F(HostileSettings, PenStartAndEndAsDistancesOnTinyLines) {
     }, "in/out 1000 px");
     RunEach(8, 8, [](HostCore& host) {
         host.EditBool(kItemAsdist, false);
-        SetRawInt(host, 205, kMax);
-        SetRawInt(host, 206, kMax);
+        SetRawInt(host, kItemIn, kMax);
+        SetRawInt(host, kItemOut, kMax);
     }, "in/out int32 max as fractions");
 }
 
@@ -114,7 +115,7 @@ TEST_F(HostileSettings, BasePointsThatDegenerate) {
     };
     for (const auto& points : cases) {
         RunEach(40, 30, [&points](HostCore& host) {
-            for (int i = 0; i < 3; ++i) SetRawPoint(host, 170 + i, points[i]);
+            for (int i = 0; i < 3; ++i) SetRawPoint(host, kItemPoint1 + i, points[i]);
         }, "points");
     }
 }
@@ -125,9 +126,9 @@ TEST_F(HostileSettings, LinesFromAFarPointAtSpacingOne) {
     for (const int32_t far : {70000, 12201611, 16000000, 16777215}) {
         RunEach(40, 30, [far](HostCore& host) {
             host.EditInt(kItemSpacing, 1);
-            SetRawPoint(host, 170, HostPoint{0, 0});
-            SetRawPoint(host, 171, HostPoint{0, 0});
-            SetRawPoint(host, 172, HostPoint{0, far});
+            SetRawPoint(host, kItemPoint1, HostPoint{0, 0});
+            SetRawPoint(host, kItemPoint2, HostPoint{0, 0});
+            SetRawPoint(host, kItemPoint3, HostPoint{0, far});
         }, ("far point at " + std::to_string(far)).c_str());
     }
 }
@@ -143,15 +144,32 @@ TEST_F(HostileSettings, WorstCasesOnABigCanvasFinish) {
         void (*edit)(HostCore&);
     };
     const Case cases[] = {
-        {"radial spacing 1, size 50", 0, [](HostCore& h) { h.EditInt(kItemSpacing, 1); h.EditDouble(kItemSize, 50); }},
-        {"parallel spacing 1, gain -100", 1, [](HostCore& h) { h.EditInt(kItemSpacing, 1); h.EditDouble(kItemSpcgain, -100); }},
-        {"concentric spacing 1, gain -100", 2, [](HostCore& h) { h.EditInt(kItemSpacing, 1); h.EditDouble(kItemSpcgain, -100); }},
-        {"concentric long lines", 2, [](HostCore& h) { h.EditInt(kItemLength, 1000); h.EditDouble(kItemLengain, 100); h.EditInt(kItemSpacing, 1); }},
-        {"size 1e308", 0, [](HostCore& h) { SetRawDouble(h, 202, 1e308); }},
-        {"points far off", 2, [](HostCore& h) {
-             SetRawPoint(h, 170, HostPoint{kMin, kMin});
-             SetRawPoint(h, 171, HostPoint{kMax, kMax});
-             SetRawPoint(h, 172, HostPoint{0, kMax});
+        {"radial spacing 1, size 50", kTemplateRadial,
+         [](HostCore& h) {
+             h.EditInt(kItemSpacing, 1);
+             h.EditDouble(kItemSize, 50);
+         }},
+        {"parallel spacing 1, gain -100", kTemplateParallel,
+         [](HostCore& h) {
+             h.EditInt(kItemSpacing, 1);
+             h.EditDouble(kItemSpcgain, -100);
+         }},
+        {"concentric spacing 1, gain -100", kTemplateConcentric,
+         [](HostCore& h) {
+             h.EditInt(kItemSpacing, 1);
+             h.EditDouble(kItemSpcgain, -100);
+         }},
+        {"concentric long lines", kTemplateConcentric,
+         [](HostCore& h) {
+             h.EditInt(kItemLength, 1000);
+             h.EditDouble(kItemLengain, 100);
+             h.EditInt(kItemSpacing, 1);
+         }},
+        {"size 1e308", kTemplateRadial, [](HostCore& h) { SetRawDouble(h, kItemSize, 1e308); }},
+        {"points far off", kTemplateConcentric, [](HostCore& h) {
+             SetRawPoint(h, kItemPoint1, HostPoint{kMin, kMin});
+             SetRawPoint(h, kItemPoint2, HostPoint{kMax, kMax});
+             SetRawPoint(h, kItemPoint3, HostPoint{0, kMax});
          }},
     };
     for (const Case& c : cases) {

@@ -37,7 +37,7 @@ protected:
         host.SetSource(host.OffscreenFromRgba(kWidth, height, ink.rgba.data()));
         destination_ = host.CreateOffscreen(kWidth, height, 3);
         host.SetDestination(destination_);
-        host.EditEnum(kItemTemplate, 1);
+        host.EditEnum(kItemTemplate, kTemplateParallel);
         host.EditPoint(kItemPoint1, HostPoint{10, y});
         host.EditPoint(kItemPoint2, HostPoint{50, y});
         host.EditPoint(kItemPoint3, repeatTo);

@@ -4,10 +4,11 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <initializer_list>
 #include <string>
 
-#include "controller/item_keys.h"
-#include "tests/unit/scratch_config_home.h"
+#include "tests/e2e/controller_fixture.h"
+#include "tests/item_keys.h"
 #include "tools/host_core/host_core.h"
 
 namespace velmora::hostcore {
@@ -22,15 +23,7 @@ std::vector<int32_t> LoopRequests(const HostCore& host) {
     return out;
 }
 
-class Lifecycle : public ::testing::Test {
-protected:
-    void SetUp() override {
-        host.UseEntryPoint(&TriglavPluginCall);
-        host.LoadStringTable(StringTable::PathBesideModule(VELMORA_MODULE_PATH));
-    }
-    ::velmora::testing::ScratchConfigHome dataRoot;
-    HostCore host;
-};
+class Lifecycle : public ::velmora::e2e::ControllerTest {};
 
 TEST_F(Lifecycle, ModuleInitialiseRegistersTheIdAndKind) {
     EXPECT_EQ(host.ModuleInitialize(), 0);
@@ -184,7 +177,10 @@ TEST_F(Lifecycle, FilterRunAndTerminateRepeatWhileTheModuleStaysLoaded) {
 TEST_F(Lifecycle, EventNotificationsNeverReportAChange) {
     ASSERT_EQ(host.ModuleInitialize(), 0);
     ASSERT_EQ(host.FilterInitialize(), 0);
-    for (int32_t key : {140, 141, 150, 161, 170, 202, 228, 999}) {
+    constexpr int32_t kNoItem = 999;
+    for (int32_t key : std::initializer_list<int32_t>{kItemPreset, kItemSavePreset, kItemTemplate,
+                                                      kItemGuide, kItemPoint1, kItemSize,
+                                                      kItemConnect, kNoItem}) {
         EXPECT_EQ(host.SendEvent(key), 1) << key;
         EXPECT_EQ(host.Notify(key, 0x7F), 1) << key;  // unknown kind
     }
@@ -197,7 +193,7 @@ TEST_F(Lifecycle, CallbackAfterTheStringServiceWentAwayChangesNothing) {
     EXPECT_EQ(host.Call(0x300), 0);  // refreshes the controller's services
     host.ClearLogs();
     EXPECT_EQ(host.EditDouble(kItemSize, 7.0), 1);
-    EXPECT_EQ(host.EditEnum(kItemTemplate, 1), 1);
+    EXPECT_EQ(host.EditEnum(kItemTemplate, kTemplateParallel), 1);
     EXPECT_TRUE(host.calls().empty());
 }
 

@@ -25,18 +25,30 @@ struct ExpectedItem {
 };
 
 const std::vector<ExpectedItem> kDeclarationOrder = {
-    {140, 2, 'r', u"Preset"},          {141, 1, 'v', u"Save Preset"},
-    {150, 2, 't', u"Template"},        {170, 33, 'd', u"Point 1"},
-    {171, 33, 'd', u"Point 2"},        {172, 33, 'd', u"Point 3"},
-    {161, 2, 'r', u"Guide"},           {162, 18, 'r', u"Curvature"},
-    {202, 18, 's', u"Size"},           {203, 18, 'h', u"Hardness"},
-    {204, 18, 'f', u"Pressure Jitter"}, {205, 17, 'i', u"Pen Start"},
-    {206, 17, 'o', u"Pen End"},        {207, 1, 'd', u"Distance-Based"},
-    {208, 1, 'e', u"Ease In/Out"},     {220, 17, 'p', u"Base Position"},
-    {221, 18, 'u', u"Position Jitter"}, {222, 17, 'l', u"Length"},
-    {223, 18, 'l', u"Length Jitter"},  {224, 17, 'a', u"Spacing"},
-    {225, 18, 'a', u"Spacing Jitter"}, {226, 18, 'g', u"Length Gain"},
-    {227, 18, 'g', u"Spacing Gain"},   {228, 1, 'c', u"Connect Lines"},
+    {kItemPreset, kKindEnum, 'r', u"Preset"},
+    {kItemSavePreset, kKindBool, 'v', u"Save Preset"},
+    {kItemTemplate, kKindEnum, 't', u"Template"},
+    {kItemPoint1, kKindPoint, 'd', u"Point 1"},
+    {kItemPoint2, kKindPoint, 'd', u"Point 2"},
+    {kItemPoint3, kKindPoint, 'd', u"Point 3"},
+    {kItemGuide, kKindEnum, 'r', u"Guide"},
+    {kItemCurvature, kKindDouble, 'r', u"Curvature"},
+    {kItemSize, kKindDouble, 's', u"Size"},
+    {kItemHardness, kKindDouble, 'h', u"Hardness"},
+    {kItemFluction, kKindDouble, 'f', u"Pressure Jitter"},
+    {kItemIn, kKindInt, 'i', u"Pen Start"},
+    {kItemOut, kKindInt, 'o', u"Pen End"},
+    {kItemAsdist, kKindBool, 'd', u"Distance-Based"},
+    {kItemEasing, kKindBool, 'e', u"Ease In/Out"},
+    {kItemPosition, kKindInt, 'p', u"Base Position"},
+    {kItemPosfluct, kKindDouble, 'u', u"Position Jitter"},
+    {kItemLength, kKindInt, 'l', u"Length"},
+    {kItemLenfluct, kKindDouble, 'l', u"Length Jitter"},
+    {kItemSpacing, kKindInt, 'a', u"Spacing"},
+    {kItemSpcfluct, kKindDouble, 'a', u"Spacing Jitter"},
+    {kItemLengain, kKindDouble, 'g', u"Length Gain"},
+    {kItemSpcgain, kKindDouble, 'g', u"Spacing Gain"},
+    {kItemConnect, kKindBool, 'c', u"Connect Lines"},
 };
 
 std::vector<std::u16string> EnumStrings(const PropertyItem& item) {
@@ -73,7 +85,7 @@ TEST_F(Panel, DeclaresTheFilterAndEveryItemInOrder) {
         EXPECT_EQ(item.key, want.key);
         EXPECT_EQ(item.kind, want.kind);
         EXPECT_EQ(item.codeA, 17);
-        EXPECT_EQ(item.codeB, want.kind == 33 ? 49 : 17);
+        EXPECT_EQ(item.codeB, want.kind == kKindPoint ? 49 : 17);
         EXPECT_EQ(item.caption, want.caption);
         EXPECT_EQ(item.accessKey, want.accessKey);
     }
@@ -87,11 +99,15 @@ TEST_F(Panel, ItemsStartAtTheSettingsWithTheirRanges) {
         int32_t key;
         double minimum, maximum, value;
     };
-    for (const Range& r : std::vector<Range>{{162, -10, 10, 1.0},  {202, 1, 50, 2.0},
-                                             {203, 0, 1, 1.0},      {204, 0, 1, 0.0},
-                                             {221, 0, 1, 0.0},      {223, 0, 1, 0.0},
-                                             {225, 0, 1, 0.0},      {226, -100, 100, 0.0},
-                                             {227, -100, 100, 0.0}}) {
+    for (const Range& r : std::vector<Range>{{kItemCurvature, -10, 10, 1.0},
+                                             {kItemSize, 1, 50, 2.0},
+                                             {kItemHardness, 0, 1, 1.0},
+                                             {kItemFluction, 0, 1, 0.0},
+                                             {kItemPosfluct, 0, 1, 0.0},
+                                             {kItemLenfluct, 0, 1, 0.0},
+                                             {kItemSpcfluct, 0, 1, 0.0},
+                                             {kItemLengain, -100, 100, 0.0},
+                                             {kItemSpcgain, -100, 100, 0.0}}) {
         const PropertyItem* item = host.Item(r.key);
         ASSERT_NE(item, nullptr) << r.key;
         EXPECT_EQ(item->doubleMinimum, std::optional<double>(r.minimum)) << r.key;
@@ -104,7 +120,11 @@ TEST_F(Panel, ItemsStartAtTheSettingsWithTheirRanges) {
         int32_t key, minimum, value;
     };
     for (const IntRange& r : std::vector<IntRange>{
-             {205, 0, 500}, {206, 0, 500}, {220, -1000, 0}, {222, 0, 10}, {224, 1, 50}}) {
+             {kItemIn, 0, 500},
+             {kItemOut, 0, 500},
+             {kItemPosition, -1000, 0},
+             {kItemLength, 0, 10},
+             {kItemSpacing, 1, 50}}) {
         const PropertyItem* item = host.Item(r.key);
         ASSERT_NE(item, nullptr) << r.key;
         EXPECT_EQ(item->intMinimum, std::optional<int32_t>(r.minimum)) << r.key;
@@ -113,20 +133,23 @@ TEST_F(Panel, ItemsStartAtTheSettingsWithTheirRanges) {
         EXPECT_EQ(item->intValue, r.value) << r.key;
     }
     for (auto [key, value] : std::vector<std::pair<int32_t, bool>>{
-             {141, false}, {207, false}, {208, false}, {228, true}}) {
+             {kItemSavePreset, false},
+             {kItemAsdist, false},
+             {kItemEasing, false},
+             {kItemConnect, true}}) {
         const PropertyItem* item = host.Item(key);
         ASSERT_NE(item, nullptr) << key;
         EXPECT_EQ(item->boolDefault, value) << key;
         EXPECT_EQ(item->boolValue, value) << key;
     }
-    for (int32_t key : {170, 171, 172}) {
+    for (int32_t key : {kItemPoint1, kItemPoint2, kItemPoint3}) {
         const PropertyItem* item = host.Item(key);
         ASSERT_NE(item, nullptr) << key;
         EXPECT_EQ(item->pointFirstSetting, std::optional<int32_t>(37)) << key;
         EXPECT_EQ(item->pointSecondSetting, std::optional<int32_t>(34)) << key;
         EXPECT_FALSE(item->valueSet || item->defaultSet) << key;
     }
-    for (int32_t key : {140, 150, 161}) {
+    for (int32_t key : {kItemPreset, kItemTemplate, kItemGuide}) {
         const PropertyItem* item = host.Item(key);
         ASSERT_NE(item, nullptr) << key;
         EXPECT_TRUE(item->defaultSet) << key;
@@ -185,7 +208,7 @@ TEST_F(Panel, FilesAreListedInTheFoldersOrderAfterTheBuiltInEntries) {
 TEST_F(Panel, ChoosingATemplateMovesThePointsEvenWhenItIsTheSame) {
     Start();
     host.SetCanvasSize(1000, 600);
-    EXPECT_EQ(host.EditEnum(kItemTemplate, 1), 2);
+    EXPECT_EQ(host.EditEnum(kItemTemplate, kTemplateParallel), 2);
     EXPECT_EQ(manager().settings.type, 1);
     EXPECT_EQ(manager().settings.p1, (Point32{250, 525}));
     EXPECT_EQ(manager().settings.p2, (Point32{250, 75}));
@@ -194,7 +217,7 @@ TEST_F(Panel, ChoosingATemplateMovesThePointsEvenWhenItIsTheSame) {
     EXPECT_EQ(host.Item(kItemPoint3)->point.y, 525);
 
     EXPECT_EQ(host.EditPoint(kItemPoint1, HostPoint{3, 4}), 2);
-    EXPECT_EQ(host.EditEnum(kItemTemplate, 1), 2);
+    EXPECT_EQ(host.EditEnum(kItemTemplate, kTemplateParallel), 2);
     EXPECT_EQ(manager().settings.p1, (Point32{250, 525}));
     EXPECT_EQ(host.Item(kItemPoint1)->point.x, 250);
 }
@@ -225,13 +248,13 @@ TEST_F(Panel, DecimalsReportOnlyRealChangesAndNaNAlways) {
         int32_t key;
         double EffectSettings::*field;
     };
-    for (const Field& f : std::vector<Field>{{203, &EffectSettings::hardness},
-                                             {204, &EffectSettings::fluction},
-                                             {221, &EffectSettings::posfluct},
-                                             {223, &EffectSettings::lenfluct},
-                                             {225, &EffectSettings::spcfluct},
-                                             {226, &EffectSettings::lengain},
-                                             {227, &EffectSettings::spcgain}}) {
+    for (const Field& f : std::vector<Field>{{kItemHardness, &EffectSettings::hardness},
+                                             {kItemFluction, &EffectSettings::fluction},
+                                             {kItemPosfluct, &EffectSettings::posfluct},
+                                             {kItemLenfluct, &EffectSettings::lenfluct},
+                                             {kItemSpcfluct, &EffectSettings::spcfluct},
+                                             {kItemLengain, &EffectSettings::lengain},
+                                             {kItemSpcgain, &EffectSettings::spcgain}}) {
         EXPECT_EQ(host.EditDouble(f.key, 0.5), 2) << f.key;
         EXPECT_EQ(manager().settings.*f.field, 0.5) << f.key;
         EXPECT_EQ(host.EditDouble(f.key, 0.5), 1) << f.key;
@@ -244,11 +267,11 @@ TEST_F(Panel, IntegersBooleansPointsAndTheGuideReportOnlyRealChanges) {
         int32_t key;
         int32_t EffectSettings::*field;
     };
-    for (const IntField& f : std::vector<IntField>{{205, &EffectSettings::in},
-                                                   {206, &EffectSettings::out},
-                                                   {220, &EffectSettings::position},
-                                                   {222, &EffectSettings::length},
-                                                   {224, &EffectSettings::spacing}}) {
+    for (const IntField& f : std::vector<IntField>{{kItemIn, &EffectSettings::in},
+                                                   {kItemOut, &EffectSettings::out},
+                                                   {kItemPosition, &EffectSettings::position},
+                                                   {kItemLength, &EffectSettings::length},
+                                                   {kItemSpacing, &EffectSettings::spacing}}) {
         EXPECT_EQ(host.EditInt(f.key, 321), 2) << f.key;
         EXPECT_EQ(manager().settings.*f.field, 321) << f.key;
         EXPECT_EQ(host.EditInt(f.key, 321), 1) << f.key;
@@ -257,9 +280,9 @@ TEST_F(Panel, IntegersBooleansPointsAndTheGuideReportOnlyRealChanges) {
         int32_t key;
         bool EffectSettings::*field;
     };
-    for (const BoolField& f : std::vector<BoolField>{{207, &EffectSettings::asdist},
-                                                     {208, &EffectSettings::easing},
-                                                     {228, &EffectSettings::connect}}) {
+    for (const BoolField& f : std::vector<BoolField>{{kItemAsdist, &EffectSettings::asdist},
+                                                     {kItemEasing, &EffectSettings::easing},
+                                                     {kItemConnect, &EffectSettings::connect}}) {
         const bool flipped = !(manager().settings.*f.field);
         EXPECT_EQ(host.EditBool(f.key, flipped), 2) << f.key;
         EXPECT_EQ(manager().settings.*f.field, flipped) << f.key;
@@ -278,7 +301,7 @@ TEST_F(Panel, IntegersBooleansPointsAndTheGuideReportOnlyRealChanges) {
     EXPECT_EQ(host.EditEnum(kItemGuide, 1), 1);
 
     EXPECT_EQ(host.Notify(999), 1);
-    EXPECT_EQ(host.SendEvent(202), 1);
+    EXPECT_EQ(host.SendEvent(kItemSize), 1);
 }
 
 TEST_F(Panel, DefaultRestoresTheValuesThePanelWasDeclaredWith) {
@@ -291,7 +314,7 @@ TEST_F(Panel, DefaultRestoresTheValuesThePanelWasDeclaredWith) {
     host.EditDouble(kItemSize, 10.0);
     host.EditInt(kItemLength, 5);
     host.EditBool(kItemConnect, false);
-    host.EditEnum(kItemTemplate, 2);
+    host.EditEnum(kItemTemplate, kTemplateConcentric);
     host.EditEnum(kItemGuide, 1);
     host.EditBool(kItemSavePreset, true);
 

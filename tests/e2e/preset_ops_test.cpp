@@ -13,7 +13,7 @@
 
 #include "controller/velmora_manager.h"
 #include "data/data_folders.h"
-#include "tests/unit/scratch_config_home.h"
+#include "tests/e2e/scratch_data_test.h"
 #include "tools/host_core/host_core.h"
 
 namespace velmora {
@@ -35,10 +35,10 @@ constexpr ItemDecl kItems[] = {
     {kItemLengain, kKindDouble},   {kItemSpcgain, kKindDouble},   {kItemConnect, kKindBool},
 };
 
-class PresetOps : public ::testing::Test {
+class PresetOps : public e2e::ScratchDataTest {
 protected:
     void SetUp() override {
-        if (!home.redirected()) GTEST_SKIP() << "data root can't be redirected";
+        if (!config.redirected()) GTEST_SKIP() << "data root can't be redirected";
         ASSERT_TRUE(EnsureDirectory(PresetFolder()));
         core.SetCanvasSize(1000, 800);
         manager.RefreshServer(core.server());
@@ -62,7 +62,7 @@ protected:
     }
 
     void WritePreset(const char* name, const std::string& text) {
-        std::ofstream(home.vmplugin() / "preset" / (std::string(name) + ".ini"),
+        std::ofstream(vmplugin() / "preset" / (std::string(name) + ".ini"),
                       std::ios::binary)
             << text;
     }
@@ -89,7 +89,6 @@ protected:
         return *core.GetPropertyObject(manager.propertyObject)->Find(key);
     }
 
-    testing::ScratchConfigHome home;
     hostcore::HostCore core;  // outlives the controller, which releases its items
     VelmoraManager manager;
 };
@@ -125,6 +124,65 @@ TEST_F(PresetOps, ApplyingSetsOnlyTheKeysTheFileHolds) {
     EXPECT_FALSE(Item(kItemPoint2).valueSet);
     EXPECT_EQ(ItemsSet(), 8);
     EXPECT_TRUE(core.errors().empty()) << core.errors().front();
+}
+
+TEST_F(PresetOps, EverySettingKeyReachesItsSettingAndItsItem) {
+    WritePreset("all",
+                "[guide]\ncurvature=-2.5\n"
+                "[pen]\nsize=7.25\nhardness=0.5\nfluction=0.75\nin=12\nout=34\n"
+                "asdist=true\neasing=true\n"
+                "[line]\nposition=-56\nposfluct=0.25\nlength=78\nlenfluct=0.45\nspacing=9\n"
+                "spcfluct=0.65\nlengain=-3.5\nspcgain=4.75\nconnect=false\n");
+    ASSERT_TRUE(manager.ApplyPreset(u"all"));
+
+    const EffectSettings& s = manager.settings;
+    EXPECT_EQ(s.curvature, -2.5);
+    EXPECT_EQ(s.size, 7.25);
+    EXPECT_EQ(s.hardness, 0.5);
+    EXPECT_EQ(s.fluction, 0.75);
+    EXPECT_EQ(s.in, 12);
+    EXPECT_EQ(s.out, 34);
+    EXPECT_TRUE(s.asdist);
+    EXPECT_TRUE(s.easing);
+    EXPECT_EQ(s.position, -56);
+    EXPECT_EQ(s.posfluct, 0.25);
+    EXPECT_EQ(s.length, 78);
+    EXPECT_EQ(s.lenfluct, 0.45);
+    EXPECT_EQ(s.spacing, 9);
+    EXPECT_EQ(s.spcfluct, 0.65);
+    EXPECT_EQ(s.lengain, -3.5);
+    EXPECT_EQ(s.spcgain, 4.75);
+    EXPECT_FALSE(s.connect);
+
+    EXPECT_EQ(Item(kItemCurvature).doubleValue, -2.5);
+    EXPECT_EQ(Item(kItemSize).doubleValue, 7.25);
+    EXPECT_EQ(Item(kItemHardness).doubleValue, 0.5);
+    EXPECT_EQ(Item(kItemFluction).doubleValue, 0.75);
+    EXPECT_EQ(Item(kItemIn).intValue, 12);
+    EXPECT_EQ(Item(kItemOut).intValue, 34);
+    EXPECT_TRUE(Item(kItemAsdist).boolValue);
+    EXPECT_TRUE(Item(kItemEasing).boolValue);
+    EXPECT_EQ(Item(kItemPosition).intValue, -56);
+    EXPECT_EQ(Item(kItemPosfluct).doubleValue, 0.25);
+    EXPECT_EQ(Item(kItemLength).intValue, 78);
+    EXPECT_EQ(Item(kItemLenfluct).doubleValue, 0.45);
+    EXPECT_EQ(Item(kItemSpacing).intValue, 9);
+    EXPECT_EQ(Item(kItemSpcfluct).doubleValue, 0.65);
+    EXPECT_EQ(Item(kItemLengain).doubleValue, -3.5);
+    EXPECT_EQ(Item(kItemSpcgain).doubleValue, 4.75);
+    EXPECT_FALSE(Item(kItemConnect).boolValue);
+    EXPECT_EQ(ItemsSet(), 17);  // the template, points and guide untouched
+    EXPECT_TRUE(core.errors().empty()) << core.errors().front();
+
+    // Saved again, the file holds the same values under the same keys.
+    manager.SavePreset();
+    ASSERT_EQ(manager.presets.size(), 2u);
+    EXPECT_NE(ReadPreset(manager.presets[1].name)
+                  .find("curvature=-2.5\n\n[pen]\nsize=7.25\nhardness=0.5\nfluction=0.75\n"
+                        "in=12\nout=34\nasdist=true\neasing=true\n\n[line]\nposition=-56\n"
+                        "posfluct=0.25\nlength=78\nlenfluct=0.45\nspacing=9\nspcfluct=0.65\n"
+                        "lengain=-3.5\nspcgain=4.75\nconnect=false\n"),
+              std::string::npos);
 }
 
 TEST_F(PresetOps, UnreadableOrEmptyPresetsChangeNothing) {
@@ -191,7 +249,7 @@ TEST_F(PresetOps, SavingOnAnEmptyCanvasOrWithALongGuideName) {
 }
 
 TEST_F(PresetOps, AFailedSaveChangesNothing) {
-    std::filesystem::remove_all(home.vmplugin() / "preset");
+    std::filesystem::remove_all(vmplugin() / "preset");
     manager.SavePreset();
     EXPECT_EQ(manager.presets.size(), 1u);
     EXPECT_EQ(Item(kItemPreset).enumStrings.size(), 1u);

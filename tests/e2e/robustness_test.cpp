@@ -7,20 +7,15 @@
 #include <string>
 #include <vector>
 
-#include "controller/item_keys.h"
-#include "tests/unit/scratch_config_home.h"
+#include "tests/e2e/scratch_data_test.h"
+#include "tests/item_keys.h"
 #include "tools/host_core/host_core.h"
 
 namespace velmora::hostcore {
 namespace {
 
-constexpr int32_t kItemKeys[] = {140, 141, 150, 161, 162, 170, 171, 172, 202, 203, 204, 205,
-                                 206, 207, 208, 220, 221, 222, 223, 224, 225, 226, 227, 228};
-
-class Robustness : public ::testing::Test {
+class Robustness : public ::velmora::e2e::ScratchDataTest {
 protected:
-    ::velmora::testing::ScratchConfigHome dataRoot;
-
     // A small inked canvas: a dark disc on a clear source, an empty destination.
     static void SetUpCanvas(HostCore& host) {
         constexpr int32_t w = 40, h = 30;
@@ -41,10 +36,10 @@ protected:
         host.ModuleInitialize();
         host.FilterInitialize();
         host.FilterRun();
-        for (int32_t key : kItemKeys) host.Notify(key);
-        host.EditEnum(kItemTemplate, 1);
+        for (int32_t key : ::velmora::testing::kAllItemKeys) host.Notify(key);
+        host.EditEnum(kItemTemplate, kTemplateParallel);
         host.EditPoint(kItemPoint1, HostPoint{3, 4});
-        host.SendEvent(140);
+        host.SendEvent(kItemPreset);
         host.QueueReplies(kProcessDone, {kProcessContinue, kProcessDone});
         host.FilterRun();
         host.FilterTerminate();

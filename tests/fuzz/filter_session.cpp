@@ -4,9 +4,11 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
+#include "tests/item_keys.h"
 #include "tools/host_core/host_core.h"
 
 namespace velmora::fuzz {
@@ -17,9 +19,8 @@ using hostcore::HostOptions;
 using hostcore::Offscreen;
 using hostcore::PropertyItem;
 
-constexpr int32_t kItemKeys[] = {140, 141, 150, 161, 162, 170, 171, 172, 202, 203, 204, 205,
-                                 206, 207, 208, 220, 221, 222, 223, 224, 225, 226, 227, 228};
-constexpr size_t kItemCount = sizeof kItemKeys / sizeof kItemKeys[0];
+using ::velmora::testing::kAllItemKeys;
+constexpr size_t kItemCount = std::size(kAllItemKeys);
 
 const hostcore::StringTable& Strings() {
     static const hostcore::StringTable table = [] {
@@ -224,7 +225,7 @@ HostOffscreen MakeLayer(HostCore& host, int32_t w, int32_t h, int32_t kind, Byte
 // set as a user would or put in raw, and a notify kind (rarely not 17).
 void EditOne(HostCore& host, ByteReader& in) {
     const uint8_t keyPick = in.Byte();
-    const int32_t key = keyPick < 250 ? kItemKeys[keyPick % kItemCount] : in.I32();
+    const int32_t key = keyPick < 250 ? kAllItemKeys[keyPick % kItemCount] : in.I32();
     const uint8_t how = in.Byte();
     const bool raw = (how & 1) != 0;
     int32_t notifyKind = kNotifyValueChanged;
@@ -285,11 +286,11 @@ void RunGuideSession(std::u16string_view guideName, int32_t type, int32_t spacin
     host.SetDestination(host.CreateOffscreen(w, h, 3));
     host.ModuleInitialize();
     host.FilterInitialize();
-    if (type >= 0) host.EditEnum(150, type);
-    if (spacing != 0) host.EditInt(224, spacing);
-    if (PropertyItem* guide = host.Item(161)) {
+    if (type >= 0) host.EditEnum(kItemTemplate, type);
+    if (spacing != 0) host.EditInt(kItemSpacing, spacing);
+    if (PropertyItem* guide = host.Item(kItemGuide)) {
         for (const auto& [index, text] : guide->enumStrings) {
-            if (text == guideName) host.EditEnum(161, index);
+            if (text == guideName) host.EditEnum(kItemGuide, index);
         }
     }
     host.FilterRun();
@@ -365,7 +366,7 @@ void RunFilterSession(ByteReader& in) {
     if ((order & 1) != 0) host.FilterRun();
     host.FilterInitialize();
     if ((order & 2) != 0) host.FilterInitialize();
-    if (hostilePreset) host.EditEnum(140, 1);
+    if (hostilePreset) host.EditEnum(kItemPreset, 1);
     for (int n = in.Byte() % 24; n > 0 && !in.empty(); --n) EditOne(host, in);
     host.FilterRun();
     if ((order & 4) != 0) {

@@ -3,27 +3,20 @@
 #include <cstdlib>
 #include <fstream>
 #include <limits>
-#include <unistd.h>
 #include <vector>
+
+#include "tests/scratch_config_home.h"
 
 namespace velmora::fuzz {
 
 std::filesystem::path DataHome() {
+    // One scratch data root for the process, removed when it ends normally.
+    static const ::velmora::testing::ScratchConfigHome scratch;
     static const std::filesystem::path home = [] {
-        std::string pattern =
-            (std::filesystem::temp_directory_path() / "velmora-fuzz-XXXXXX").string();
-        if (::mkdtemp(pattern.data()) == nullptr) std::abort();
-        ::setenv("XDG_CONFIG_HOME", pattern.c_str(), 1);
-        const std::filesystem::path vmplugin = std::filesystem::path(pattern) / "orvalen" / "vmplugin";
-        std::filesystem::create_directories(vmplugin / "preset");
-        std::filesystem::create_directories(vmplugin / "guide");
-        // The folder goes when the process ends normally.
-        static const std::string root = pattern;
-        std::atexit([] {
-            std::error_code ignored;
-            std::filesystem::remove_all(root, ignored);
-        });
-        return vmplugin;
+        if (!scratch.redirected()) std::abort();
+        std::filesystem::create_directories(scratch.PresetDir());
+        std::filesystem::create_directories(scratch.GuideDir());
+        return scratch.vmplugin();
     }();
     return home;
 }

@@ -11,6 +11,7 @@
 
 #include "data/guide_file.h"
 #include "render/path_parser.h"
+#include "render/template_kind.h"
 #include "tests/fuzz/filter_session.h"
 #include "tests/fuzz/fuzz_support.h"
 
@@ -37,7 +38,7 @@ GeneratedGuide Generate(velmora::fuzz::ByteReader& in) {
     g.type = in.Byte() % 3;
     // At most 161 radial lines: thousands of curves on each stay well within
     // the target's time limit under the sanitizers.
-    g.spacing = (g.type == 0 ? 25 : 1) + in.Byte() % 64;
+    g.spacing = (g.type == velmora::kTemplateRadial ? 25 : 1) + in.Byte() % 64;
     std::string d = "M 0 0";
     char b[160];
     for (int i = 0; i < count; ++i) {

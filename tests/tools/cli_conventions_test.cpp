@@ -4,6 +4,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "tests/item_keys.h"
 #include "tests/tools/cli_support.h"
 
 namespace velmora::cli::testing {
@@ -59,22 +60,22 @@ TEST(CliConventions, PanelJsonListsEveryItemWithBothCaptions) {
         }
         byItem[item["item"].get<int>()] = item;
     }
-    EXPECT_EQ(byItem[202]["key"], "size");
-    EXPECT_EQ(byItem[202]["caption"]["en"], "Size");
-    EXPECT_EQ(byItem[202]["caption"]["ja"], "サイズ");
-    EXPECT_EQ(byItem[202]["kind"], "decimal");
-    EXPECT_EQ(byItem[202]["minimum"], 1);
-    EXPECT_EQ(byItem[202]["maximum"], 50);
-    EXPECT_EQ(byItem[202]["default"], 2);
-    EXPECT_EQ(byItem[224]["kind"], "integer");
-    EXPECT_EQ(byItem[224]["default"], 50);
-    EXPECT_EQ(byItem[228]["default"], true);
-    EXPECT_TRUE(byItem[141]["key"].is_null());
-    const nlohmann::json& choices = byItem[150]["choices"];
+    EXPECT_EQ(byItem[kItemSize]["key"], "size");
+    EXPECT_EQ(byItem[kItemSize]["caption"]["en"], "Size");
+    EXPECT_EQ(byItem[kItemSize]["caption"]["ja"], "サイズ");
+    EXPECT_EQ(byItem[kItemSize]["kind"], "decimal");
+    EXPECT_EQ(byItem[kItemSize]["minimum"], 1);
+    EXPECT_EQ(byItem[kItemSize]["maximum"], 50);
+    EXPECT_EQ(byItem[kItemSize]["default"], 2);
+    EXPECT_EQ(byItem[kItemSpacing]["kind"], "integer");
+    EXPECT_EQ(byItem[kItemSpacing]["default"], 50);
+    EXPECT_EQ(byItem[kItemConnect]["default"], true);
+    EXPECT_TRUE(byItem[kItemSavePreset]["key"].is_null());
+    const nlohmann::json& choices = byItem[kItemTemplate]["choices"];
     ASSERT_EQ(choices.size(), 3u);
     EXPECT_EQ(choices[2]["en"], "Concentric Circles");
     EXPECT_EQ(choices[2]["ja"], "同心円");
-    EXPECT_EQ(byItem[150]["default"], 0);
+    EXPECT_EQ(byItem[kItemTemplate]["default"], 0);
 }
 
 TEST(CliConventions, PrintSettingsShowsWhatTheRenderUsesBeforeItRenders) {

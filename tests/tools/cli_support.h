@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/scratch_config_home.h"
 #include "tools/velmora-host/picture.h"
 
 
@@ -42,19 +43,12 @@ inline std::string ShellQuoted(const std::string& arg) {
     return q + "'";
 }
 
-// A folder of its own for one test, with XDG_CONFIG_HOME pointing into it
-// so the module's preset and guide folders are fresh; removed afterwards.
+// A folder of its own for one test, removed afterwards: the data root
+// points into its "config" folder, so the module's preset and guide
+// folders are fresh, and temporary files of the runs land in its "tmp".
 class Scratch {
 public:
     Scratch() {
-        std::string pattern = (fs::temp_directory_path() / "velmora-cli-XXXXXX").string();
-        if (::mkdtemp(pattern.data()) != nullptr) root_ = pattern;
-        const char* old = std::getenv("XDG_CONFIG_HOME");
-        if (old != nullptr) previous_ = old;
-        hadPrevious_ = old != nullptr;
-        fs::create_directories(root_ / "config");
-        ::setenv("XDG_CONFIG_HOME", (root_ / "config").c_str(), 1);
-        // Temporary files of the runs land here, where a test can look.
         const char* tmp = std::getenv("TMPDIR");
         hadTmp_ = tmp != nullptr;
         if (tmp != nullptr) previousTmp_ = tmp;
@@ -62,20 +56,16 @@ public:
         ::setenv("TMPDIR", (root_ / "tmp").c_str(), 1);
     }
     ~Scratch() {
-        if (hadPrevious_) ::setenv("XDG_CONFIG_HOME", previous_.c_str(), 1);
-        else ::unsetenv("XDG_CONFIG_HOME");
         if (hadTmp_) ::setenv("TMPDIR", previousTmp_.c_str(), 1);
         else ::unsetenv("TMPDIR");
-        std::error_code ignored;
-        fs::remove_all(root_, ignored);
     }
     Scratch(const Scratch&) = delete;
     Scratch& operator=(const Scratch&) = delete;
 
     fs::path operator/(const std::string& name) const { return root_ / name; }
     const fs::path& root() const { return root_; }
-    fs::path presetFolder() const { return root_ / "config/orvalen/vmplugin/preset"; }
-    fs::path guideFolder() const { return root_ / "config/orvalen/vmplugin/guide"; }
+    fs::path presetFolder() const { return home_.PresetDir(); }
+    fs::path guideFolder() const { return home_.GuideDir(); }
     fs::path tmp() const { return root_ / "tmp"; }
 
     // Runs velmora-host with the arguments.
@@ -116,9 +106,8 @@ public:
     }
 
 private:
-    fs::path root_;
-    std::string previous_;
-    bool hadPrevious_ = false;
+    ::velmora::testing::ScratchConfigHome home_{"config"};
+    const fs::path& root_ = home_.root();
     std::string previousTmp_;
     bool hadTmp_ = false;
 };

@@ -6,6 +6,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "tests/item_keys.h"
 #include "tests/tools/cli_support.h"
 #include "tools/velmora-host/serve_guard.h"
 #include "tools/velmora-host/serve_json.h"
@@ -100,22 +101,22 @@ PropertyItem Item(int32_t key, int32_t kind, const char16_t* caption) {
 // A few items as the module declares them.
 PropertyObject SmallPanel() {
     PropertyObject panel;
-    panel.items.push_back(Item(141, 1, u"Save Preset"));
-    PropertyItem type = Item(150, 2, u"Template");
+    panel.items.push_back(Item(kItemSavePreset, 1, u"Save Preset"));
+    PropertyItem type = Item(kItemTemplate, 2, u"Template");
     type.enumStrings = {{0, u"Radial Lines"}, {1, u"Parallel Lines"}, {2, u"Concentric Circles"}};
     panel.items.push_back(type);
-    panel.items.push_back(Item(170, 33, u"Point 1"));
-    PropertyItem size = Item(202, 18, u"Size");
+    panel.items.push_back(Item(kItemPoint1, 33, u"Point 1"));
+    PropertyItem size = Item(kItemSize, 18, u"Size");
     size.doubleMinimum = 1.0;
     size.doubleMaximum = 50.0;
     size.doubleValue = size.doubleDefault = 2.0;
     panel.items.push_back(size);
-    PropertyItem spacing = Item(224, 17, u"Spacing");
+    PropertyItem spacing = Item(kItemSpacing, 17, u"Spacing");
     spacing.intMinimum = 1;
     spacing.intMaximum = 1000;
     spacing.intValue = spacing.intDefault = 50;
     panel.items.push_back(spacing);
-    panel.items.push_back(Item(228, 1, u"Connect Lines"));
+    panel.items.push_back(Item(kItemConnect, 1, u"Connect Lines"));
     return panel;
 }
 
@@ -273,8 +274,8 @@ TEST(ServeSession, EveryFrameIsWhatRenderWritesForTheSameSettings) {
     ASSERT_EQ(s.Run({"render", "-o", (s / "default.png").string()}).status, 0);
     EXPECT_EQ(CurrentPng(*session), ReadText(s / "default.png"));
 
-    session->Edit({PointEdit(170, 548, 170), IntEdit(224, 14)});
-    const uint64_t last = session->Edit({IntEdit(222, 110)});
+    session->Edit({PointEdit(kItemPoint1, 548, 170), IntEdit(kItemSpacing, 14)});
+    const uint64_t last = session->Edit({IntEdit(kItemLength, 110)});
     ASSERT_EQ(s.Run({"render", "--set", "p1=548,170", "--set", "spacing=14", "--set", "length=110",
                      "-o", (s / "edited.png").string()})
                   .status,
@@ -282,8 +283,8 @@ TEST(ServeSession, EveryFrameIsWhatRenderWritesForTheSameSettings) {
     EXPECT_EQ(CurrentPng(*session), ReadText(s / "edited.png"));
     const ServeState state = session->Snapshot();
     EXPECT_EQ(state.frameSeq, last);
-    EXPECT_EQ(Find(state, 224).intValue, 14);
-    EXPECT_EQ(Find(state, 170).point.x, 548);
+    EXPECT_EQ(Find(state, kItemSpacing).intValue, 14);
+    EXPECT_EQ(Find(state, kItemPoint1).point.x, 548);
 
     session->SetColour(HostRgb{0xd0, 0x20, 0x20});
     ASSERT_EQ(s.Run({"render", "--set", "p1=548,170", "--set", "spacing=14", "--set", "length=110",
@@ -300,7 +301,7 @@ TEST(ServeSession, ANewerEditStopsTheRunningPassAndOnlyTheNewestIsShown) {
     ServeFrame first;
     ASSERT_TRUE(session->WaitUntilCurrent(60s, first));
     // A long pass: a line for every step of the circle, each as long as can be.
-    session->Edit({IntEdit(224, 1), IntEdit(222, 1000)});
+    session->Edit({IntEdit(kItemSpacing, 1), IntEdit(kItemLength, 1000)});
     ServeState state = session->Snapshot();
     const auto deadline = std::chrono::steady_clock::now() + 60s;
     while (!(state.rendering && state.progress > 0) && std::chrono::steady_clock::now() < deadline) {
@@ -309,7 +310,7 @@ TEST(ServeSession, ANewerEditStopsTheRunningPassAndOnlyTheNewestIsShown) {
     ASSERT_TRUE(state.rendering) << "the long pass reports its progress";
     EXPECT_EQ(state.progressRange, 500);
     EXPECT_LT(state.progress, 500);
-    const uint64_t newest = session->Edit({IntEdit(224, 1000), IntEdit(222, 10)});
+    const uint64_t newest = session->Edit({IntEdit(kItemSpacing, 1000), IntEdit(kItemLength, 10)});
     ServeFrame frame;
     ASSERT_TRUE(session->WaitUntilCurrent(60s, frame));
     state = session->Snapshot();
@@ -323,40 +324,40 @@ TEST(ServeSession, ANewerEditStopsTheRunningPassAndOnlyTheNewestIsShown) {
 TEST(ServeSession, ASavedPresetIsListedAndLoadsItsSettingsAgain) {
     Scratch s;
     auto session = StartSession(Sample());
-    session->Edit({IntEdit(224, 14)});
+    session->Edit({IntEdit(kItemSpacing, 14)});
     const CommandResult saved = session->SavePreset();
     ASSERT_TRUE(saved.ok) << saved.message;
     EXPECT_THAT(saved.message, HasSubstr((s.presetFolder() / (saved.name + ".ini")).string()));
     EXPECT_TRUE(fs::exists(s.presetFolder() / (saved.name + ".ini")));
     ServeState state = session->Snapshot();
-    const PropertyItem& presets = Find(state, 140);
+    const PropertyItem& presets = Find(state, kItemPreset);
     ASSERT_EQ(presets.enumStrings.size(), 2u);
     EXPECT_EQ(hostcore::Utf16ToUtf8(presets.enumStrings.at(1)), saved.name);
-    EXPECT_FALSE(Find(state, 141).boolValue) << "\"Save Preset\" is unchecked again";
+    EXPECT_FALSE(Find(state, kItemSavePreset).boolValue) << "\"Save Preset\" is unchecked again";
 
     // "Default", then the saved preset.
     PanelEdit choose;
-    choose.item = 140;
+    choose.item = kItemPreset;
     choose.kind = 2;
     session->Edit({choose});
     CurrentPng(*session);
-    EXPECT_EQ(Find(session->Snapshot(), 224).intValue, 50);
+    EXPECT_EQ(Find(session->Snapshot(), kItemSpacing).intValue, 50);
     choose.intValue = 1;
     session->Edit({choose});
     CurrentPng(*session);
-    EXPECT_EQ(Find(session->Snapshot(), 224).intValue, 14);
+    EXPECT_EQ(Find(session->Snapshot(), kItemSpacing).intValue, 14);
 }
 
 TEST(ServeSession, AddedFilesAreListedAndChosenWhileTheSettingsStay) {
     Scratch s;
     auto session = StartSession(Sample());
-    session->Edit({IntEdit(224, 14)});
+    session->Edit({IntEdit(kItemSpacing, 14)});
     const CommandResult guide = session->AddGuide("wave.svg", ReadText(kSource / "tests/data/guides/wave.svg"));
     ASSERT_TRUE(guide.ok) << guide.message;
     EXPECT_TRUE(fs::exists(s.guideFolder() / "wave.svg"));
     ServeState state = session->Snapshot();
-    EXPECT_EQ(Chosen(Find(state, 161)), "wave");
-    EXPECT_EQ(Find(state, 224).intValue, 14);
+    EXPECT_EQ(Chosen(Find(state, kItemGuide)), "wave");
+    EXPECT_EQ(Find(state, kItemSpacing).intValue, 14);
     ASSERT_EQ(s.Run({"render", "--set", "spacing=14", "--set", "guide=wave", "-o",
                      (s / "wave.png").string()})
                   .status,
@@ -367,8 +368,8 @@ TEST(ServeSession, AddedFilesAreListedAndChosenWhileTheSettingsStay) {
     const CommandResult loaded = session->AddPreset("rings.ini", preset);
     ASSERT_TRUE(loaded.ok) << loaded.message;
     state = session->Snapshot();
-    EXPECT_EQ(Chosen(Find(state, 140)), "rings");
-    EXPECT_EQ(Find(state, 224).intValue, 12) << "the preset's spacing";
+    EXPECT_EQ(Chosen(Find(state, kItemPreset)), "rings");
+    EXPECT_EQ(Find(state, kItemSpacing).intValue, 12) << "the preset's spacing";
     EXPECT_TRUE(session->AddPreset("rings.ini", preset).ok) << "the same file again is kept";
 
     const struct {
@@ -427,7 +428,7 @@ TEST(ServeSession, AnAddedGuideIsImportedAndDrawsTheCurveAsDrawn) {
     EXPECT_EQ(added.name, "waves");
     EXPECT_EQ(ReadText(s.guideFolder() / "waves.svg"), ReadText(s / "imported/waves.svg"));
     const ServeState state = session->Snapshot();
-    EXPECT_EQ(Chosen(Find(state, 161)), "waves");
+    EXPECT_EQ(Chosen(Find(state, kItemGuide)), "waves");
     EXPECT_EQ(CurrentPng(*session), ReadText(s / "imported.png"));
     EXPECT_TRUE(session->AddGuide("waves.svg", kDrawnGuide).ok) << "the same drawing again is kept";
 
@@ -462,24 +463,24 @@ TEST(ServeSession, AnotherLanguageDeclaresThePanelAgainWithTheSameSettings) {
     Scratch s;
     auto session = StartSession(Sample());
     ASSERT_TRUE(session->AddGuide("wave.svg", ReadText(kSource / "tests/data/guides/wave.svg")).ok);
-    session->Edit({IntEdit(224, 14), PointEdit(170, 548, 170)});
+    session->Edit({IntEdit(kItemSpacing, 14), PointEdit(kItemPoint1, 548, 170)});
     const std::string english = CurrentPng(*session);
     ASSERT_TRUE(session->SetLanguage(true).ok);
     const ServeState state = session->Snapshot();
     EXPECT_TRUE(state.japanese);
     EXPECT_EQ(state.title, "ヴェルモラプラグイン");
-    EXPECT_EQ(hostcore::Utf16ToUtf8(Find(state, 224).caption), "間隔");
-    EXPECT_EQ(Find(state, 224).intValue, 14);
-    EXPECT_EQ(Find(state, 170).point.x, 548);
-    EXPECT_EQ(Find(state, 170).point.y, 170);
-    EXPECT_EQ(Chosen(Find(state, 161)), "wave");
+    EXPECT_EQ(hostcore::Utf16ToUtf8(Find(state, kItemSpacing).caption), "間隔");
+    EXPECT_EQ(Find(state, kItemSpacing).intValue, 14);
+    EXPECT_EQ(Find(state, kItemPoint1).point.x, 548);
+    EXPECT_EQ(Find(state, kItemPoint1).point.y, 170);
+    EXPECT_EQ(Chosen(Find(state, kItemGuide)), "wave");
     EXPECT_EQ(CurrentPng(*session), english);
 }
 
 TEST(ServeSession, APictureOfAnotherSizePutsThePointsOnTheTemplatesPlaces) {
     Scratch s;
     auto session = StartSession(Sample());
-    session->Edit({PointEdit(170, 10, 10)});
+    session->Edit({PointEdit(kItemPoint1, 10, 10)});
     const CommandResult result = session->SetPicture(Inked(400, 200), "small.png");
     ASSERT_TRUE(result.ok) << result.message;
     ServeFrame frame;
@@ -489,13 +490,13 @@ TEST(ServeSession, APictureOfAnotherSizePutsThePointsOnTheTemplatesPlaces) {
     EXPECT_EQ(frame.pictureId, state.pictureId);
     EXPECT_EQ(frame.effect->width, 400);
     EXPECT_EQ(frame.source->height, 200);
-    EXPECT_EQ(Find(state, 170).point.x, 200);
-    EXPECT_EQ(Find(state, 170).point.y, 100);
+    EXPECT_EQ(Find(state, kItemPoint1).point.x, 200);
+    EXPECT_EQ(Find(state, kItemPoint1).point.y, 100);
 
     // The same size keeps the points where the user put them.
-    session->Edit({PointEdit(170, 10, 10)});
+    session->Edit({PointEdit(kItemPoint1, 10, 10)});
     ASSERT_TRUE(session->SetPicture(Inked(400, 200), "again.png").ok);
-    EXPECT_EQ(Find(session->Snapshot(), 170).point.x, 10);
+    EXPECT_EQ(Find(session->Snapshot(), kItemPoint1).point.x, 10);
 }
 
 TEST(ServeSession, ClosingWakesEveryWaiterAndRefusesLaterWork) {
@@ -507,7 +508,7 @@ TEST(ServeSession, ClosingWakesEveryWaiterAndRefusesLaterWork) {
     session->Close();
     waiter.join();
     EXPECT_TRUE(session->closed());
-    EXPECT_EQ(session->Edit({IntEdit(224, 3)}), 0u);
+    EXPECT_EQ(session->Edit({IntEdit(kItemSpacing, 3)}), 0u);
     const CommandResult result = session->SavePreset();
     EXPECT_FALSE(result.ok);
     EXPECT_EQ(result.message, "the preview server is stopping");

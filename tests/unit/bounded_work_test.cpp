@@ -14,8 +14,8 @@
 #include "data/data_folders.h"
 #include "data/guide_file.h"
 #include "render/path_parser.h"
+#include "tests/scratch_config_home.h"
 #include "tests/unit/render_scene.h"
-#include "tests/unit/scratch_config_home.h"
 
 namespace velmora {
 namespace {

@@ -13,7 +13,7 @@
 #include "data/data_folders.h"
 #include "data/text.h"
 #include "platform/platform.h"
-#include "tests/unit/scratch_config_home.h"
+#include "tests/scratch_config_home.h"
 
 namespace velmora {
 namespace {

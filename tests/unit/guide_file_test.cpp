@@ -16,7 +16,7 @@
 
 #include "data/data_folders.h"
 #include "data/guide_file.h"
-#include "tests/unit/scratch_config_home.h"
+#include "tests/scratch_config_home.h"
 
 namespace velmora {
 namespace {

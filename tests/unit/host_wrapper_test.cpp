@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "host/host.h"
+#include "tests/item_keys.h"
 
 namespace velmora {
 namespace {
@@ -48,8 +49,8 @@ TEST(HostWrappers, EveryCallOnANullServerIsHarmless) {
     EXPECT_EQ(host.CreateBitmap(4, 4, 4), nullptr);
     EXPECT_EQ(host.PixelAddress(nullptr, {0, 0}), nullptr);
     EXPECT_EQ(host.CreatePropertyObject(), nullptr);
-    EXPECT_EQ(host.GetDouble(nullptr, 202), 0.0);
-    const HostPoint p = host.GetPoint(nullptr, 170);
+    EXPECT_EQ(host.GetDouble(nullptr, kItemSize), 0.0);
+    const HostPoint p = host.GetPoint(nullptr, kItemPoint1);
     EXPECT_EQ(p.x, 0);
     EXPECT_EQ(p.y, 0);
     int32_t indices[4] = {9, 9, 9, 9};
@@ -79,9 +80,9 @@ TEST(HostWrappers, TablesWithNullSlotsAreHarmless) {
     EXPECT_EQ(host.ProcessState(259, 258), 258);
     EXPECT_EQ(host.CanvasHeight(), 0);
     EXPECT_FALSE(host.OffscreenKind(nullptr));
-    EXPECT_EQ(host.GetEnum(nullptr, 150), 0);
-    host.SetPointSettings(nullptr, 170, 37, 34);
-    host.AddEnumString(nullptr, 150, 0, nullptr);
+    EXPECT_EQ(host.GetEnum(nullptr, kItemTemplate), 0);
+    host.SetPointSettings(nullptr, kItemPoint1, 37, 34);
+    host.AddEnumString(nullptr, kItemTemplate, 0, nullptr);
 }
 
 TEST(HostWrappers, GettersGiveSafeValuesWhenTheHostWritesNothing) {
@@ -108,10 +109,10 @@ TEST(HostWrappers, GettersGiveSafeValuesWhenTheHostWritesNothing) {
     const HostRgb c = host.MainColour();
     EXPECT_EQ(c.r + c.g + c.b, 0);
     EXPECT_EQ(host.ProcessState(258, 257), 257);  // unanswered: the fallback
-    EXPECT_EQ(host.GetInt(nullptr, 205), 0);
-    EXPECT_EQ(host.GetDouble(nullptr, 202), 0.0);
-    EXPECT_EQ(host.GetEnum(nullptr, 150), 0);
-    EXPECT_EQ(host.GetPoint(nullptr, 170).x, 0);
+    EXPECT_EQ(host.GetInt(nullptr, kItemIn), 0);
+    EXPECT_EQ(host.GetDouble(nullptr, kItemSize), 0.0);
+    EXPECT_EQ(host.GetEnum(nullptr, kItemTemplate), 0);
+    EXPECT_EQ(host.GetPoint(nullptr, kItemPoint1).x, 0);
 }
 
 // Slots that write a plausible value and then report failure.
@@ -231,17 +232,17 @@ TEST(HostWrappers, AnyStatusButZeroIsAFailureWhateverTheHostWrote) {
     EXPECT_FALSE(host.FourIndices(layer, indices));
     EXPECT_EQ(indices[0] + indices[1] + indices[2] + indices[3], 8);  // untouched
 
-    EXPECT_FALSE(host.ReadInt(nullptr, 205));
-    EXPECT_FALSE(host.ReadIntDefault(nullptr, 205));
-    EXPECT_FALSE(host.ReadBool(nullptr, 207));
-    EXPECT_FALSE(host.ReadBoolDefault(nullptr, 207));
-    EXPECT_FALSE(host.ReadDouble(nullptr, 202));
-    EXPECT_FALSE(host.ReadDoubleDefault(nullptr, 202));
-    EXPECT_FALSE(host.ReadPoint(nullptr, 170));
-    EXPECT_FALSE(host.ReadEnum(nullptr, 150));
-    EXPECT_FALSE(host.ReadEnumDefault(nullptr, 150));
-    EXPECT_EQ(host.GetDouble(nullptr, 202), 0.0);
-    EXPECT_FALSE(host.AddEnumString(nullptr, 150, 0, nullptr));
+    EXPECT_FALSE(host.ReadInt(nullptr, kItemIn));
+    EXPECT_FALSE(host.ReadIntDefault(nullptr, kItemIn));
+    EXPECT_FALSE(host.ReadBool(nullptr, kItemAsdist));
+    EXPECT_FALSE(host.ReadBoolDefault(nullptr, kItemAsdist));
+    EXPECT_FALSE(host.ReadDouble(nullptr, kItemSize));
+    EXPECT_FALSE(host.ReadDoubleDefault(nullptr, kItemSize));
+    EXPECT_FALSE(host.ReadPoint(nullptr, kItemPoint1));
+    EXPECT_FALSE(host.ReadEnum(nullptr, kItemTemplate));
+    EXPECT_FALSE(host.ReadEnumDefault(nullptr, kItemTemplate));
+    EXPECT_EQ(host.GetDouble(nullptr, kItemSize), 0.0);
+    EXPECT_FALSE(host.AddEnumString(nullptr, kItemTemplate, 0, nullptr));
 }
 
 TEST(HostStringRef, ReleasesOnceThroughTheStringService) {

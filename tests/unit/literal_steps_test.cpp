@@ -21,6 +21,7 @@
 #include "data/guide_file.h"
 #include "layout/layouts.h"
 #include "render/path_task.h"
+#include "render/template_kind.h"
 
 namespace velmora {
 namespace {
@@ -63,8 +64,8 @@ Picture Render(const RandomScene& scene, uint32_t literal, Shares shares = Share
     context.guidePath = &guide;
     const Points3& p = scene.points;
     switch (scene.settings.type) {
-        case 1: context.parallelPoints = std::make_unique<Points3>(p); break;
-        case 2: context.ring = std::make_unique<RingShape>(FitRing(p[0], p[1], p[2])); break;
+        case kTemplateParallel: context.parallelPoints = std::make_unique<Points3>(p); break;
+        case kTemplateConcentric: context.ring = std::make_unique<RingShape>(FitRing(p[0], p[1], p[2])); break;
         default: context.radialPoints = std::make_unique<Points3>(p); break;
     }
     PixelBlock& s = context.source;
@@ -81,8 +82,8 @@ Picture Render(const RandomScene& scene, uint32_t literal, Shares shares = Share
     }
     context.AllocateCoverage();
     switch (scene.settings.type) {
-        case 2: LayoutConcentric(context); break;
-        case 1: LayoutParallel(context); break;
+        case kTemplateConcentric: LayoutConcentric(context); break;
+        case kTemplateParallel: LayoutParallel(context); break;
         default: LayoutRadial(context); break;
     }
     if (shares == Shares::kPass) {
@@ -112,7 +113,8 @@ public:
         RandomScene scene;
         RenderSettings& s = scene.settings;
         const int kind = Pick(10);
-        s.type = kind < 3 ? 0 : kind < 6 ? 1 : kind < 9 ? 2 : 3 + Pick(4);
+        constexpr int32_t kTemplates[] = {kTemplateRadial, kTemplateParallel, kTemplateConcentric};
+        s.type = kind < 9 ? kTemplates[kind / 3] : 3 + Pick(4);  // past the templates: radial
         scene.width = Chance(0.1) ? 1 + Pick(3) : 4 + Pick(90);
         scene.height = Chance(0.1) ? 1 + Pick(3) : 4 + Pick(90);
         if (Chance(0.5)) std::swap(scene.width, scene.height);
@@ -123,7 +125,7 @@ public:
         // Nearly flat ellipses through ordinary points can have 10^8
         // vertices, past what streamed rings take exactly (and past what
         // the literal steps store): such points are drawn again.
-        while (s.type == 2 && !RingWithinReach(FitRing(scene.points[0], scene.points[1], scene.points[2])))
+        while (s.type == kTemplateConcentric && !RingWithinReach(FitRing(scene.points[0], scene.points[1], scene.points[2])))
             Points(scene, reach);
         Guide(scene);
         char about[160];
@@ -257,7 +259,7 @@ private:
                 p[2] = {p[0].x + t * (p[1].x - p[0].x), p[0].y + t * (p[1].y - p[0].y)};
             }
         } else if (reach >= 6) {
-            if (s.type == 2) {
+            if (s.type == kTemplateConcentric) {
                 // A ring far larger than the canvas, through it: over 65536
                 // vertices when its radius passes about 52000.
                 const int32_t r = reach == 8 ? 52000 + Pick(30000) : 2000 + Pick(20000);
@@ -267,7 +269,7 @@ private:
                 s.spacing = std::max(s.spacing, 200 + Pick(800));
                 s.lengain = std::clamp(s.lengain, -0.05, 0.05);
                 s.spcgain = s.spcgain * 0.01;
-            } else if (s.type == 1) {
+            } else if (s.type == kTemplateParallel) {
                 // Lines over 65536 pixels long crossing the canvas.
                 p[0] = Far(scene, reach == 8 ? 200000 : 20000);
                 const bool alongX = std::abs(p[0].x) > 65535;
@@ -357,16 +359,18 @@ size_t Marked(const Picture& picture) {
 // A guide that starts with a line starts every mapped path at the canvas
 // origin: those lines cross the canvas however far their points lie.
 TEST(LiteralSteps, PathsFromTheOriginAreDrawnWhereverTheLinesLie) {
-    RandomScene radial = Canvas(100, 100, 0, {Point32{300, 50}, {200, 50}, {150, 50}},
-                              "<svg><path d=\"L 0 0 L 100 0\"/></svg>");
+    RandomScene radial = Canvas(100, 100, kTemplateRadial,
+                                {Point32{300, 50}, {200, 50}, {150, 50}},
+                                "<svg><path d=\"L 0 0 L 100 0\"/></svg>");
     Ink(radial, 0, 0, 100, 100);
     radial.settings.spacing = 250;
     const Picture literal = Render(radial, kLiteralAll);
     EXPECT_GT(Marked(literal), 100u);
     EXPECT_EQ(Render(radial, 0), literal);
 
-    RandomScene parallel = Canvas(100, 100, 1, {Point32{5000, 300}, {5000, 200}, {5400, 300}},
-                                "<svg><path d=\"Q 50 -40 100 0 L 150 0\"/></svg>");
+    RandomScene parallel = Canvas(100, 100, kTemplateParallel,
+                                  {Point32{5000, 300}, {5000, 200}, {5400, 300}},
+                                  "<svg><path d=\"Q 50 -40 100 0 L 150 0\"/></svg>");
     Ink(parallel, 0, 0, 100, 100);
     parallel.settings.spacing = 100;
     const Picture lines = Render(parallel, kLiteralAll);
@@ -378,7 +382,8 @@ TEST(LiteralSteps, PathsFromTheOriginAreDrawnWhereverTheLinesLie) {
 // the scan comes in from far off the canvas and finds the stretch the
 // one-pixel steps find.
 TEST(LiteralSteps, LongLinesFindTheInkOfOnePixelSteps) {
-    RandomScene scene = Canvas(20, 20, 1, {Point32{-100000, 10}, {100000, 10}, {-100000, 11}}, ":S");
+    RandomScene scene = Canvas(20, 20, kTemplateParallel,
+                               {Point32{-100000, 10}, {100000, 10}, {-100000, 11}}, ":S");
     Ink(scene, 5, 0, 15, 20);
     scene.settings.length = 0;
     scene.settings.spacing = 50;
@@ -412,7 +417,8 @@ TEST(LiteralSteps, LongLinesFindTheInkOfOnePixelSteps) {
 // A ring of radius 60000 (75400 vertices) through a 300 x 300 canvas with an
 // inked disc: built whole, walked whole.
 TEST(LiteralSteps, HugeRingsAreTheRingsOfEveryVertex) {
-    RandomScene scene = Canvas(300, 300, 2, {Point32{-59850, 60150}, {60150, 60150}, {150, 150}}, ":S");
+    RandomScene scene = Canvas(300, 300, kTemplateConcentric,
+                               {Point32{-59850, 60150}, {60150, 60150}, {150, 150}}, ":S");
     for (int32_t y = 0; y < 300; ++y)
         for (int32_t x = 0; x < 300; ++x)
             if ((x - 150) * (x - 150) + (y - 150) * (y - 150) <= 120 * 120) Ink(scene, x, y, x + 1, y + 1);

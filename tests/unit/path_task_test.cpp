@@ -97,7 +97,7 @@ TEST(InkScan, ZeroLengthLineWithGainHasNoRun) {
 TEST(RingScan, RingOnInkIsOneUntaperedRunOfALapAndOne) {
     Scene scene(40, 40);
     scene.InkAll();
-    scene.context->stroke.type = 2;
+    scene.context->stroke.type = kTemplateConcentric;
     auto task = scene.Task({{5, 5}, {25, 5}, {25, 25}, {5, 25}, {5, 5}});
     EXPECT_EQ(scene.Scan(*task), (Runs{{0, 81, 0, 0}}));
 }
@@ -109,7 +109,7 @@ TEST(RingScan, StretchStartingAtTheFirstVertexIsKept) {
     // found on the next lap.
     Scene scene(40, 40);
     scene.Paint(5, 5, 15, 6);
-    scene.context->stroke.type = 2;
+    scene.context->stroke.type = kTemplateConcentric;
     auto task = scene.Task({{5.5, 5.5}, {25.5, 5.5}, {25.5, 25.5}, {5.5, 26.25}, {5.5, 5.5}});
     EXPECT_EQ(scene.Scan(*task), (Runs{{81, 91, 1, 1}}));
 
@@ -123,7 +123,7 @@ TEST(RingScan, StillOnInkAfterTheLapStopsAfterASecondLap) {
     // the next lap miss that pixel, so the run is closed by the bound.
     Scene scene(64, 64);
     scene.InkAll();
-    scene.context->stroke.type = 2;
+    scene.context->stroke.type = kTemplateConcentric;
     auto task = scene.Task({{33.75, 36.75}, {26.5, 18}, {21.5, 15.75}, {33.75, 36.75}});
     task->path.Flatten(true);
     const double w0 = 2;
@@ -349,7 +349,7 @@ TEST(Execute, StopRequestEndsAnEndlessRing) {
     Scene scene(64, 64);
     scene.Paint(0, 0, 64, 32);
     StrokeSettings& s = scene.context->stroke;
-    s.type = 2;
+    s.type = kTemplateConcentric;
     s.length = 10;
     s.lengain = 1e12;  // a run of trillions of laps
     const Point32 centre{32, 32};
@@ -388,7 +388,7 @@ Scene& InkPattern(Scene& scene) {
     s.out = 0.6;
     s.easing = true;
     s.connect = true;
-    return s.type = 0, scene;
+    return s.type = kTemplateRadial, scene;
 }
 
 TEST(Execute, AllWorkersGiveTheSameBytesAsOne) {

@@ -15,7 +15,7 @@
 #include "data/data_folders.h"
 #include "data/number_text.h"
 #include "data/preset_file.h"
-#include "tests/unit/scratch_config_home.h"
+#include "tests/scratch_config_home.h"
 
 namespace velmora {
 namespace {

@@ -8,6 +8,7 @@
 
 #include "controller/render_context.h"
 #include "render/path_task.h"
+#include "render/template_kind.h"
 
 namespace velmora::test {
 
@@ -79,7 +80,7 @@ struct Scene {
 
     // The runs the ink scan finds for a task (flattened as Execute does).
     std::vector<StrokeRun> Scan(PathTask& task) const {
-        task.path.Flatten(context->stroke.type == 2);
+        task.path.Flatten(context->stroke.type == kTemplateConcentric);
         std::vector<StrokeRun> runs;
         task.ScanInk(runs);
         return runs;

@@ -7,18 +7,13 @@
 #include <cmath>
 #include <map>
 
+#include "tools/velmora-host/panel_items.h"
+
 namespace velmora::cli {
 namespace {
 
 using hostcore::PropertyItem;
 using hostcore::PropertyObject;
-
-constexpr int32_t kKindBool = 1, kKindEnum = 2, kKindInt = 17, kKindDouble = 18,
-                  kKindPoint = 33;
-constexpr int32_t kItemTemplate = 150;
-
-// The template's preset names, by enumeration index.
-const char* const kTemplateNames[] = {"radiate", "parallel", "circle"};
 
 std::string Lower(std::string text) {
     for (char& c : text) {
@@ -183,8 +178,8 @@ bool SplitSetting(const std::string& text, SettingText& setting) {
 
 const std::vector<SettingKey>& SettingKeys() {
     static const std::vector<SettingKey> keys = {
-        {"type", 150},     {"p1", 170},       {"p2", 171},       {"p3", 172},
-        {"guide", 161},    {"curvature", 162}, {"size", 202},     {"hardness", 203},
+        {"type", kItemTemplate},     {"p1", 170},       {"p2", 171},       {"p3", 172},
+        {"guide", kItemGuide},    {"curvature", 162}, {"size", 202},     {"hardness", 203},
         {"fluction", 204}, {"in", 205},       {"out", 206},      {"asdist", 207},
         {"easing", 208},   {"position", 220}, {"posfluct", 221}, {"length", 222},
         {"lenfluct", 223}, {"spacing", 224},  {"spcfluct", 225}, {"lengain", 226},

@@ -9,6 +9,7 @@
 #include "tools/velmora-host/files.h"
 #include "tools/velmora-host/module_session.h"
 #include "tools/velmora-host/options.h"
+#include "tools/velmora-host/panel_items.h"
 #include "tools/velmora-host/picture.h"
 #include "tools/velmora-host/preset_check.h"
 #include "tools/velmora-host/sample.h"
@@ -17,11 +18,6 @@ namespace velmora::cli {
 namespace {
 
 namespace fs = std::filesystem;
-
-constexpr int32_t kItemPreset = 140;
-constexpr int32_t kItemSavePreset = 141;
-constexpr int32_t kItemGuide = 161;
-constexpr int32_t kItemTemplate = 150;
 
 // The stem under which the module lists a data file.
 std::string Stem(const std::string& name) { return Utf8Path(FsPath(name).stem()); }
@@ -50,8 +46,6 @@ bool SetUpLayers(hostcore::HostCore& host, const RenderJob& job, const Picture& 
     host.SetDrawingColours(job.colour);
     return src != nullptr && dst != nullptr;
 }
-
-const char* const kTemplateNames[] = {"radiate", "parallel", "circle"};
 
 std::string ValueText(const hostcore::PropertyItem& item) {
     switch (item.kind) {

@@ -6,16 +6,14 @@
 
 #include <nlohmann/json.hpp>
 
+#include "tools/velmora-host/panel_items.h"
+
 namespace velmora::cli {
 namespace {
 
 using nlohmann::json;
 using hostcore::PropertyItem;
 using hostcore::Utf16ToUtf8;
-
-constexpr int32_t kKindBool = 1, kKindEnum = 2, kKindInt = 17, kKindDouble = 18,
-                  kKindPoint = 33;
-constexpr int32_t kItemPreset = 140, kItemSavePreset = 141;
 
 const char* KindName(int32_t kind) {
     switch (kind) {

@@ -10,6 +10,7 @@
 #include "tools/velmora-host/files.h"
 #include "tools/velmora-host/guide_import.h"
 #include "tools/velmora-host/module_session.h"
+#include "tools/velmora-host/panel_items.h"
 #include "tools/velmora-host/serve_json.h"
 
 namespace velmora::cli {
@@ -17,12 +18,6 @@ namespace {
 
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
-
-constexpr int32_t kItemPreset = 140;
-constexpr int32_t kItemSavePreset = 141;
-constexpr int32_t kItemTemplate = 150;
-constexpr int32_t kItemGuide = 161;
-constexpr int32_t kKindEnum = 2;
 
 // Progress is published at most this often; a pass shorter than that shows
 // no bar at all.
