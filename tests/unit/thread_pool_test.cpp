@@ -182,7 +182,9 @@ TEST(ThreadPool, AStopFinishesTheTasksNoWorkerStartedWithoutRunningThem) {
     for (const auto& task : queued) ran += task->executions.load();
     EXPECT_LT(ran, 5000);  // the queue was not run through
     for (const auto& task : queued) {
-        if (task->executions.load() == 0) EXPECT_EQ(task->cancels.load(), 1);
+        if (task->executions.load() == 0) {
+            EXPECT_EQ(task->cancels.load(), 1);
+        }
     }
     ASSERT_EQ(log.calls.size(), 5003u);
     EXPECT_EQ(log.calls.back(), std::make_pair(5003, 5003));
