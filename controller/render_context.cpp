@@ -58,24 +58,8 @@ RenderContext::RenderContext(unsigned workers)
     : LayoutContext(workers != 0 ? workers : DefaultWorkerCount()) {}
 
 void RenderContext::UseSettings(const RenderSettings& s) {
-    stroke.type = s.type;
-    stroke.size = s.size;
-    stroke.hardness = s.hardness;
-    stroke.fluction = s.fluction;
-    stroke.in = s.in;
-    stroke.out = s.out;
-    stroke.asdist = s.asdist;
-    stroke.easing = s.easing;
-    stroke.position = s.position;
-    stroke.posfluct = s.posfluct;
-    stroke.length = s.length;
-    stroke.lenfluct = s.lenfluct;
-    stroke.lengain = s.lengain;
-    stroke.connect = s.connect;
-    settings.curvature = s.curvature;
-    settings.spacing = s.spacing;
-    settings.spcfluct = s.spcfluct;
-    settings.spcgain = s.spcgain;
+    stroke = s;
+    settings = s;
 }
 
 bool progressRelay(int total, int done, void* data) {

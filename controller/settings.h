@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "data/setting_table.h"
+#include "layout/layout_context.h"
 #include "render/point32.h"
 #include "render/template_kind.h"
 
@@ -19,26 +20,8 @@ struct EffectSettings {
     VELMORA_SETTING_TABLE(VELMORA_SETTING_FIELD)
 };
 
-struct RenderSettings {
-    int32_t type = 0;
-    double curvature = 0.0;
-    double size = 0.0;
-    double hardness = 0.0;
-    double fluction = 0.0;
-    double in = 0.0;   // pixels when asdist, else a fraction of half the run
-    double out = 0.0;
-    bool asdist = false;
-    bool easing = false;
-    int32_t position = 0;
-    double posfluct = 0.0;
-    int32_t length = 0;
-    double lenfluct = 0.0;
-    int32_t spacing = 0;
-    double spcfluct = 0.0;
-    double lengain = 0.0;
-    double spcgain = 0.0;
-    bool connect = false;
-};
+// The settings of one pass: what the strokes read and what the layouts read.
+struct RenderSettings : StrokeSettings, LayoutSettings {};
 
 // What PrepareRender takes: the settings plus the three base points.
 struct RenderSnapshot {

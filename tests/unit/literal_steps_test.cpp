@@ -351,6 +351,19 @@ void Ink(RandomScene& scene, int32_t x0, int32_t y0, int32_t x1, int32_t y1) {
         for (int32_t x = x0; x < x1; ++x) scene.pixels[(static_cast<size_t>(y) * scene.width + x) * 4 + 3] = 255;
 }
 
+// A ring of radius 60000 (75400 vertices) through a 300 x 300 canvas with
+// an inked disc of radius 120 in its middle.
+RandomScene HugeRingScene() {
+    RandomScene scene = Canvas(300, 300, kTemplateConcentric,
+                               {Point32{-59850, 60150}, {60150, 60150}, {150, 150}}, ":S");
+    for (int32_t y = 0; y < 300; ++y)
+        for (int32_t x = 0; x < 300; ++x)
+            if ((x - 150) * (x - 150) + (y - 150) * (y - 150) <= 120 * 120) Ink(scene, x, y, x + 1, y + 1);
+    scene.settings.spacing = 1000;
+    scene.settings.length = 20;
+    return scene;
+}
+
 size_t Marked(const Picture& picture) {
     return picture.coverage.size() -
            static_cast<size_t>(std::count(picture.coverage.begin(), picture.coverage.end(), 0));
@@ -417,13 +430,7 @@ TEST(LiteralSteps, LongLinesFindTheInkOfOnePixelSteps) {
 // A ring of radius 60000 (75400 vertices) through a 300 x 300 canvas with an
 // inked disc: built whole, walked whole.
 TEST(LiteralSteps, HugeRingsAreTheRingsOfEveryVertex) {
-    RandomScene scene = Canvas(300, 300, kTemplateConcentric,
-                               {Point32{-59850, 60150}, {60150, 60150}, {150, 150}}, ":S");
-    for (int32_t y = 0; y < 300; ++y)
-        for (int32_t x = 0; x < 300; ++x)
-            if ((x - 150) * (x - 150) + (y - 150) * (y - 150) <= 120 * 120) Ink(scene, x, y, x + 1, y + 1);
-    scene.settings.spacing = 1000;
-    scene.settings.length = 20;
+    const RandomScene scene = HugeRingScene();
     const Picture literal = Render(scene, kLiteralAll);
     EXPECT_GT(Marked(literal), 100u);
     EXPECT_EQ(Render(scene, 0), literal);
@@ -433,7 +440,7 @@ TEST(LiteralSteps, HugeRingsAreTheRingsOfEveryVertex) {
 // share of its work, draws what the unlimited literal steps draw.
 TEST(LiteralSteps, FarLinesAndRingsKeepTheirShareOfThePass) {
     // 377 radial lines from 5 to 60000 pixels round a 100 x 100 canvas.
-    RandomScene radial = Canvas(100, 100, 0, {Point32{50, 50}, {50, 55}, {60050, 50}}, ":S");
+    RandomScene radial = Canvas(100, 100, kTemplateRadial, {Point32{50, 50}, {50, 55}, {60050, 50}}, ":S");
     Ink(radial, 0, 0, 100, 100);
     radial.settings.spacing = 1000;
     const Picture lines = Render(radial, kLiteralAll);
@@ -441,12 +448,7 @@ TEST(LiteralSteps, FarLinesAndRingsKeepTheirShareOfThePass) {
     EXPECT_EQ(Render(radial, 0, Shares::kPass), lines);
 
     // The ring of radius 60000 through a 300 x 300 canvas with an inked disc.
-    RandomScene ring = Canvas(300, 300, 2, {Point32{-59850, 60150}, {60150, 60150}, {150, 150}}, ":S");
-    for (int32_t y = 0; y < 300; ++y)
-        for (int32_t x = 0; x < 300; ++x)
-            if ((x - 150) * (x - 150) + (y - 150) * (y - 150) <= 120 * 120) Ink(ring, x, y, x + 1, y + 1);
-    ring.settings.spacing = 1000;
-    ring.settings.length = 20;
+    const RandomScene ring = HugeRingScene();
     const Picture rings = Render(ring, kLiteralAll);
     EXPECT_GT(Marked(rings), 100u);
     EXPECT_EQ(Render(ring, 0, Shares::kPass), rings);
