@@ -233,18 +233,15 @@ void PathTask::Execute() {
             std::vector<LineSegment>().swap(path->segments);
         }
     } release{planned ? &path : nullptr};
+    // A lap's scan takes a sample per pixel of its length: a ring longer
+    // than the line's share of samples would be left out after its scan.
+    const double ringBudget = static_cast<double>(context->lineSampleLimit) + 2;
     if (planned) {
-        // As for a streamed ring: one lap longer than the share of samples
-        // would be left out after the scan.
-        const double budget = static_cast<double>(context->lineSampleLimit) + 2;
-        if (!BuildPlannedRing(*streamedRing, path, budget)) return;
+        if (!BuildPlannedRing(*streamedRing, path, ringBudget)) return;
     } else if (streamedRing) {
         RingStream ring;
         ring.literalLaps = path.literalLaps;
-        // A lap's scan takes a sample per pixel of its length: a ring longer
-        // than the line's share of samples would be left out after its scan.
-        const double budget = static_cast<double>(context->lineSampleLimit) + 2;
-        if (!ring.Open(*streamedRing, this, budget)) return;  // not finite, too long or stopped
+        if (!ring.Open(*streamedRing, this, ringBudget)) return;  // not finite, too long or stopped
         ScanWith(ring, runs);
         if (settings->connect) JoinRuns(runs);
         if (!WithinStepLimit(runs)) return;
