@@ -2,7 +2,8 @@
 // the slot, initialises out values before the call, and turns a missing
 // service into "nothing done": no other file indexes a slot or sees a null
 // table. A getter whose status is not 0 has failed: what the host wrote is
-// not used, the wrapper answers its safe value (0, null) or nothing.
+// not used, the wrapper answers its safe value (0, null) or nothing. The
+// checks are written once, in service_call.h.
 #pragma once
 
 #include <cstdint>
@@ -105,41 +106,30 @@ public:
                  HostString caption, int32_t accessKey) const;
     void SetBool(HostPropertyObject o, int32_t key, bool v) const;
     std::optional<bool> ReadBool(HostPropertyObject o, int32_t key) const;
-    bool GetBool(HostPropertyObject o, int32_t key) const { return ReadBool(o, key).value_or(false); }
     void SetBoolDefault(HostPropertyObject o, int32_t key, bool v) const;
     std::optional<bool> ReadBoolDefault(HostPropertyObject o, int32_t key) const;
-    bool GetBoolDefault(HostPropertyObject o, int32_t key) const { return ReadBoolDefault(o, key).value_or(false); }
     void SetInt(HostPropertyObject o, int32_t key, int32_t v) const;
     std::optional<int32_t> ReadInt(HostPropertyObject o, int32_t key) const;
-    int32_t GetInt(HostPropertyObject o, int32_t key) const { return ReadInt(o, key).value_or(0); }
     void SetIntDefault(HostPropertyObject o, int32_t key, int32_t v) const;
     std::optional<int32_t> ReadIntDefault(HostPropertyObject o, int32_t key) const;
-    int32_t GetIntDefault(HostPropertyObject o, int32_t key) const { return ReadIntDefault(o, key).value_or(0); }
     void SetIntMinimum(HostPropertyObject o, int32_t key, int32_t v) const;
     void SetIntMaximum(HostPropertyObject o, int32_t key, int32_t v) const;
     void SetDouble(HostPropertyObject o, int32_t key, double v) const;
     std::optional<double> ReadDouble(HostPropertyObject o, int32_t key) const;
-    double GetDouble(HostPropertyObject o, int32_t key) const { return ReadDouble(o, key).value_or(0.0); }
     void SetDoubleDefault(HostPropertyObject o, int32_t key, double v) const;
     std::optional<double> ReadDoubleDefault(HostPropertyObject o, int32_t key) const;
-    double GetDoubleDefault(HostPropertyObject o, int32_t key) const { return ReadDoubleDefault(o, key).value_or(0.0); }
     void SetDoubleMinimum(HostPropertyObject o, int32_t key, double v) const;
     void SetDoubleMaximum(HostPropertyObject o, int32_t key, double v) const;
 
     // Extended properties: points and enumerations.
     void SetPoint(HostPropertyObject o, int32_t key, HostPoint p) const;
     std::optional<HostPoint> ReadPoint(HostPropertyObject o, int32_t key) const;
-    HostPoint GetPoint(HostPropertyObject o, int32_t key) const {
-        return ReadPoint(o, key).value_or(HostPoint{0, 0});
-    }
     void SetPointSettings(HostPropertyObject o, int32_t key, int32_t first,
                           int32_t second) const;
     void SetEnum(HostPropertyObject o, int32_t key, int32_t index) const;
     std::optional<int32_t> ReadEnum(HostPropertyObject o, int32_t key) const;
-    int32_t GetEnum(HostPropertyObject o, int32_t key) const { return ReadEnum(o, key).value_or(0); }
     void SetEnumDefault(HostPropertyObject o, int32_t key, int32_t index) const;
     std::optional<int32_t> ReadEnumDefault(HostPropertyObject o, int32_t key) const;
-    int32_t GetEnumDefault(HostPropertyObject o, int32_t key) const { return ReadEnumDefault(o, key).value_or(0); }
     // True when the host added the string.
     bool AddEnumString(HostPropertyObject o, int32_t key, int32_t index, HostString s) const;
 
