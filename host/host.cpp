@@ -22,6 +22,11 @@ std::optional<bool> AsBool(std::optional<HostBool> v) {
 
 HostBool FromBool(bool v) { return v ? 1 : 0; }
 
+// A string the host made (or nothing), released by the module when done.
+HostStringRef Owned(const HostServer* server, std::optional<HostString> made) {
+    return HostStringRef(service::TableIn<StringService>(server), made.value_or(nullptr));
+}
+
 }  // namespace
 
 void Host::Reset(const HostServer* server) { server_ = server; }
@@ -48,19 +53,16 @@ bool Host::SetModuleKind(int32_t kind) const {
 
 HostStringRef Host::MakeString(std::u16string_view text) const {
     const auto size = static_cast<HostInt>(text.size());
-    return HostStringRef(service::TableIn<StringService>(server_),
-                         Read<&StringService::fromUtf16>(server_, text.data(), size).value_or(nullptr));
+    return Owned(server_, Read<&StringService::fromUtf16>(server_, text.data(), size));
 }
 
 HostStringRef Host::MakeNarrowString(std::string_view utf8) const {
     const auto size = static_cast<HostInt>(utf8.size());
-    return HostStringRef(service::TableIn<StringService>(server_),
-                         Read<&StringService::fromNarrow>(server_, utf8.data(), size).value_or(nullptr));
+    return Owned(server_, Read<&StringService::fromNarrow>(server_, utf8.data(), size));
 }
 
 HostStringRef Host::TableString(int32_t id) const {
-    return HostStringRef(service::TableIn<StringService>(server_),
-                         Read<&StringService::fromTable>(server_, id, object()).value_or(nullptr));
+    return Owned(server_, Read<&StringService::fromTable>(server_, id, object()));
 }
 
 std::u16string Host::StringText(HostString s) const {

@@ -296,8 +296,15 @@ public:
     size_t bitmapsCreated_ = 0;
 
 private:
+    // What a result holds before the module writes one.
+    static constexpr HostInt kNoResult = -12345;
+
     void BuildTables();
     void MakeCurrent();
+    // One call into the module (entry point or callback) from this thread,
+    // as the current host; its result, with noResult noted as a fault when
+    // it wrote none.
+    int32_t Enter(const std::function<void(HostInt* result)>& call, const std::string& noResult);
 
     HostOptions options_;
     HostServer server_{};

@@ -16,10 +16,7 @@ constexpr Service kTable = Service::kBitmap;
 HostInt Answer(const char* name, HostInt* out, HostBitmap handle, int32_t Bitmap::*value) {
     return Run(kTable, name, {}, [&](HostCore& h) {
         Bitmap* b = h.GetBitmap(handle);
-        if (b == nullptr) {
-            h.Fault(std::string(name) + ": unknown bitmap");
-            return kFailed;
-        }
+        if (b == nullptr) return Refuse(h, std::string(name) + ": unknown bitmap");
         *out = b->*value;
         return kOk;
     }, out);
@@ -36,9 +33,8 @@ BitmapService BitmapSlots() {
         return Run(kTable, "create", detail, [&](HostCore& h) {
             if (AnswerNull(h, out)) return kOk;
             if (width < 0 || height < 0 || channels < 1 || channels > 8) {
-                h.Fault("bitmap create: bad size or channel count");
                 *out = nullptr;
-                return kFailed;
+                return Refuse(h, "bitmap create: bad size or channel count");
             }
             auto b = std::make_unique<Bitmap>();
             b->width = width;
@@ -56,8 +52,7 @@ BitmapService BitmapSlots() {
     t.release = [](HostBitmap b) {
         return Run(kTable, "release", {}, [&](HostCore& h) {
             if (h.bitmaps.erase(b) != 1) {
-                h.Fault("bitmap release: unknown or released bitmap");
-                return kFailed;
+                return Refuse(h, "bitmap release: unknown or released bitmap");
             }
             return kOk;
         });
@@ -68,13 +63,11 @@ BitmapService BitmapSlots() {
             *out = nullptr;
             Bitmap* b = h.GetBitmap(handle);
             if (b == nullptr || point == nullptr) {
-                h.Fault("pixelAddress: unknown bitmap or null point");
-                return kFailed;
+                return Refuse(h, "pixelAddress: unknown bitmap or null point");
             }
             if (b->width == 0 || b->height == 0) return kFailed;  // no pixels to point at
             if (point->x < 0 || point->y < 0 || point->x >= b->width || point->y >= b->height) {
-                h.Fault("pixelAddress: point outside the bitmap");
-                return kFailed;
+                return Refuse(h, "pixelAddress: point outside the bitmap");
             }
             *out = b->pixels.data() + size_t(point->y) * b->rowBytes +
                    size_t(point->x) * b->pixelBytes;

@@ -20,10 +20,7 @@ ExtPropertyService ExtPropertySlots() {
     t.setPoint = [](HostPropertyObject o, HostInt key, const HostPoint* p) {
         return RunOnItem(kTable, "setPoint", Num(key), o, key, kKindPoint,
                          [&](HostCore& h, PropertyItem& item) {
-                             if (p == nullptr) {
-                                 h.Fault("setPoint: null point");
-                                 return kFailed;
-                             }
+                             if (p == nullptr) return Refuse(h, "setPoint: null point");
                              item.point = *p;
                              item.valueSet = true;
                              return kOk;
@@ -60,8 +57,7 @@ ExtPropertyService ExtPropertySlots() {
         return RunOnItem(kTable, "addEnumString", KeyAnd(key, index), o, key, kKindEnum,
                          [&](HostCore& h, PropertyItem& item) {
                              if (h.strings.count(s) == 0) {
-                                 h.Fault("addEnumString: unknown string");
-                                 return kFailed;
+                                 return Refuse(h, "addEnumString: unknown string");
                              }
                              if (item.enumStrings.count(index) != 0) {
                                  h.Fault("addEnumString: index " + Num(index) + " of item " +

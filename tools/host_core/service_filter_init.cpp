@@ -15,10 +15,7 @@ HostInt SetName(const char* name, HostObject host, HostString s, HostInt accessK
                 std::u16string FilterDeclaration::*text, int32_t FilterDeclaration::*key) {
     return RunWithHost(kTable, name, {}, host, [&](HostCore& h) {
         h.filter_.*key = accessKey;
-        if (h.strings.count(s) == 0) {
-            h.Fault(std::string(name) + ": unknown string");
-            return kFailed;
-        }
+        if (h.strings.count(s) == 0) return Refuse(h, std::string(name) + ": unknown string");
         h.filter_.*text = h.StringText(s);
         return kOk;
     });
@@ -54,8 +51,7 @@ FilterInitService FilterInitSlots() {
     t.setTargetKinds = [](HostObject host, const HostInt* kinds, HostInt count) {
         return RunWithHost(kTable, "setTargetKinds", Num(count), host, [&](HostCore& h) {
             if (count < 0 || (count > 0 && kinds == nullptr)) {
-                h.Fault("setTargetKinds: bad array");
-                return kFailed;
+                return Refuse(h, "setTargetKinds: bad array");
             }
             h.filter_.targetKinds.assign(kinds, kinds + count);
             return kOk;
@@ -64,8 +60,7 @@ FilterInitService FilterInitSlots() {
     t.setPropertyObject = [](HostObject host, HostPropertyObject object) {
         return RunWithHost(kTable, "setPropertyObject", {}, host, [&](HostCore& h) {
             if (object != nullptr && h.propertyObjects.count(object) == 0) {
-                h.Fault("setPropertyObject: unknown property object");
-                return kFailed;
+                return Refuse(h, "setPropertyObject: unknown property object");
             }
             h.filter_.propertyObject = object;
             return kOk;

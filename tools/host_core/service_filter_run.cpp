@@ -56,20 +56,14 @@ FilterRunService FilterRunSlots() {
     };
     t.areaChanged = [](HostObject host, const HostRect* rect) {
         return RunWithHost(kTable, "areaChanged", {}, host, [&](HostCore& h) {
-            if (rect == nullptr) {
-                h.Fault("areaChanged: null rectangle");
-                return kFailed;
-            }
+            if (rect == nullptr) return Refuse(h, "areaChanged: null rectangle");
             h.areasChanged_.push_back(*rect);
             return kOk;
         });
     };
     t.drawingColours = [](HostRgb* main, HostRgb* sub, HostObject host) {
         return RunWithHost(kTable, "drawingColours", {}, host, [&](HostCore& h) {
-            if (main == nullptr || sub == nullptr) {
-                h.Fault("drawingColours: null colour");
-                return kFailed;
-            }
+            if (main == nullptr || sub == nullptr) return Refuse(h, "drawingColours: null colour");
             *main = h.mainColour_;
             *sub = h.subColour_;
             return kOk;

@@ -20,10 +20,7 @@ ModuleInitService ModuleInitSlots() {
     };
     t.setModuleId = [](HostObject host, HostString id) {
         return RunWithHost(kTable, "setModuleId", {}, host, [&](HostCore& h) {
-            if (h.strings.count(id) == 0) {
-                h.Fault("setModuleId: unknown string");
-                return kFailed;
-            }
+            if (h.strings.count(id) == 0) return Refuse(h, "setModuleId: unknown string");
             h.moduleId_ = Utf16ToUtf8(h.StringText(id));
             return kOk;
         });

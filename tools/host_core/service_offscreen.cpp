@@ -19,10 +19,7 @@ template <typename Body, typename... Out>
 HostInt OnOffscreen(const char* name, HostOffscreen o, Body body, Out*... outs) {
     return Run(kTable, name, {}, [&](HostCore& h) {
         const Offscreen* off = h.GetOffscreen(o);
-        if (off == nullptr) {
-            h.Fault(std::string(name) + ": unknown offscreen");
-            return kFailed;
-        }
+        if (off == nullptr) return Refuse(h, std::string(name) + ": unknown offscreen");
         body(*off);
         return kOk;
     }, outs...);
@@ -89,8 +86,7 @@ HostInt CopySlot(const char* name, bool toBitmap, HostBitmap bitmap, HostOffscre
         Bitmap* b = h.GetBitmap(bitmap);
         Offscreen* o = h.GetOffscreen(offscreen);
         if (b == nullptr || o == nullptr || dstPoint == nullptr || srcPoint == nullptr) {
-            h.Fault(std::string(name) + ": unknown bitmap or offscreen, or null point");
-            return kFailed;
+            return Refuse(h, std::string(name) + ": unknown bitmap or offscreen, or null point");
         }
         const PixelGrid bitmapGrid = GridOf(*b), offscreenGrid = GridOf(*o);
         CopyBox(h, name, toBitmap ? bitmapGrid : offscreenGrid, *dstPoint,

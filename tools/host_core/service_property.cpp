@@ -1,5 +1,8 @@
 // PropertyService: the panel's property objects and the values, defaults
 // and ranges of their boolean, integer and decimal items.
+#include <algorithm>
+#include <cstddef>
+
 #include "tools/host_core/services.h"
 #include "tools/host_core/slot.h"
 
@@ -11,17 +14,26 @@ namespace {
 
 constexpr Service kTable = Service::kProperty;
 
-// Items of this table.
-template <typename T, typename Field>
-HostInt Set(const char* name, int32_t kind, HostPropertyObject o, HostInt key, T v, Field field,
-            bool PropertyItem::*setFlag = nullptr) {
-    return SetOnItem(kTable, name, Num(key), kind, o, key, v, field, setFlag);
+// A slot's name as a template argument: each value slot below is then one
+// plain function made from Set or Get.
+template <size_t N>
+struct Name {
+    char text[N];
+    constexpr Name(const char (&s)[N]) { std::copy_n(s, N, text); }
+};
+
+// Sets `Field` of an item of `Kind`; `Flag`, when given, notes that a value
+// or a default was set.
+template <Name SlotName, int32_t Kind, auto Field, bool PropertyItem::*Flag = nullptr,
+          typename T>
+HostInt Set(HostPropertyObject o, HostInt key, T v) {
+    return SetOnItem(kTable, SlotName.text, Num(key), Kind, o, key, v, Field, Flag);
 }
 
-template <typename T, typename Field>
-HostInt Get(const char* name, int32_t kind, T* out, HostPropertyObject o, HostInt key,
-            Field field) {
-    return GetFromItem(kTable, name, kind, out, o, key, field);
+// `Field` of an item of `Kind` into *out.
+template <Name SlotName, int32_t Kind, auto Field, typename T>
+HostInt Get(T* out, HostPropertyObject o, HostInt key) {
+    return GetFromItem(kTable, SlotName.text, Kind, out, o, key, Field);
 }
 
 }  // namespace
@@ -56,13 +68,9 @@ PropertyService PropertySlots() {
                    HostInt codeB, HostString caption, HostInt accessKey) {
         return Run(kTable, "addItem", Num(key) + " kind " + Num(kind), [&](HostCore& h) {
             PropertyObject* object = h.GetPropertyObject(o);
-            if (object == nullptr) {
-                h.Fault("addItem: unknown property object");
-                return kFailed;
-            }
+            if (object == nullptr) return Refuse(h, "addItem: unknown property object");
             if (object->Find(key) != nullptr) {
-                h.Fault("addItem: item " + Num(key) + " added twice");
-                return kFailed;
+                return Refuse(h, "addItem: item " + Num(key) + " added twice");
             }
             if (kind != kKindBool && kind != kKindEnum && kind != kKindInt &&
                 kind != kKindDouble && kind != kKindPoint) {
@@ -83,58 +91,25 @@ PropertyService PropertySlots() {
         });
     };
 
-    t.setBool = [](HostPropertyObject o, HostInt key, HostBool v) {
-        return Set("setBool", kKindBool, o, key, v != 0, &PropertyItem::boolValue, kValueSet);
-    };
-    t.getBool = [](HostBool* out, HostPropertyObject o, HostInt key) {
-        return Get("getBool", kKindBool, out, o, key, &PropertyItem::boolValue);
-    };
-    t.setBoolDefault = [](HostPropertyObject o, HostInt key, HostBool v) {
-        return Set("setBoolDefault", kKindBool, o, key, v != 0, &PropertyItem::boolDefault,
-                   kDefaultSet);
-    };
-    t.getBoolDefault = [](HostBool* out, HostPropertyObject o, HostInt key) {
-        return Get("getBoolDefault", kKindBool, out, o, key, &PropertyItem::boolDefault);
-    };
+    t.setBool = Set<"setBool", kKindBool, &PropertyItem::boolValue, kValueSet>;
+    t.getBool = Get<"getBool", kKindBool, &PropertyItem::boolValue>;
+    t.setBoolDefault = Set<"setBoolDefault", kKindBool, &PropertyItem::boolDefault, kDefaultSet>;
+    t.getBoolDefault = Get<"getBoolDefault", kKindBool, &PropertyItem::boolDefault>;
 
-    t.setInt = [](HostPropertyObject o, HostInt key, HostInt v) {
-        return Set("setInt", kKindInt, o, key, v, &PropertyItem::intValue, kValueSet);
-    };
-    t.getInt = [](HostInt* out, HostPropertyObject o, HostInt key) {
-        return Get("getInt", kKindInt, out, o, key, &PropertyItem::intValue);
-    };
-    t.setIntDefault = [](HostPropertyObject o, HostInt key, HostInt v) {
-        return Set("setIntDefault", kKindInt, o, key, v, &PropertyItem::intDefault, kDefaultSet);
-    };
-    t.getIntDefault = [](HostInt* out, HostPropertyObject o, HostInt key) {
-        return Get("getIntDefault", kKindInt, out, o, key, &PropertyItem::intDefault);
-    };
-    t.setIntMinimum = [](HostPropertyObject o, HostInt key, HostInt v) {
-        return Set("setIntMinimum", kKindInt, o, key, v, &PropertyItem::intMinimum);
-    };
-    t.setIntMaximum = [](HostPropertyObject o, HostInt key, HostInt v) {
-        return Set("setIntMaximum", kKindInt, o, key, v, &PropertyItem::intMaximum);
-    };
+    t.setInt = Set<"setInt", kKindInt, &PropertyItem::intValue, kValueSet>;
+    t.getInt = Get<"getInt", kKindInt, &PropertyItem::intValue>;
+    t.setIntDefault = Set<"setIntDefault", kKindInt, &PropertyItem::intDefault, kDefaultSet>;
+    t.getIntDefault = Get<"getIntDefault", kKindInt, &PropertyItem::intDefault>;
+    t.setIntMinimum = Set<"setIntMinimum", kKindInt, &PropertyItem::intMinimum>;
+    t.setIntMaximum = Set<"setIntMaximum", kKindInt, &PropertyItem::intMaximum>;
 
-    t.setDouble = [](HostPropertyObject o, HostInt key, HostDouble v) {
-        return Set("setDouble", kKindDouble, o, key, v, &PropertyItem::doubleValue, kValueSet);
-    };
-    t.getDouble = [](HostDouble* out, HostPropertyObject o, HostInt key) {
-        return Get("getDouble", kKindDouble, out, o, key, &PropertyItem::doubleValue);
-    };
-    t.setDoubleDefault = [](HostPropertyObject o, HostInt key, HostDouble v) {
-        return Set("setDoubleDefault", kKindDouble, o, key, v, &PropertyItem::doubleDefault,
-                   kDefaultSet);
-    };
-    t.getDoubleDefault = [](HostDouble* out, HostPropertyObject o, HostInt key) {
-        return Get("getDoubleDefault", kKindDouble, out, o, key, &PropertyItem::doubleDefault);
-    };
-    t.setDoubleMinimum = [](HostPropertyObject o, HostInt key, HostDouble v) {
-        return Set("setDoubleMinimum", kKindDouble, o, key, v, &PropertyItem::doubleMinimum);
-    };
-    t.setDoubleMaximum = [](HostPropertyObject o, HostInt key, HostDouble v) {
-        return Set("setDoubleMaximum", kKindDouble, o, key, v, &PropertyItem::doubleMaximum);
-    };
+    t.setDouble = Set<"setDouble", kKindDouble, &PropertyItem::doubleValue, kValueSet>;
+    t.getDouble = Get<"getDouble", kKindDouble, &PropertyItem::doubleValue>;
+    t.setDoubleDefault =
+        Set<"setDoubleDefault", kKindDouble, &PropertyItem::doubleDefault, kDefaultSet>;
+    t.getDoubleDefault = Get<"getDoubleDefault", kKindDouble, &PropertyItem::doubleDefault>;
+    t.setDoubleMinimum = Set<"setDoubleMinimum", kKindDouble, &PropertyItem::doubleMinimum>;
+    t.setDoubleMaximum = Set<"setDoubleMaximum", kKindDouble, &PropertyItem::doubleMaximum>;
     return t;
 }
 

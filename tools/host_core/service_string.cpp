@@ -17,9 +17,8 @@ HostInt FromText(const char* name, HostString* out, const Char* chars, HostInt c
     return Run(kTable, name, Num(count), [&](HostCore& h) {
         if (AnswerNull(h, out)) return kOk;
         if (count < 0 || (count > 0 && chars == nullptr)) {
-            h.Fault(std::string(name) + ": bad text");
             *out = nullptr;
-            return kFailed;
+            return Refuse(h, std::string(name) + ": bad text");
         }
         *out = h.NewString(convert(std::basic_string_view<Char>(chars, size_t(count))));
         return kOk;
@@ -53,10 +52,7 @@ StringService StringSlots() {
     };
     t.release = [](HostString s) {
         return Run(kTable, "release", {}, [&](HostCore& h) {
-            if (!h.ReleaseString(s)) {
-                h.Fault("string release: unknown or released string");
-                return kFailed;
-            }
+            if (!h.ReleaseString(s)) return Refuse(h, "string release: unknown or released string");
             return kOk;
         });
     };
@@ -65,9 +61,8 @@ StringService StringSlots() {
             if (AnswerNull(h, out)) return kOk;
             const auto it = h.strings.find(s);
             if (it == h.strings.end()) {
-                h.Fault("utf16Text: unknown string");
                 *out = nullptr;
-                return kFailed;
+                return Refuse(h, "utf16Text: unknown string");
             }
             *out = it->second->text.c_str();
             return kOk;

@@ -16,6 +16,12 @@ constexpr HostInt kFailed = 1;
 
 inline std::string Num(long long v) { return std::to_string(v); }
 
+// Notes a protocol fault the module committed and fails the call.
+inline HostInt Refuse(HostCore& h, std::string what) {
+    h.Fault(std::move(what));
+    return kFailed;
+}
+
 // The host answering a call; null when none exists or when this call is
 // to fail as a host would (an error status, nothing written).
 inline HostCore* Enter(Service s, const char* name, std::string detail) {
