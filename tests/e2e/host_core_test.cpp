@@ -2,6 +2,7 @@
 // so that what the module tests see is what a painting host would do.
 #include <gtest/gtest.h>
 
+#include <string>
 #include <vector>
 
 #include "tests/item_keys.h"
@@ -183,6 +184,111 @@ TEST(HostCoreProperties, ItemsKeepWhatTheModuleSetAndUserEditsStayInRange) {
 
 namespace velmora::hostcore {
 namespace {
+
+TEST(HostCoreOptions, EachOmittedTableIsItsOwnEntryOfTheServerRecord) {
+    const auto entries = [](const HostServer& s) {
+        return std::vector<const void*>{s.moduleInit, s.filterInit, s.filterRun, s.string,
+                                        s.bitmap,     s.offscreen,  s.property,  s.extProperty};
+    };
+    for (int i = 0; i < kServiceCount; ++i) {
+        HostCore host;
+        host.OmitService(static_cast<Service>(i));
+        const std::vector<const void*> record = entries(*host.server());
+        for (int j = 0; j < kServiceCount; ++j) {
+            EXPECT_EQ(record[j] == nullptr, i == j) << ServiceName(static_cast<Service>(i));
+        }
+    }
+    HostCore host;
+    host.OmitSlot(Service::kExtProperty, 17);
+    host.OmitSlot(Service::kExtProperty, 99);  // beyond the table: nothing to clear
+    EXPECT_EQ(host.server()->extProperty->addEnumString, nullptr);
+    EXPECT_NE(host.server()->extProperty->getEnumDefault, nullptr);
+    EXPECT_NE(host.server()->property->setDoubleMaximum, nullptr);
+}
+
+// Every value slot of the property table, as the host logs it and where it
+// keeps what the module set.
+TEST(HostCoreProperties, EachValueSlotKeepsItsOwnField) {
+    HostCore host;
+    const PropertyService& p = *host.server()->property;
+    HostPropertyObject o = nullptr;
+    p.create(&o);
+    p.addItem(o, kItemAsdist, kKindBool, 17, 17, nullptr, 0);
+    p.addItem(o, kItemIn, kKindInt, 17, 17, nullptr, 0);
+    p.addItem(o, kItemSize, kKindDouble, 17, 17, nullptr, 0);
+    PropertyObject& object = *host.GetPropertyObject(o);
+    const PropertyItem& flag = *object.Find(kItemAsdist);
+    const PropertyItem& number = *object.Find(kItemIn);
+    const PropertyItem& decimal = *object.Find(kItemSize);
+    host.ClearLogs();
+
+    p.setBoolDefault(o, kItemAsdist, 1);
+    p.setIntDefault(o, kItemIn, 20);
+    p.setIntMinimum(o, kItemIn, 1);
+    p.setIntMaximum(o, kItemIn, 30);
+    p.setDoubleDefault(o, kItemSize, 2.5);
+    p.setDoubleMinimum(o, kItemSize, 0.5);
+    p.setDoubleMaximum(o, kItemSize, 9.5);
+    EXPECT_TRUE(flag.boolDefault && flag.defaultSet && !flag.valueSet);
+    EXPECT_EQ(number.intDefault, 20);
+    EXPECT_EQ(number.intMinimum, 1);
+    EXPECT_EQ(number.intMaximum, 30);
+    EXPECT_FALSE(number.valueSet);
+    EXPECT_EQ(decimal.doubleDefault, 2.5);
+    EXPECT_EQ(decimal.doubleMinimum, 0.5);
+    EXPECT_EQ(decimal.doubleMaximum, 9.5);
+
+    p.setBool(o, kItemAsdist, 0);
+    p.setInt(o, kItemIn, 7);
+    p.setDouble(o, kItemSize, 4.25);
+    EXPECT_TRUE(!flag.boolValue && flag.valueSet && flag.boolDefault);
+    EXPECT_TRUE(number.intValue == 7 && number.valueSet && number.intDefault == 20);
+    EXPECT_TRUE(decimal.doubleValue == 4.25 && decimal.valueSet && decimal.doubleDefault == 2.5);
+
+    HostBool b = 9, bd = 9;
+    HostInt i = 0, id = 0;
+    HostDouble d = 0.0, dd = 0.0;
+    EXPECT_EQ(p.getBool(&b, o, kItemAsdist) + p.getBoolDefault(&bd, o, kItemAsdist), 0);
+    EXPECT_EQ(p.getInt(&i, o, kItemIn) + p.getIntDefault(&id, o, kItemIn), 0);
+    EXPECT_EQ(p.getDouble(&d, o, kItemSize) + p.getDoubleDefault(&dd, o, kItemSize), 0);
+    EXPECT_EQ(std::vector<HostInt>({b, bd, i, id}), std::vector<HostInt>({0, 1, 7, 20}));
+    EXPECT_EQ(d, 4.25);
+    EXPECT_EQ(dd, 2.5);
+
+    const std::vector<std::string> expected = {
+        "Property.setBoolDefault 207",   "Property.setIntDefault 205",
+        "Property.setIntMinimum 205",    "Property.setIntMaximum 205",
+        "Property.setDoubleDefault 202", "Property.setDoubleMinimum 202",
+        "Property.setDoubleMaximum 202", "Property.setBool 207",
+        "Property.setInt 205",           "Property.setDouble 202",
+        "Property.getBool 207",          "Property.getBoolDefault 207",
+        "Property.getInt 205",           "Property.getIntDefault 205",
+        "Property.getDouble 202",        "Property.getDoubleDefault 202"};
+    EXPECT_EQ(host.calls(), expected);
+    EXPECT_TRUE(host.errors().empty());
+}
+
+TEST(HostCoreProperties, UserEditsOfDecimalsStayInRangeAndUnknownItemsAreFaults) {
+    HostCore host;
+    const HostServer* s = host.server();
+    HostPropertyObject o = nullptr;
+    s->property->create(&o);
+    s->property->addItem(o, kItemSize, kKindDouble, 17, 17, nullptr, 0);
+    s->property->setDoubleMinimum(o, kItemSize, 0.5);
+    s->property->setDoubleMaximum(o, kItemSize, 9.5);
+    s->filterInit->setPropertyObject(s->hostObject, o);
+    host.EditDouble(kItemSize, 12.0);
+    EXPECT_EQ(host.Item(kItemSize)->doubleValue, 9.5);
+    host.EditDouble(kItemSize, -1.0);
+    EXPECT_EQ(host.Item(kItemSize)->doubleValue, 0.5);
+    host.EditDouble(kItemSize, 3.0);
+    EXPECT_EQ(host.Item(kItemSize)->doubleValue, 3.0);
+    EXPECT_TRUE(host.errors().empty());
+
+    EXPECT_EQ(host.EditInt(kItemIn, 3), 0);  // no such item, no callback
+    EXPECT_EQ(host.errors(), std::vector<std::string>({"edit of unknown item " +
+                                                       std::to_string(kItemIn)}));
+}
 
 TEST(HostCoreOptions, FailingServicesWriteNothingAndRepeatWithTheSeed) {
     HostOptions options;

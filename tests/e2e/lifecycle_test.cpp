@@ -215,5 +215,18 @@ TEST(ModuleFile, MissingFileReportsWhy) {
     EXPECT_EQ(host.ModuleInitialize(), -1);
 }
 
+TEST(ModuleFile, ALibraryWithoutTheEntryPointIsRefused) {
+#if defined(_WIN32)
+    const std::string library = "kernel32.dll";
+#else
+    const std::string library = "libm.so.6";
+#endif
+    HostCore host;
+    std::string error;
+    EXPECT_FALSE(host.LoadModule(library, &error));
+    EXPECT_EQ(error, library + " exports no TriglavPluginCall");
+    EXPECT_EQ(host.ModuleInitialize(), -1);
+}
+
 }  // namespace
 }  // namespace velmora::hostcore

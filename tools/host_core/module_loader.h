@@ -1,6 +1,6 @@
-// Opening a module file and finding its entry point. One implementation per
-// platform: module_loader_posix.cpp (dlopen), module_loader_win32.cpp
-// (LoadLibraryW).
+// Opening a module file and finding its entry point (module_loader.cpp, over
+// the platform's libraries in module_library.h); reading its string table
+// (module_strings_posix.cpp, module_strings_win32.cpp).
 #pragma once
 
 #include <memory>

@@ -1,24 +1,18 @@
-// Module loading with dlopen.
-#include <dlfcn.h>
-
+// Opening a module file and finding its one entry point, on either platform.
 #include "tools/host_core/module_loader.h"
+
+#include "tools/host_core/module_library.h"
 
 namespace velmora::hostcore {
 
 std::unique_ptr<LoadedModule> LoadedModule::Open(const std::string& utf8Path,
                                                  std::string* error) {
-    void* handle = dlopen(utf8Path.c_str(), RTLD_NOW | RTLD_LOCAL);
-    if (handle == nullptr) {
-        if (error != nullptr) {
-            const char* reason = dlerror();
-            *error = reason != nullptr ? reason : "cannot open " + utf8Path;
-        }
-        return nullptr;
-    }
-    void* symbol = dlsym(handle, "TriglavPluginCall");
+    void* handle = library::Open(utf8Path, error);
+    if (handle == nullptr) return nullptr;
+    void* symbol = library::Symbol(handle, "TriglavPluginCall");
     if (symbol == nullptr) {
         if (error != nullptr) *error = utf8Path + " exports no TriglavPluginCall";
-        dlclose(handle);
+        library::Close(handle);
         return nullptr;
     }
     std::unique_ptr<LoadedModule> module(new LoadedModule());
@@ -29,7 +23,7 @@ std::unique_ptr<LoadedModule> LoadedModule::Open(const std::string& utf8Path,
 }
 
 LoadedModule::~LoadedModule() {
-    if (handle_ != nullptr) dlclose(handle_);
+    if (handle_ != nullptr) library::Close(handle_);
 }
 
 }  // namespace velmora::hostcore
