@@ -63,6 +63,7 @@ public:
     static constexpr int32_t kWindow = 4096;        // segments made at a time
     static constexpr int64_t kMaxCheckpoints = 4096;
 
+    // The walk state is the base, as PathParser's; the walk is closed.
     bool closed = true;
     bool literalLaps = false;
     double totalLength = 0.0;
