@@ -61,16 +61,20 @@ struct PathCommand {
     CommandPoints points;  // MoveTo/LineTo: target; CubicTo: c1, c2, target; QuadTo: c, target
 };
 
-// Walker state, saved and restored around each stroke run.
+// Walker state, saved and restored around each stroke run. Every walker
+// holds it as its base; the copies take the state alone.
 struct WalkState {
     double walked = 0.0;
     int32_t segmentIndex = 0;
     double segmentFraction = 0.0;
     bool ended = false;
     PathPoint position;
+
+    WalkState SaveWalk() const { return *this; }
+    void RestoreWalk(const WalkState& state) { *this = state; }
 };
 
-class PathParser {
+class PathParser : public WalkState {
 public:
     // Distances left at or below this are walked; see the walk.
     static constexpr double kWalkEpsilon = 1e-6;
@@ -84,12 +88,6 @@ public:
     // Test seam: a closed walk goes round every lap instead of dropping
     // whole laps at once when the path is far shorter than the distance.
     bool literalLaps = false;
-
-    double walked = 0.0;
-    int32_t segmentIndex = 0;
-    double segmentFraction = 0.0;
-    bool ended = false;
-    PathPoint position;
 
     // Rebuilds segments and totalLength from the commands, then rewinds.
     void Flatten(bool closedPath);
@@ -135,11 +133,7 @@ public:
     // first segment before the start, through the last one beyond the end.
     PathPoint Extrapolate(double distance) const;
 
-    WalkState SaveWalk() const;
-    void RestoreWalk(const WalkState& state);
-
 private:
-
     // Moves the segment state b forward / backward; target is the distance
     // the walk ends at (used past the start of an open path).
     void WalkForward(double b);

@@ -2,6 +2,7 @@
 // path, lengthen, shift and join them, and draw them as tapered pen strokes.
 #pragma once
 
+#include <cmath>
 #include <cstdint>
 #include <memory>
 #include <vector>
@@ -20,6 +21,8 @@ struct StrokeRun {
     double end = 0.0;
     uint8_t taperStart = 0;
     uint8_t taperEnd = 0;
+
+    bool Finite() const { return std::isfinite(start) && std::isfinite(end); }
 };
 
 class PathTask : public ThreadPoolTask {

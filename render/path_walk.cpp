@@ -16,23 +16,7 @@ using walk::PointAt;
 }  // namespace
 
 void PathParser::Rewind() {
-    walked = 0.0;
-    segmentIndex = 0;
-    segmentFraction = 0.0;
-    ended = false;
-    position = segments.empty() ? PathPoint{} : segments.front().start;
-}
-
-WalkState PathParser::SaveWalk() const {
-    return {walked, segmentIndex, segmentFraction, ended, position};
-}
-
-void PathParser::RestoreWalk(const WalkState& state) {
-    walked = state.walked;
-    segmentIndex = state.segmentIndex;
-    segmentFraction = state.segmentFraction;
-    ended = state.ended;
-    position = state.position;
+    RestoreWalk({.position = segments.empty() ? PathPoint{} : segments.front().start});
 }
 
 // The point at a distance outside an open path: on the line through the

@@ -18,24 +18,16 @@ double Distance(PathPoint a, PathPoint b) {
 
 bool IsFinite(PathPoint p) { return std::isfinite(p.x) && std::isfinite(p.y); }
 
-}  // namespace
-
-namespace {
-
 // A walker of its own over a flattened open guide that other tasks read at
 // the same time: PathParser::Advance's steps forward from its rewound state.
-struct GuideCursor {
+struct GuideCursor : WalkState {
     const PathParser* guide;
-    double walked = 0.0;
-    int32_t segmentIndex = 0;
-    double segmentFraction = 0.0;
-    bool ended = false;
-    PathPoint position;
     bool closed = false;
     bool literalLaps = false;
 
     explicit GuideCursor(const PathParser& g)
-        : guide(&g), position(g.segments.empty() ? PathPoint{} : g.segments.front().start) {}
+        : WalkState{.position = g.segments.empty() ? PathPoint{} : g.segments.front().start},
+          guide(&g) {}
 
     double TotalLength() const { return guide->totalLength; }
     void Advance(double x) {
@@ -183,21 +175,7 @@ size_t RingStream::MemoryHeld() const {
     return bytes;
 }
 
-void RingStream::Rewind() {
-    walked = 0.0;
-    segmentIndex = 0;
-    segmentFraction = 0.0;
-    ended = false;
-    position = Segment(0).start;
-}
-
-void RingStream::RestoreWalk(const WalkState& state) {
-    walked = state.walked;
-    segmentIndex = state.segmentIndex;
-    segmentFraction = state.segmentFraction;
-    ended = state.ended;
-    position = state.position;
-}
+void RingStream::Rewind() { RestoreWalk({.position = Segment(0).start}); }
 
 PathPoint RingStream::Advance(double x) {
     if (x == 0.0) return position;

@@ -58,17 +58,12 @@ bool BuildPlannedRing(const RingPlan& plan, PathParser& path, double lengthBudge
 // walked as PathParser walks a closed path. It holds a window of segments,
 // the guide walker's state every so many vertices and a copy of the guide:
 // a fixed amount of memory whatever n is.
-class RingStream {
+class RingStream : public WalkState {
 public:
     static constexpr int32_t kWindow = 4096;        // segments made at a time
     static constexpr int64_t kMaxCheckpoints = 4096;
 
-    // Walk state, as PathParser's.
-    double walked = 0.0;
-    int32_t segmentIndex = 0;
-    double segmentFraction = 0.0;
-    bool ended = false;
-    PathPoint position;
+    // The walk state is the base, as PathParser's; the walk is closed.
     bool closed = true;
     bool literalLaps = false;
     double totalLength = 0.0;
@@ -107,9 +102,6 @@ public:
     }
     // Bytes held for the walk: the window, the checkpoints, the guide copy.
     size_t MemoryHeld() const;
-
-    WalkState SaveWalk() const { return {walked, segmentIndex, segmentFraction, ended, position}; }
-    void RestoreWalk(const WalkState& state);
 
 private:
     auto Segments() {

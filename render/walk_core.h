@@ -62,6 +62,30 @@ private:
     double bAtWrap_ = 0.0;
 };
 
+// The walker's segment s takes what it can of the distance b left, forward
+// or backward: b ends inside it (b becomes 0), or the walk reaches its far
+// end (the end forward, the start backward) and b loses what lay between.
+// True when a closed walk has stalled on laps of no length.
+template <bool kForward, class Walker>
+[[gnu::always_inline]] inline bool AlongSegment(Walker& w, const LineSegment& s, double& b,
+                                                LapGuard& laps) {
+    const double room =
+        kForward ? (1.0 - w.segmentFraction) * s.length : w.segmentFraction * s.length;
+    if (b <= room + kEpsilon) {
+        if constexpr (kForward)
+            w.segmentFraction += b / s.length;
+        else
+            w.segmentFraction -= b / s.length;
+        w.position = PointAt(s, w.segmentFraction);
+        b = 0.0;
+        return false;
+    }
+    const double before = b;
+    b -= room;
+    w.position = kForward ? s.end : s.start;
+    return w.closed && laps.Stalled(before, b);
+}
+
 // Moves the segment state b forward.
 template <class Walker, class Segments>
 [[gnu::always_inline]] inline void Forward(Walker& w, Segments&& segs, int32_t count, double b) {
@@ -72,19 +96,7 @@ template <class Walker, class Segments>
     const PathPoint from = w.position;
     LapGuard laps(count, w.literalLaps);
     while (w.segmentIndex < count) {
-        const LineSegment& s = segs(w.segmentIndex);
-        const double rem = (1.0 - w.segmentFraction) * s.length;
-        bool stalled = false;
-        if (b <= rem + kEpsilon) {
-            w.segmentFraction += b / s.length;
-            w.position = PointAt(s, w.segmentFraction);
-            b = 0.0;
-        } else {
-            const double before = b;
-            b -= rem;
-            w.position = s.end;
-            stalled = w.closed && laps.Stalled(before, b);
-        }
+        const bool stalled = AlongSegment<true>(w, segs(w.segmentIndex), b, laps);
         if (b <= kEpsilon) break;
         w.segmentIndex += 1;
         w.segmentFraction = 0.0;
@@ -116,19 +128,7 @@ template <class Walker, class Segments, class Before>
         w.segmentFraction = 1.0;
     }
     for (;;) {
-        const LineSegment& s = segs(w.segmentIndex);
-        const double used = w.segmentFraction * s.length;
-        bool stalled = false;
-        if (b <= used + kEpsilon) {
-            w.segmentFraction -= b / s.length;
-            w.position = PointAt(s, w.segmentFraction);
-            b = 0.0;
-        } else {
-            const double left = b;
-            b -= used;
-            w.position = s.start;
-            stalled = w.closed && laps.Stalled(left, b);
-        }
+        const bool stalled = AlongSegment<false>(w, segs(w.segmentIndex), b, laps);
         if (b <= kEpsilon) break;
         w.segmentFraction = 1.0;
         w.segmentIndex -= 1;

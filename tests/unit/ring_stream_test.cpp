@@ -82,6 +82,19 @@ TEST(RingStream, WalksTheBitsOfTheStoredRing) {
         streamed.AdvanceOne();
     }
     ExpectSameWalk(stored, streamed, "over the start");
+
+    // A walk saved in one window of segments and taken up again after the
+    // stream has made others goes on as a walk that never left.
+    const PathParser stayed = stored;
+    const WalkState saved = streamed.SaveWalk();
+    streamed.Advance(total * 0.5);
+    streamed.RestoreWalk(saved);
+    ExpectSameWalk(stayed, streamed, "restored");
+    for (int i = 0; i < 5000; ++i) {
+        stored.AdvanceOne();
+        streamed.AdvanceOne();
+    }
+    ExpectSameWalk(stored, streamed, "on from the restored walk");
 }
 
 // Ten million vertices: the segments are the vertex formula's, and the
