@@ -21,8 +21,7 @@ std::vector<fs::path> FilesEndingWith(const fs::path& folder, const std::string&
     std::error_code ec;
     for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
         const std::string name = Utf8Path(it->path().filename());
-        if (it->is_regular_file(ec) && name.size() >= extension.size() &&
-            name.compare(name.size() - extension.size(), extension.size(), extension) == 0) {
+        if (it->is_regular_file(ec) && EndsWith(name, extension)) {
             files.push_back(it->path());
         }
     }

@@ -23,6 +23,8 @@ std::string Utf8Path(const fs::path& path) {
     return std::string(text.begin(), text.end());
 }
 
+std::string FileStem(const std::string& utf8Name) { return Utf8Path(FsPath(utf8Name).stem()); }
+
 namespace {
 
 std::string Quoted(const std::string& path) { return "\"" + path + "\""; }

@@ -18,6 +18,13 @@ namespace velmora::cli {
 std::filesystem::path FsPath(const std::string& utf8);
 std::string Utf8Path(const std::filesystem::path& path);
 
+// Whether a file name ends in `tail` (".ini").
+inline bool EndsWith(std::string_view text, std::string_view tail) {
+    return text.size() >= tail.size() && text.substr(text.size() - tail.size()) == tail;
+}
+// The name a data file is listed under: without folders and extension.
+std::string FileStem(const std::string& utf8Name);
+
 // "-": standard input or output.
 inline bool IsStandardStream(const std::string& path) { return path == "-"; }
 

@@ -15,11 +15,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-bool EndsWith(const std::string& text, const std::string& tail) {
-    return text.size() >= tail.size() &&
-           text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
-}
-
 // A file name as the page sends it: a name without folders, with the
 // extension the module lists.
 bool CheckFileName(const std::string& name, const std::string& extension, std::string& error) {
@@ -36,8 +31,6 @@ bool CheckFileName(const std::string& name, const std::string& extension, std::s
     }
     return true;
 }
-
-std::string Stem(const std::string& name) { return Utf8Path(FsPath(name).stem()); }
 
 // A guide file as it goes into the module's folder: the first path drawn in
 // the SVG, imported so that the module reads it as the same curve whatever
@@ -154,7 +147,7 @@ CommandResult ServeSession::DoAddFile(Work& work) {
     // The module lists its folders when the filter is initialised.
     if (!Restart(japanese_, error)) return CommandResult{false, error, ""};
     const int32_t key = preset ? kItemPreset : kItemGuide;
-    const std::string stem = Stem(work.name);
+    const std::string stem = FileStem(work.name);
     const hostcore::PropertyItem* item = host_->Item(key);
     const int32_t index = item != nullptr ? FindEnumString(*item, stem) : -1;
     if (index < 0) {
