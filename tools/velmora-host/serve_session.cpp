@@ -79,7 +79,9 @@ CommandResult ServeSession::SetPicture(Picture picture, std::string name, std::s
                              .bytes = std::move(density)});
 }
 
-CommandResult ServeSession::SavePreset() { return QueueAndWait(Work{.kind = WorkKind::kSavePreset}); }
+CommandResult ServeSession::SavePreset() {
+    return QueueAndWait(Work{.kind = WorkKind::kSavePreset});
+}
 
 CommandResult ServeSession::AddPreset(const std::string& fileName, std::string bytes) {
     return QueueAndWait(
