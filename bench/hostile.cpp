@@ -19,11 +19,11 @@
 #include <vector>
 
 #include "bench/alloc_meter.h"
-#include "bench/panel_edits.h"
 #include "bench/scenes.h"
 #include "bench/seams.h"
 #include "bench/timing.h"
 #include "tests/item_keys.h"
+#include "tests/panel_edits.h"
 #include "tests/scratch_config_home.h"
 #include "tools/host_core/host_core.h"
 
@@ -32,6 +32,7 @@ namespace velmora::bench {
 namespace {
 
 using hostcore::HostCore;
+using testing::EditsOf;
 
 constexpr double kPassBound = 10.0;          // seconds
 constexpr double kMemoryBound = 1024.0;      // MiB beyond the host's layers

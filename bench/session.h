@@ -8,11 +8,14 @@
 #include <string>
 #include <vector>
 
-#include "bench/panel_edits.h"
 #include "bench/seams.h"
+#include "tests/panel_edits.h"
 #include "tools/host_core/host_core.h"
 
 namespace velmora::bench {
+
+using testing::ApplyPanelEdits;
+using testing::PanelEdits;
 
 enum class Scene { kShapes, kBlobs, kPage };
 
