@@ -31,9 +31,7 @@ protected:
         std::filesystem::create_directories(vmplugin() / "preset");
         std::ofstream(vmplugin() / "preset" / "p.ini", std::ios::binary) << text;
         HostCore host;
-        UseModule(host);
-        InkedCanvas(host, w, h);
-        Open(host);
+        OpenInked(host, w, h);
         EXPECT_EQ(host.EditEnum(kItemPreset, 1), 2);
         EXPECT_EQ(host.FilterRun(), 0);
         std::filesystem::remove(vmplugin() / "preset" / "p.ini");
@@ -61,9 +59,7 @@ protected:
     };
     StoppedRun RunStopped(void (*layout)(RenderContext&), int stopAt) {
         HostCore host;
-        UseModule(host);
-        InkedCanvas(host, 60, 40);
-        Open(host);
+        OpenInked(host, 60, 40);
         const std::vector<uint8_t> before = host.GetOffscreen(host.destination())->pixels;
         Seams(host).layout = layout;
         std::atomic<int> requests{0};
