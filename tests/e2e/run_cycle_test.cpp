@@ -118,6 +118,19 @@ protected:
         std::vector<uint8_t> rgba(static_cast<size_t>(width * height * 4), fill);
         return host.OffscreenFromRgba(width, height, rgba.data(), indices);
     }
+    // A clear source and a destination whose every byte is `fill`, both
+    // of that size, given to the host; the destination.
+    HostOffscreen Layers(int32_t width, int32_t height, uint8_t fill) {
+        host.SetSource(Filled(width, height, 0));
+        const HostOffscreen dest = Filled(width, height, fill);
+        host.SetDestination(dest);
+        return dest;
+    }
+    // A clear source and a new kind-3 destination of that size.
+    void ClearLayers(int32_t width, int32_t height) {
+        host.SetSource(Filled(width, height, 0));
+        host.SetDestination(host.CreateOffscreen(width, height, 3));
+    }
     std::vector<uint8_t>& Bytes(HostOffscreen o) { return host.GetOffscreen(o)->pixels; }
 
     void ExpectCleanHost() {
@@ -213,8 +226,7 @@ TEST_F(RunCycle, DestinationSmallerThanTheSourceIsWrittenOnlyInsideItself) {
 
 TEST_F(RunCycle, ProgressRisesOnAScaleOf500OncePerFinishedTask) {
     manager().seams.layout = SevenTasks;
-    host.SetSource(Filled(8, 8, 0));
-    host.SetDestination(host.CreateOffscreen(8, 8, 3));
+    ClearLayers(8, 8);
     ASSERT_EQ(host.FilterRun(), 0);
     EXPECT_EQ(host.progressRanges(), std::vector<int32_t>{500});
     EXPECT_EQ(host.progressValues(), (std::vector<int32_t>{71, 142, 214, 285, 357, 428, 500}));
@@ -244,9 +256,7 @@ TEST_F(RunCycle, ProgressThatDoesNotRiseCallsNoHostService) {
 
 TEST_F(RunCycle, AStopRequestDuringAPassLeavesTheDestinationAsItWas) {
     manager().seams.layout = SevenCoveringTasks;
-    host.SetSource(Filled(8, 8, 0));
-    const HostOffscreen dest = Filled(8, 8, 7);
-    host.SetDestination(dest);
+    const HostOffscreen dest = Layers(8, 8, 7);
     host.QueueReplies(258, {259});
     ASSERT_EQ(host.FilterRun(), 0);
     EXPECT_EQ(Bytes(dest), std::vector<uint8_t>(256, 7));
@@ -262,9 +272,7 @@ TEST_F(RunCycle, AStopRequestDuringAPassLeavesTheDestinationAsItWas) {
 
 TEST_F(RunCycle, APassWithoutTasksClearsTheDestinationAndStillReportsIt) {
     manager().seams.layout = NoTasks;
-    host.SetSource(Filled(6, 5, 0));
-    const HostOffscreen dest = Filled(6, 5, 7);
-    host.SetDestination(dest);
+    const HostOffscreen dest = Layers(6, 5, 7);
     ASSERT_EQ(host.FilterRun(), 0);
     EXPECT_TRUE(g_seen.called);
     EXPECT_EQ(Bytes(dest), std::vector<uint8_t>(120, 0));
@@ -280,9 +288,7 @@ TEST_F(RunCycle, APassWithoutTasksClearsTheDestinationAndStillReportsIt) {
 
 TEST_F(RunCycle, AFailingTaskDropsThePassAndTheRunStillEnds) {
     manager().seams.layout = CoverThenFail;
-    host.SetSource(Filled(8, 8, 0));
-    const HostOffscreen dest = Filled(8, 8, 7);
-    host.SetDestination(dest);
+    const HostOffscreen dest = Layers(8, 8, 7);
     EXPECT_EQ(host.FilterRun(), 0);
     EXPECT_EQ(Bytes(dest), std::vector<uint8_t>(256, 7));
     EXPECT_TRUE(host.areasChanged().empty());
@@ -295,8 +301,7 @@ TEST_F(RunCycle, AFailingTaskDropsThePassAndTheRunStillEnds) {
 
 TEST_F(RunCycle, PenStartAndEndReachTheLayoutAsFractionsOrPixels) {
     manager().seams.layout = NoTasks;
-    host.SetSource(Filled(4, 4, 0));
-    host.SetDestination(host.CreateOffscreen(4, 4, 3));
+    ClearLayers(4, 4);
     host.EditInt(kItemIn, 1000);
     host.EditInt(kItemOut, 250);
     ASSERT_EQ(host.FilterRun(), 0);
@@ -311,8 +316,7 @@ TEST_F(RunCycle, PenStartAndEndReachTheLayoutAsFractionsOrPixels) {
 
 TEST_F(RunCycle, TheTemplateDecidesWhichGeometryThePassHolds) {
     manager().seams.layout = NoTasks;
-    host.SetSource(Filled(100, 80, 0));
-    host.SetDestination(host.CreateOffscreen(100, 80, 3));
+    ClearLayers(100, 80);
     struct Case {
         int32_t type;
         bool ring, parallel, radial;
@@ -342,8 +346,7 @@ TEST_F(RunCycle, TheTemplateDecidesWhichGeometryThePassHolds) {
 
 TEST_F(RunCycle, TheGuideIsParsedOnFirstUseAndKept) {
     manager().seams.layout = NoTasks;
-    host.SetSource(Filled(4, 4, 0));
-    host.SetDestination(host.CreateOffscreen(4, 4, 3));
+    ClearLayers(4, 4);
     host.EditEnum(kItemGuide, 1);
     ASSERT_EQ(host.FilterRun(), 0);
     ASSERT_NE(manager().guides[1].path, nullptr);
@@ -361,8 +364,7 @@ TEST_F(RunCycle, TheGuideIsParsedOnFirstUseAndKept) {
 
 TEST_F(RunCycle, ASelectionOfAnotherSizeThanTheSourceCountsAsNone) {
     manager().seams.layout = NoTasks;
-    host.SetSource(Filled(8, 8, 0));
-    host.SetDestination(host.CreateOffscreen(8, 8, 3));
+    ClearLayers(8, 8);
     std::vector<uint8_t> everything(64, 255);
     host.SetSelection(host.OffscreenFromGrey(8, 8, 1, everything.data()));
     ASSERT_EQ(host.FilterRun(), 0);
@@ -377,9 +379,7 @@ TEST_F(RunCycle, ASelectionOfAnotherSizeThanTheSourceCountsAsNone) {
 
 TEST_F(RunCycle, BitmapsWithoutPixelAddressesDrawNothingButTheRunCompletes) {
     manager().seams.layout = CoverEverything;
-    host.SetSource(Filled(8, 8, 0));
-    const HostOffscreen dest = Filled(8, 8, 7);
-    host.SetDestination(dest);
+    const HostOffscreen dest = Layers(8, 8, 7);
     host.OmitSlot(hostcore::Service::kBitmap, 7);
     EXPECT_EQ(host.FilterRun(), 0);
     EXPECT_FALSE(g_seen.called);
@@ -407,8 +407,7 @@ TEST_F(RunCycle, FiveChannelLayersAreReadAndWrittenOneBytePerPixel) {
 
 TEST_F(RunCycle, SavePresetWritesAPresetAtTheEndOfEveryRunWhileChecked) {
     manager().seams.layout = NoTasks;
-    host.SetSource(Filled(4, 4, 0));
-    host.SetDestination(host.CreateOffscreen(4, 4, 3));
+    ClearLayers(4, 4);
     host.EditBool(kItemSavePreset, true);
     ASSERT_EQ(host.FilterRun(), 0);
     ASSERT_EQ(host.FilterRun(), 0);
