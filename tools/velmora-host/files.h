@@ -86,6 +86,13 @@ bool ReadFileBytes(const std::filesystem::path& path, std::string& bytes);
 // message carrying the reason.
 bool WriteWholeFile(const std::filesystem::path& path, std::string_view bytes, std::string& error);
 
+// Puts the bytes of a data file at `placed`, making its folder. An identical
+// file already there is kept (kKept); a different one is left alone
+// (kClash); a failed write is kFailed with the reason.
+enum class Placement { kWritten, kKept, kClash, kFailed };
+Placement PlaceBytes(const std::filesystem::path& placed, std::string_view bytes,
+                     std::string& reason);
+
 // Copies a data file into `folder` under its own name. An identical file
 // already there is kept; a different one is not replaced (false, with a
 // reason). `created` tells whether the copy made a new file.

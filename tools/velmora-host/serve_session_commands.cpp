@@ -2,7 +2,6 @@
 // or adding a preset, adding a guide, another language.
 #include <algorithm>
 #include <filesystem>
-#include <system_error>
 
 #include "tools/velmora-host/data_folders.h"
 #include "tools/velmora-host/files.h"
@@ -130,20 +129,15 @@ CommandResult ServeSession::DoAddFile(Work& work) {
     if (!preset && !GuideFileBytes(work.bytes, work.name, bytes, notes, error)) {
         return CommandResult{false, error, ""};
     }
-    std::error_code ec;
-    std::string existing;
-    if (fs::exists(target, ec)) {
-        if (!ReadFileBytes(target, existing) || existing != bytes) {
-            return CommandResult{false,
-                                 "\"" + Utf8Path(target) +
-                                     "\" already exists with other content; rename the file or "
-                                     "remove that one",
-                                 ""};
-        }
-    } else {
-        fs::create_directories(folder, ec);
-        if (!WriteWholeFile(target, bytes, error)) return CommandResult{false, error, ""};
+    const Placement placement = PlaceBytes(target, bytes, error);
+    if (placement == Placement::kClash) {
+        return CommandResult{false,
+                             "\"" + Utf8Path(target) +
+                                 "\" already exists with other content; rename the file or "
+                                 "remove that one",
+                             ""};
     }
+    if (placement == Placement::kFailed) return CommandResult{false, error, ""};
     // The module lists its folders when the filter is initialised.
     if (!Restart(japanese_, error)) return CommandResult{false, error, ""};
     const int32_t key = preset ? kItemPreset : kItemGuide;
