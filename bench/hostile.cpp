@@ -21,7 +21,9 @@
 #include "bench/alloc_meter.h"
 #include "bench/scenes.h"
 #include "bench/seams.h"
+#include "bench/timing.h"
 #include "tests/item_keys.h"
+#include "tests/panel_edits.h"
 #include "tests/scratch_config_home.h"
 #include "tools/host_core/host_core.h"
 
@@ -29,15 +31,13 @@
 namespace velmora::bench {
 namespace {
 
-using Clock = std::chrono::steady_clock;
 using hostcore::HostCore;
+using testing::EditsOf;
 
 constexpr double kPassBound = 10.0;          // seconds
 constexpr double kMemoryBound = 1024.0;      // MiB beyond the host's layers
 constexpr double kStopBound = 0.050;         // seconds from the stop answer
 constexpr double kContactBound = 0.050;      // longest silence towards the host
-
-double Since(Clock::time_point t) { return std::chrono::duration<double>(Clock::now() - t).count(); }
 
 // A guide of `count` cubic curves in a row whose control points lie `far`
 // above and below the row.
@@ -202,7 +202,6 @@ std::string Preset(const std::string& guide, const std::string& line) {
     return "[guide]\n" + guide + "\n[line]\n" + line + "\n";
 }
 
-void SelectGuide(HostCore& host) { host.EditEnum(kItemGuide, 2); }
 void SelectPreset(HostCore& host) { host.EditEnum(kItemPreset, 1); }
 
 }  // namespace
@@ -210,20 +209,12 @@ void SelectPreset(HostCore& host) { host.EditEnum(kItemPreset, 1); }
 int RunHostile(int32_t size, const char* only) {
     const testing::ScratchConfigHome scratch;
 
-    auto parallelWith = [](int32_t spacing) {
-        return [spacing](HostCore& h) {
-            h.EditEnum(kItemTemplate, kTemplateParallel);  // the template's base points
-            SelectGuide(h);
-            h.EditInt(kItemSpacing, spacing);
-        };
+    // The template first (it places the base points), then guide file "g".
+    auto guideWith = [](int32_t kind, double spacing) {
+        return EditsOf({{kItemTemplate, double(kind)}, {kItemGuide, 2}, {kItemSpacing, spacing}});
     };
-    auto radialWith = [](int32_t spacing) {
-        return [spacing](HostCore& h) {
-            h.EditEnum(kItemTemplate, kTemplateRadial);  // the template's base points
-            SelectGuide(h);
-            h.EditInt(kItemSpacing, spacing);
-        };
-    };
+    auto parallelWith = [&](double spacing) { return guideWith(kTemplateParallel, spacing); };
+    auto radialWith = [&](double spacing) { return guideWith(kTemplateRadial, spacing); };
     const std::vector<Case> cases = {
         {"H1", "2565 cubics, controls 1e10 away, parallel", FarCurves(2565, 1e10), "", parallelWith(50)},
         {"H2", "5760 cubics, controls 1e4 away, radial", FarCurves(5760, 1e4), "", radialWith(50)},
@@ -245,28 +236,15 @@ int RunHostile(int32_t size, const char* only) {
                 "length=2000000000\nlengain=1e300\nposition=2000000000\nspacing=1"),
          SelectPreset},
         {"H11", "channel kind of the source fails", "", "",
-         [](HostCore& h) { h.EditEnum(kItemTemplate, kTemplateRadial); }, true},
+         EditsOf({{kItemTemplate, kTemplateRadial}}), true},
         {"H12", "radial spacing 1, size 50, length 1000", "", "",
-         [](HostCore& h) {
-             h.EditEnum(kItemTemplate, kTemplateRadial);
-             h.EditInt(kItemSpacing, 1);
-             h.EditDouble(kItemSize, 50);
-             h.EditDouble(kItemHardness, 0.3);
-             h.EditInt(kItemLength, 1000);
-         }},
+         EditsOf({{kItemTemplate, kTemplateRadial}, {kItemSpacing, 1}, {kItemSize, 50},
+                  {kItemHardness, 0.3}, {kItemLength, 1000}})},
         {"H13", "concentric spacing 1, length 1000, gain 100", "", "",
-         [](HostCore& h) {
-             h.EditEnum(kItemTemplate, kTemplateConcentric);
-             h.EditInt(kItemSpacing, 1);
-             h.EditInt(kItemLength, 1000);
-             h.EditDouble(kItemLengain, 100);
-         }},
+         EditsOf({{kItemTemplate, kTemplateConcentric}, {kItemSpacing, 1}, {kItemLength, 1000},
+                  {kItemLengain, 100}})},
         {"H14", "parallel spacing 1, spacing gain -100", "", "",
-         [](HostCore& h) {
-             h.EditEnum(kItemTemplate, kTemplateParallel);
-             h.EditInt(kItemSpacing, 1);
-             h.EditDouble(kItemSpcgain, -100);
-         }},
+         EditsOf({{kItemTemplate, kTemplateParallel}, {kItemSpacing, 1}, {kItemSpcgain, -100}})},
         {"H15", "points at the int32 limits, concentric", "", "",
          [](HostCore& h) {
              h.EditEnum(kItemTemplate, kTemplateConcentric);

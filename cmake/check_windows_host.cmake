@@ -73,6 +73,34 @@ if(bent STREQUAL expected OR NOT bent STREQUAL once)
 endif()
 file(REMOVE ${preset_file} ${guide_file})
 
+# 2b. The run reads the preset given, never another file of its name. The
+# sample preset's values are printed; a different 輪.ini already in the
+# roaming folder either stays out of the run (the data folder moved) or is
+# refused by name, and is left as it was.
+run_host(render -o "出力/値.png" --preset "輪.ini" --print-settings)
+if(NOT host_output MATCHES "spacing=12" OR NOT host_output MATCHES "length=220")
+  message(FATAL_ERROR "the run did not use the given preset's values:\n${host_output}")
+endif()
+file(GLOB preset_dir LIST_DIRECTORIES true
+  "${PREFIX}/drive_c/users/*/AppData/Roaming/orvalen/vmplugin/preset")
+set(other "[line]\nlength=33\nspacing=3\n")
+file(WRITE "${preset_dir}/輪.ini" "${other}")
+execute_process(COMMAND sh "${WINE_RUN}" "${PREFIX}" "${HOST}" render -o "出力/他.png"
+  --preset "輪.ini" --print-settings
+  WORKING_DIRECTORY "${WORK}" RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
+file(READ "${preset_dir}/輪.ini" kept_other)
+file(REMOVE "${preset_dir}/輪.ini")
+if(NOT kept_other STREQUAL other)
+  message(FATAL_ERROR "the user's own 輪.ini was changed by a run given another one")
+endif()
+if(rc EQUAL 0)
+  if(NOT out MATCHES "spacing=12" OR out MATCHES "spacing=3")
+    message(FATAL_ERROR "a run given 輪.ini used the roaming folder's file of that name:\n${out}")
+  endif()
+elseif(NOT err MATCHES "already exists with other content")
+  message(FATAL_ERROR "a run given 輪.ini failed (${rc}) without naming the clash:\n${out}\n${err}")
+endif()
+
 # 3. The picture through standard output, byte for byte.
 execute_process(COMMAND sh "${WINE_RUN}" "${PREFIX}" "${HOST}" render -q -o -
   WORKING_DIRECTORY "${WORK}" RESULT_VARIABLE rc OUTPUT_FILE "${WORK}/stdout.png"

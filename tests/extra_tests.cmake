@@ -37,8 +37,9 @@ if(TARGET velmora-host AND NOT WIN32)
   add_test(NAME cli COMMAND velmora_cli_tests)
 
   # The preview server's parts, with the module loaded from its file.
-  set(VELMORA_SERVE_PARTS data_folders.cpp edits.cpp module_session.cpp serve_guard.cpp serve_json.cpp
-      serve_session.cpp)
+  set(VELMORA_SERVE_PARTS colour_text.cpp data_folders.cpp edits.cpp module_session.cpp
+      serve_guard.cpp serve_json.cpp serve_session.cpp serve_session_commands.cpp
+      serve_session_thread.cpp)
   list(TRANSFORM VELMORA_SERVE_PARTS PREPEND ${CMAKE_SOURCE_DIR}/tools/velmora-host/)
   find_package(nlohmann_json 3 REQUIRED)
   target_sources(velmora_cli_tests PRIVATE ${VELMORA_SERVE_PARTS})

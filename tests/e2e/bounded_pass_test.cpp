@@ -31,9 +31,7 @@ protected:
         std::filesystem::create_directories(vmplugin() / "preset");
         std::ofstream(vmplugin() / "preset" / "p.ini", std::ios::binary) << text;
         HostCore host;
-        UseModule(host);
-        InkedCanvas(host, w, h);
-        Open(host);
+        OpenInked(host, w, h);
         EXPECT_EQ(host.EditEnum(kItemPreset, 1), 2);
         EXPECT_EQ(host.FilterRun(), 0);
         std::filesystem::remove(vmplugin() / "preset" / "p.ini");
@@ -49,6 +47,31 @@ protected:
             const int n = ++requests;
             return stopAt != 0 && n >= stopAt ? kProcessDone : kProcessStart;
         });
+    }
+
+    // A run on an inked 60 x 40 canvas whose pass is `layout`, the stop
+    // answered to request `stopAt`: it ends, the destination and the changed
+    // areas stay as they were, and nothing is left with the host.
+    struct StoppedRun {
+        int requests = 0;
+        std::chrono::steady_clock::duration took{};
+        size_t progressSteps = 0;
+    };
+    StoppedRun RunStopped(void (*layout)(RenderContext&), int stopAt) {
+        HostCore host;
+        OpenInked(host, 60, 40);
+        const std::vector<uint8_t> before = host.GetOffscreen(host.destination())->pixels;
+        Seams(host).layout = layout;
+        std::atomic<int> requests{0};
+        CountRequests(host, requests, stopAt);
+        const auto start = std::chrono::steady_clock::now();
+        EXPECT_EQ(host.FilterRun(), 0);
+        StoppedRun run{requests.load(), std::chrono::steady_clock::now() - start,
+                       host.progressValues().size()};
+        EXPECT_EQ(host.GetOffscreen(host.destination())->pixels, before);
+        EXPECT_TRUE(host.areasChanged().empty());
+        ExpectNothingLeft(host);
+        return run;
     }
 };
 
@@ -74,23 +97,11 @@ void LayoutUntilStopped(RenderContext& context) {
 }
 
 TEST_F(BoundedPass, TheHostHearsFromALongLayoutAndItsStopEndsThePass) {
-    HostCore host;
-    UseModule(host);
-    InkedCanvas(host, 60, 40);
-    Open(host);
-    const std::vector<uint8_t> before = host.GetOffscreen(host.destination())->pixels;
-    Seams(host).layout = LayoutUntilStopped;
-    std::atomic<int> requests{0};
-    CountRequests(host, requests, 3);
-    const auto start = std::chrono::steady_clock::now();
-    EXPECT_EQ(host.FilterRun(), 0);
+    const StoppedRun run = RunStopped(LayoutUntilStopped, 3);
     // Three requests, at least the contact interval apart, the third answered stop.
-    EXPECT_EQ(requests.load(), 3);
-    EXPECT_GE(std::chrono::steady_clock::now() - start, 3 * kContactInterval);
-    EXPECT_EQ(host.GetOffscreen(host.destination())->pixels, before);
-    EXPECT_TRUE(host.areasChanged().empty());
-    EXPECT_TRUE(host.progressValues().empty());  // no task ran
-    ExpectNothingLeft(host);
+    EXPECT_EQ(run.requests, 3);
+    EXPECT_GE(run.took, 3 * kContactInterval);
+    EXPECT_EQ(run.progressSteps, 0u);  // no task ran
 }
 
 // A task that runs until cancelled (at most two seconds).
@@ -108,20 +119,8 @@ void QueueLongTasks(RenderContext& context) {
 }
 
 TEST_F(BoundedPass, TheHostHearsFromAPassWhoseTasksFinishNothingAndItsStopEndsThem) {
-    HostCore host;
-    UseModule(host);
-    InkedCanvas(host, 60, 40);
-    Open(host);
-    const std::vector<uint8_t> before = host.GetOffscreen(host.destination())->pixels;
-    Seams(host).layout = QueueLongTasks;
-    std::atomic<int> requests{0};
-    CountRequests(host, requests, 4);
-    EXPECT_EQ(host.FilterRun(), 0);
     // No task finished before the stop: the requests were the pass's own.
-    EXPECT_EQ(requests.load(), 4);
-    EXPECT_EQ(host.GetOffscreen(host.destination())->pixels, before);
-    EXPECT_TRUE(host.areasChanged().empty());
-    ExpectNothingLeft(host);
+    EXPECT_EQ(RunStopped(QueueLongTasks, 4).requests, 4);
 }
 
 }  // namespace

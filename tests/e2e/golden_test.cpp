@@ -12,9 +12,13 @@
 
 #include "controller_fixture.h"
 #include "image_support.h"
+#include "tests/panel_edits.h"
 
 namespace velmora::e2e {
 namespace {
+
+using testing::ApplyPanelEdits;
+using testing::EditsOf;
 
 constexpr int32_t kWidth = 256;
 constexpr int32_t kHeight = 192;
@@ -106,50 +110,37 @@ TEST_F(Golden, EveryTemplateAlongEveryGuide) {
 }
 
 TEST_F(Golden, SoftWidePenWithLongTaperedEnds) {
-    Choose(0, 0);
-    host.EditDouble(kItemSize, 6.0);
-    host.EditDouble(kItemHardness, 0.2);
-    host.EditInt(kItemIn, 300);
-    host.EditInt(kItemOut, 1000);
+    Choose(kTemplateRadial, 0);
+    ApplyPanelEdits(host,
+                    {{kItemSize, 6.0}, {kItemHardness, 0.2}, {kItemIn, 300}, {kItemOut, 1000}});
     ExpectMatchesGolden(Render(), "pen", "soft_wide");
 }
 
 TEST_F(Golden, PenEndsInPixelsWithEasing) {
-    Choose(1, 1);
-    host.EditDouble(kItemCurvature, -2.0);
-    host.EditBool(kItemAsdist, true);
-    host.EditInt(kItemIn, 15);
-    host.EditInt(kItemOut, 5);
-    host.EditBool(kItemEasing, true);
-    host.EditInt(kItemLength, 40);
+    Choose(kTemplateParallel, 1);
+    ApplyPanelEdits(host, {{kItemCurvature, -2.0}, {kItemAsdist, true}, {kItemIn, 15},
+                           {kItemOut, 5}, {kItemEasing, true}, {kItemLength, 40}});
     ExpectMatchesGolden(Render(), "pen", "distance_eased");
 }
 
 TEST_F(Golden, LongShiftedLinesWithLengthGain) {
-    Choose(0, 0);
-    host.EditInt(kItemLength, 60);
-    host.EditInt(kItemPosition, -20);
-    host.EditInt(kItemSpacing, 120);
-    host.EditDouble(kItemLengain, 20.0);
+    Choose(kTemplateRadial, 0);
+    ApplyPanelEdits(host, {{kItemLength, 60}, {kItemPosition, -20}, {kItemSpacing, 120},
+                           {kItemLengain, 20.0}});
     ExpectMatchesGolden(Render(), "line", "long_shifted_gain");
 }
 
 TEST_F(Golden, DenseParallelLinesDrawnApart) {
-    Choose(1, 0);
-    host.EditInt(kItemSpacing, 12);
-    host.EditDouble(kItemSpcgain, 3.0);
-    host.EditInt(kItemLength, 30);
-    host.EditBool(kItemConnect, false);
-    host.EditDouble(kItemSize, 1.5);
+    Choose(kTemplateParallel, 0);
+    ApplyPanelEdits(host, {{kItemSpacing, 12}, {kItemSpcgain, 3.0}, {kItemLength, 30},
+                           {kItemConnect, false}, {kItemSize, 1.5}});
     ExpectMatchesGolden(Render(), "line", "dense_parallel_apart");
 }
 
 TEST_F(Golden, ConcentricRingsWithSpacingGainAlongTheCurve) {
-    Choose(2, 1);
-    host.EditInt(kItemSpacing, 20);
-    host.EditDouble(kItemSpcgain, 4.0);
-    host.EditDouble(kItemLengain, 5.0);
-    host.EditDouble(kItemCurvature, 3.0);
+    Choose(kTemplateConcentric, 1);
+    ApplyPanelEdits(host, {{kItemSpacing, 20}, {kItemSpcgain, 4.0}, {kItemLengain, 5.0},
+                           {kItemCurvature, 3.0}});
     ExpectMatchesGolden(Render(), "line", "concentric_gain_curve");
 }
 
@@ -229,13 +220,8 @@ protected:
 
 TEST_F(SampleRings, WindowsDiffersFromLinuxByThePinnedBytesOnly) {
     const CrossBuildScene scenes[] = {
-        {"dense", [](hostcore::HostCore& h) { h.EditInt(kItemSpacing, 3); }, {true, 1, 1, 16}},
-        {"soft",
-         [](hostcore::HostCore& h) {
-             h.EditDouble(kItemSize, 15.0);
-             h.EditDouble(kItemHardness, 0.25);
-             h.EditInt(kItemSpacing, 7);
-         },
+        {"dense", EditsOf({{kItemSpacing, 3}}), {true, 1, 1, 16}},
+        {"soft", EditsOf({{kItemSize, 15.0}, {kItemHardness, 0.25}, {kItemSpacing, 7}}),
          {true, 18, 18, 3}},
         {"moved",
          [](hostcore::HostCore& h) {

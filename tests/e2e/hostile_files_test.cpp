@@ -47,9 +47,7 @@ protected:
 
     // Opens a session on a small canvas; the files are listed at filter initialise.
     void OpenSession(HostCore& host) {
-        UseModule(host);
-        InkedCanvas(host, 48, 32);
-        Open(host);
+        OpenInked(host, 48, 32);
     }
 
     // Selects the guide of that name and runs; the run answers 0 in time.

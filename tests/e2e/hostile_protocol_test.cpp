@@ -11,9 +11,7 @@ using HostileProtocol = HostileTest;
 
 TEST_F(HostileProtocol, CallbackForUndeclaredKeysChangesNothing) {
     HostCore host;
-    UseModule(host);
-    InkedCanvas(host, 20, 20);
-    Open(host);
+    OpenInked(host, 20, 20);
     for (const int32_t key : {0, 1, 139, 142, 160, 201, 229, 1000, -1, INT32_MIN, INT32_MAX}) {
         EXPECT_EQ(host.Notify(key), 1) << key;
         EXPECT_EQ(host.Notify(key, kNotifyEvent), 1) << key;
@@ -25,9 +23,7 @@ TEST_F(HostileProtocol, CallbackForUndeclaredKeysChangesNothing) {
 
 TEST_F(HostileProtocol, NotifyKindsOtherThanEditAndEventAreIgnored) {
     HostCore host;
-    UseModule(host);
-    InkedCanvas(host, 20, 20);
-    Open(host);
+    OpenInked(host, 20, 20);
     PropertyItem* size = host.Item(kItemSize);
     ASSERT_NE(size, nullptr);
     size->doubleValue = 9.0;
@@ -43,9 +39,7 @@ TEST_F(HostileProtocol, NotifyKindsOtherThanEditAndEventAreIgnored) {
 
 TEST_F(HostileProtocol, FilterInitialiseTwiceKeepsOnePanel) {
     HostCore host;
-    UseModule(host);
-    InkedCanvas(host, 24, 24);
-    Open(host);
+    OpenInked(host, 24, 24);
     EXPECT_EQ(host.FilterInitialize(), 0);
     EXPECT_EQ(host.livePropertyObjects(), 1u);  // the first went back
     EXPECT_EQ(host.EditEnum(kItemTemplate, kTemplateConcentric), 2);
@@ -96,9 +90,7 @@ TEST_F(HostileProtocol, ModuleInitialiseTwiceKeepsOneController) {
 
 TEST_F(HostileProtocol, UnknownSelectorsAndServerlessCallsChangeNothing) {
     HostCore host;
-    UseModule(host);
-    InkedCanvas(host, 16, 16);
-    Open(host);
+    OpenInked(host, 16, 16);
     for (const int32_t selector : {0, 1, 256, 259, 512, 516, -1, INT32_MAX}) host.Call(selector);
     EXPECT_EQ(host.CallWithoutServer(kSelectorFilterRun), -1);
     EXPECT_EQ(host.CallWithoutServer(kSelectorModuleTerminate), -1);

@@ -72,6 +72,13 @@ protected:
         ASSERT_EQ(host.FilterInitialize(), 0);
     }
 
+    // A host of the module with its panel declared over an inked w x h canvas.
+    static void OpenInked(HostCore& host, int32_t w, int32_t h) {
+        UseModule(host);
+        InkedCanvas(host, w, h);
+        Open(host);
+    }
+
     // Everything the module made is back with the host.
     static void ExpectNothingLeft(const HostCore& host) {
         EXPECT_EQ(host.liveStrings(), 0u);
@@ -80,26 +87,22 @@ protected:
     }
 
     // Sets a raw value on an item, past the panel's range, and notifies.
-    static int32_t SetRawDouble(HostCore& host, int32_t key, double v) {
+    template <class T>
+    static int32_t SetRaw(HostCore& host, int32_t key, T PropertyItem::*member, T v) {
         PropertyItem* item = host.Item(key);
         EXPECT_NE(item, nullptr) << key;
         if (item == nullptr) return 0;
-        item->doubleValue = v;
+        item->*member = v;
         return host.Notify(key);
+    }
+    static int32_t SetRawDouble(HostCore& host, int32_t key, double v) {
+        return SetRaw(host, key, &PropertyItem::doubleValue, v);
     }
     static int32_t SetRawInt(HostCore& host, int32_t key, int32_t v) {
-        PropertyItem* item = host.Item(key);
-        EXPECT_NE(item, nullptr) << key;
-        if (item == nullptr) return 0;
-        item->intValue = v;
-        return host.Notify(key);
+        return SetRaw(host, key, &PropertyItem::intValue, v);
     }
     static int32_t SetRawPoint(HostCore& host, int32_t key, HostPoint p) {
-        PropertyItem* item = host.Item(key);
-        EXPECT_NE(item, nullptr) << key;
-        if (item == nullptr) return 0;
-        item->point = p;
-        return host.Notify(key);
+        return SetRaw(host, key, &PropertyItem::point, p);
     }
 
     // A watchdog, not a time bound: a run that takes this long has hung.

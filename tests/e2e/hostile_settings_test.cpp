@@ -29,9 +29,7 @@ protected:
     void RunEach(int32_t w, int32_t h, Edit edit, const char* what) {
         for (const int32_t type : {kTemplateRadial, kTemplateParallel, kTemplateConcentric}) {
             HostCore host;
-            UseModule(host);
-            InkedCanvas(host, w, h);
-            Open(host);
+            OpenInked(host, w, h);
             host.EditEnum(kItemTemplate, type);
             edit(host);
             const double seconds = TimedRun(host);
@@ -174,9 +172,7 @@ TEST_F(HostileSettings, WorstCasesOnABigCanvasFinish) {
     };
     for (const Case& c : cases) {
         HostCore host;
-        UseModule(host);
-        InkedCanvas(host, 4000, 4000);
-        Open(host);
+        OpenInked(host, 4000, 4000);
         host.EditEnum(kItemTemplate, c.type);
         c.edit(host);
         EXPECT_LT(TimedRun(host), kHangSeconds) << c.what;

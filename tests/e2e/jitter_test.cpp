@@ -77,6 +77,22 @@ protected:
     static size_t Distinct(const std::vector<Extent>& extents) {
         return std::set<Extent>(extents.begin(), extents.end()).size();
     }
+    // Every run's stroke stays on the one line's rows (15 and 16) with its
+    // ends in these ranges of x, and the runs are not all alike.
+    struct Span {
+        int32_t lo, hi;
+    };
+    static void ExpectVaryingStrokes(const std::vector<Extent>& extents, Span start, Span end) {
+        for (const Extent& e : extents) {
+            EXPECT_GE(e.minX, start.lo);
+            EXPECT_LE(e.minX, start.hi);
+            EXPECT_GE(e.maxX, end.lo);
+            EXPECT_LE(e.maxX, end.hi);
+            EXPECT_EQ(e.minY, 15);
+            EXPECT_EQ(e.maxY, 16);
+        }
+        EXPECT_GT(Distinct(extents), 1u);
+    }
 
     int32_t height_ = 0;
     HostOffscreen destination_ = nullptr;
@@ -97,33 +113,15 @@ TEST_F(Jitter, WithoutJitterEveryRunIsTheSame) {
 TEST_F(Jitter, LengthJitterOnlyLengthensWithinItsShare) {
     OneLine();
     host.EditDouble(kItemLenfluct, 1.0);  // the overshoot grows by up to all of itself
-    const std::vector<Extent> extents = RunMany();
-    for (const Extent& e : extents) {
-        // Overshoot b in [5, 10): the stroke spans x 20 - b to 30 + b.
-        EXPECT_GE(e.minX, 10);
-        EXPECT_LE(e.minX, 16);
-        EXPECT_GE(e.maxX, 37);
-        EXPECT_LE(e.maxX, 42);
-        EXPECT_EQ(e.minY, 15);
-        EXPECT_EQ(e.maxY, 16);
-    }
-    EXPECT_GT(Distinct(extents), 1u);
+    // Overshoot b in [5, 10): the stroke spans x 20 - b to 30 + b.
+    ExpectVaryingStrokes(RunMany(), {10, 16}, {37, 42});
 }
 
 TEST_F(Jitter, PositionJitterShiftsTheWholeStrokeByUpToHalfItsLength) {
     OneLine();
     host.EditDouble(kItemPosfluct, 1.0);
-    const std::vector<Extent> extents = RunMany();
-    for (const Extent& e : extents) {
-        // The stroke of length 20 moves by [-10, 10).
-        EXPECT_GE(e.minX, 5);
-        EXPECT_LE(e.minX, 26);
-        EXPECT_GE(e.maxX, 26);
-        EXPECT_LE(e.maxX, 48);
-        EXPECT_EQ(e.minY, 15);
-        EXPECT_EQ(e.maxY, 16);
-    }
-    EXPECT_GT(Distinct(extents), 1u);
+    // The stroke of length 20 moves by [-10, 10).
+    ExpectVaryingStrokes(RunMany(), {5, 26}, {26, 48});
 }
 
 TEST_F(Jitter, PressureJitterOnlyThinsTheStroke) {

@@ -7,6 +7,7 @@
 #include <limits>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "controller_fixture.h"
@@ -62,7 +63,26 @@ void WriteFile(const std::filesystem::path& path, const std::string& text) {
     out << text;
 }
 
-class Panel : public ControllerTest {};
+class Panel : public ControllerTest {
+protected:
+    int32_t Edit(int32_t key, double v) { return host.EditDouble(key, v); }
+    int32_t Edit(int32_t key, int32_t v) { return host.EditInt(key, v); }
+    int32_t Edit(int32_t key, bool v) { return host.EditBool(key, v); }
+
+    // Each item edited to `value` reports a change (2) and sets its member;
+    // the same value again reports none (1). `value(member)` picks the value
+    // from the member's present one.
+    template <class T, class Value>
+    void ExpectOnlyRealChanges(std::vector<std::pair<int32_t, T EffectSettings::*>> fields,
+                               Value value) {
+        for (const auto& [key, field] : fields) {
+            const T v = value(manager().settings.*field);
+            EXPECT_EQ(Edit(key, v), 2) << key;
+            EXPECT_EQ(manager().settings.*field, v) << key;
+            EXPECT_EQ(Edit(key, v), 1) << key;
+        }
+    }
+};
 
 TEST_F(Panel, DeclaresTheFilterAndEveryItemInOrder) {
     Start();
@@ -244,50 +264,28 @@ TEST_F(Panel, DecimalsReportOnlyRealChangesAndNaNAlways) {
     EXPECT_EQ(host.EditDouble(kItemCurvature, nan), 2);
     EXPECT_EQ(host.EditDouble(kItemCurvature, 1.0), 2);
 
-    struct Field {
-        int32_t key;
-        double EffectSettings::*field;
-    };
-    for (const Field& f : std::vector<Field>{{kItemHardness, &EffectSettings::hardness},
-                                             {kItemFluction, &EffectSettings::fluction},
-                                             {kItemPosfluct, &EffectSettings::posfluct},
-                                             {kItemLenfluct, &EffectSettings::lenfluct},
-                                             {kItemSpcfluct, &EffectSettings::spcfluct},
-                                             {kItemLengain, &EffectSettings::lengain},
-                                             {kItemSpcgain, &EffectSettings::spcgain}}) {
-        EXPECT_EQ(host.EditDouble(f.key, 0.5), 2) << f.key;
-        EXPECT_EQ(manager().settings.*f.field, 0.5) << f.key;
-        EXPECT_EQ(host.EditDouble(f.key, 0.5), 1) << f.key;
-    }
+    ExpectOnlyRealChanges<double>({{kItemHardness, &EffectSettings::hardness},
+                                   {kItemFluction, &EffectSettings::fluction},
+                                   {kItemPosfluct, &EffectSettings::posfluct},
+                                   {kItemLenfluct, &EffectSettings::lenfluct},
+                                   {kItemSpcfluct, &EffectSettings::spcfluct},
+                                   {kItemLengain, &EffectSettings::lengain},
+                                   {kItemSpcgain, &EffectSettings::spcgain}},
+                                  [](double) { return 0.5; });
 }
 
 TEST_F(Panel, IntegersBooleansPointsAndTheGuideReportOnlyRealChanges) {
     Start();
-    struct IntField {
-        int32_t key;
-        int32_t EffectSettings::*field;
-    };
-    for (const IntField& f : std::vector<IntField>{{kItemIn, &EffectSettings::in},
-                                                   {kItemOut, &EffectSettings::out},
-                                                   {kItemPosition, &EffectSettings::position},
-                                                   {kItemLength, &EffectSettings::length},
-                                                   {kItemSpacing, &EffectSettings::spacing}}) {
-        EXPECT_EQ(host.EditInt(f.key, 321), 2) << f.key;
-        EXPECT_EQ(manager().settings.*f.field, 321) << f.key;
-        EXPECT_EQ(host.EditInt(f.key, 321), 1) << f.key;
-    }
-    struct BoolField {
-        int32_t key;
-        bool EffectSettings::*field;
-    };
-    for (const BoolField& f : std::vector<BoolField>{{kItemAsdist, &EffectSettings::asdist},
-                                                     {kItemEasing, &EffectSettings::easing},
-                                                     {kItemConnect, &EffectSettings::connect}}) {
-        const bool flipped = !(manager().settings.*f.field);
-        EXPECT_EQ(host.EditBool(f.key, flipped), 2) << f.key;
-        EXPECT_EQ(manager().settings.*f.field, flipped) << f.key;
-        EXPECT_EQ(host.EditBool(f.key, flipped), 1) << f.key;
-    }
+    ExpectOnlyRealChanges<int32_t>({{kItemIn, &EffectSettings::in},
+                                    {kItemOut, &EffectSettings::out},
+                                    {kItemPosition, &EffectSettings::position},
+                                    {kItemLength, &EffectSettings::length},
+                                    {kItemSpacing, &EffectSettings::spacing}},
+                                   [](int32_t) { return 321; });
+    ExpectOnlyRealChanges<bool>({{kItemAsdist, &EffectSettings::asdist},
+                                 {kItemEasing, &EffectSettings::easing},
+                                 {kItemConnect, &EffectSettings::connect}},
+                                [](bool now) { return !now; });
 
     EXPECT_EQ(host.EditPoint(kItemPoint2, HostPoint{0, 0}), 1);
     EXPECT_EQ(host.EditPoint(kItemPoint2, HostPoint{0, 9}), 2);

@@ -14,10 +14,15 @@
 #include "controller/velmora_manager.h"
 #include "data/data_folders.h"
 #include "tests/e2e/scratch_data_test.h"
+#include "tests/expect_settings.h"
 #include "tools/host_core/host_core.h"
 
 namespace velmora {
 namespace {
+
+using testing::ExpectItems;
+using testing::ExpectSettings;
+using testing::NamedSettings;
 
 struct ItemDecl {
     int32_t key;
@@ -25,14 +30,14 @@ struct ItemDecl {
 };
 
 constexpr ItemDecl kItems[] = {
-    {kItemPreset, kKindEnum},      {kItemSavePreset, kKindBool},  {kItemTemplate, kKindEnum},
-    {kItemGuide, kKindEnum},       {kItemCurvature, kKindDouble}, {kItemPoint1, kKindPoint},
-    {kItemPoint2, kKindPoint},     {kItemPoint3, kKindPoint},     {kItemSize, kKindDouble},
-    {kItemHardness, kKindDouble},  {kItemFluction, kKindDouble},  {kItemIn, kKindInt},
-    {kItemOut, kKindInt},          {kItemAsdist, kKindBool},      {kItemEasing, kKindBool},
-    {kItemPosition, kKindInt},     {kItemPosfluct, kKindDouble},  {kItemLength, kKindInt},
-    {kItemLenfluct, kKindDouble},  {kItemSpacing, kKindInt},      {kItemSpcfluct, kKindDouble},
-    {kItemLengain, kKindDouble},   {kItemSpcgain, kKindDouble},   {kItemConnect, kKindBool},
+    {kItemPreset, kKindEnum}, {kItemSavePreset, kKindBool}, {kItemTemplate, kKindEnum},
+    {kItemGuide, kKindEnum}, {kItemCurvature, kKindDouble}, {kItemPoint1, kKindPoint},
+    {kItemPoint2, kKindPoint}, {kItemPoint3, kKindPoint}, {kItemSize, kKindDouble},
+    {kItemHardness, kKindDouble}, {kItemFluction, kKindDouble}, {kItemIn, kKindInt},
+    {kItemOut, kKindInt}, {kItemAsdist, kKindBool}, {kItemEasing, kKindBool},
+    {kItemPosition, kKindInt}, {kItemPosfluct, kKindDouble}, {kItemLength, kKindInt},
+    {kItemLenfluct, kKindDouble}, {kItemSpacing, kKindInt}, {kItemSpcfluct, kKindDouble},
+    {kItemLengain, kKindDouble}, {kItemSpcgain, kKindDouble}, {kItemConnect, kKindBool},
 };
 
 class PresetOps : public e2e::ScratchDataTest {
@@ -135,42 +140,14 @@ TEST_F(PresetOps, EverySettingKeyReachesItsSettingAndItsItem) {
                 "spcfluct=0.65\nlengain=-3.5\nspcgain=4.75\nconnect=false\n");
     ASSERT_TRUE(manager.ApplyPreset(u"all"));
 
-    const EffectSettings& s = manager.settings;
-    EXPECT_EQ(s.curvature, -2.5);
-    EXPECT_EQ(s.size, 7.25);
-    EXPECT_EQ(s.hardness, 0.5);
-    EXPECT_EQ(s.fluction, 0.75);
-    EXPECT_EQ(s.in, 12);
-    EXPECT_EQ(s.out, 34);
-    EXPECT_TRUE(s.asdist);
-    EXPECT_TRUE(s.easing);
-    EXPECT_EQ(s.position, -56);
-    EXPECT_EQ(s.posfluct, 0.25);
-    EXPECT_EQ(s.length, 78);
-    EXPECT_EQ(s.lenfluct, 0.45);
-    EXPECT_EQ(s.spacing, 9);
-    EXPECT_EQ(s.spcfluct, 0.65);
-    EXPECT_EQ(s.lengain, -3.5);
-    EXPECT_EQ(s.spcgain, 4.75);
-    EXPECT_FALSE(s.connect);
-
-    EXPECT_EQ(Item(kItemCurvature).doubleValue, -2.5);
-    EXPECT_EQ(Item(kItemSize).doubleValue, 7.25);
-    EXPECT_EQ(Item(kItemHardness).doubleValue, 0.5);
-    EXPECT_EQ(Item(kItemFluction).doubleValue, 0.75);
-    EXPECT_EQ(Item(kItemIn).intValue, 12);
-    EXPECT_EQ(Item(kItemOut).intValue, 34);
-    EXPECT_TRUE(Item(kItemAsdist).boolValue);
-    EXPECT_TRUE(Item(kItemEasing).boolValue);
-    EXPECT_EQ(Item(kItemPosition).intValue, -56);
-    EXPECT_EQ(Item(kItemPosfluct).doubleValue, 0.25);
-    EXPECT_EQ(Item(kItemLength).intValue, 78);
-    EXPECT_EQ(Item(kItemLenfluct).doubleValue, 0.45);
-    EXPECT_EQ(Item(kItemSpacing).intValue, 9);
-    EXPECT_EQ(Item(kItemSpcfluct).doubleValue, 0.65);
-    EXPECT_EQ(Item(kItemLengain).doubleValue, -3.5);
-    EXPECT_EQ(Item(kItemSpcgain).doubleValue, 4.75);
-    EXPECT_FALSE(Item(kItemConnect).boolValue);
+    const NamedSettings expected = {
+        {"curvature", -2.5}, {"size", 7.25}, {"hardness", 0.5}, {"fluction", 0.75},
+        {"in", 12}, {"out", 34}, {"asdist", true}, {"easing", true},
+        {"position", -56}, {"posfluct", 0.25}, {"length", 78}, {"lenfluct", 0.45},
+        {"spacing", 9}, {"spcfluct", 0.65}, {"lengain", -3.5}, {"spcgain", 4.75},
+        {"connect", false}};
+    ExpectSettings(manager.settings, expected);
+    ExpectItems(*core.GetPropertyObject(manager.propertyObject), expected);
     EXPECT_EQ(ItemsSet(), 17);  // the template, points and guide untouched
     EXPECT_TRUE(core.errors().empty()) << core.errors().front();
 

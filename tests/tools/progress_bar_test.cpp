@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <regex>
 #include <string>
+#include <vector>
 
 #include "tools/velmora-host/progress_bar.h"
 
@@ -19,39 +20,41 @@ MATCHER_P(FullyMatches, pattern, std::string("matches ") + pattern) {
     return std::regex_match(arg, std::regex(pattern));
 }
 
-std::string Contents(std::FILE* f) {
+struct Step {
+    int32_t value, range;
+};
+
+// What a bar writes, on a terminal or not, from Start through the updates
+// to Finish(last).
+std::string Written(bool terminal, const std::vector<Step>& updates, const char* last) {
+    std::FILE* f = std::tmpfile();
+    EXPECT_NE(f, nullptr);
+    if (f == nullptr) return {};
+    {
+        ProgressBar bar(f, terminal);
+        bar.Start();
+        for (const Step& s : updates) bar.Update(s.value, s.range);
+        bar.Finish(last);
+    }
     std::string text;
     std::rewind(f);
     for (int c; (c = std::fgetc(f)) != EOF;) text += char(c);
+    std::fclose(f);
     return text;
 }
 
 TEST(ProgressBar, WithoutATerminalOnlyTheFinalLineIsWritten) {
-    std::FILE* f = std::tmpfile();
-    ASSERT_NE(f, nullptr);
-    ProgressBar bar(f, false);
-    bar.Start();
-    bar.Update(250, 500);
-    bar.Finish("rendered 8x6");
-    EXPECT_THAT(Contents(f), FullyMatches("rendered 8x6 in [0-9]+\\.[0-9][0-9] s\n"));
-    std::fclose(f);
+    EXPECT_THAT(Written(false, {{250, 500}}, "rendered 8x6"),
+                FullyMatches("rendered 8x6 in [0-9]+\\.[0-9][0-9] s\n"));
 }
 
 TEST(ProgressBar, OnATerminalEachNewPercentRedrawsTheBarThenItIsCleared) {
-    std::FILE* f = std::tmpfile();
-    ASSERT_NE(f, nullptr);
-    ProgressBar bar(f, true);
-    bar.Start();
-    bar.Update(250, 500);
-    bar.Update(251, 500);  // still 50 %: not redrawn
-    bar.Update(500, 500);
-    bar.Finish("done");
-    const std::string text = Contents(f);
+    // 251 of 500 is still 50 %: not redrawn.
+    const std::string text = Written(true, {{250, 500}, {251, 500}, {500, 500}}, "done");
     EXPECT_THAT(text, HasSubstr("\rrendering " + ProgressBar::Bar(0.5, 40)));
     EXPECT_THAT(text, HasSubstr("\rrendering " + ProgressBar::Bar(1.0, 40)));
     EXPECT_EQ(text.find(ProgressBar::Bar(0.502, 40)), text.rfind(ProgressBar::Bar(0.5, 40)));
     EXPECT_THAT(text, FullyMatches("[\\s\\S]*\r +\rdone in [0-9.]+ s\n"));
-    std::fclose(f);
 }
 
 TEST(ProgressBar, TheBarFillsInProportionAndStaysWithinItsWidth) {

@@ -6,9 +6,14 @@
 
 #include "controller/settings.h"
 #include "controller/velmora_manager.h"
+#include "tests/expect_settings.h"
 
 namespace velmora {
 namespace {
+
+using testing::ExpectSettings;
+using testing::NamedSettings;
+using testing::SetSettings;
 
 TEST(EffectSettings, FreshControllerHoldsTheDefaults) {
     VelmoraManager manager;
@@ -19,23 +24,12 @@ TEST(EffectSettings, FreshControllerHoldsTheDefaults) {
     EXPECT_EQ(s.p2, (Point32{0, 0}));
     EXPECT_EQ(s.p3, (Point32{0, 0}));
     EXPECT_EQ(s.guide, 0);
-    EXPECT_EQ(s.curvature, 1.0);
-    EXPECT_EQ(s.size, 2.0);
-    EXPECT_EQ(s.hardness, 1.0);
-    EXPECT_EQ(s.fluction, 0.0);
-    EXPECT_EQ(s.in, 500);
-    EXPECT_EQ(s.out, 500);
-    EXPECT_FALSE(s.asdist);
-    EXPECT_FALSE(s.easing);
-    EXPECT_EQ(s.position, 0);
-    EXPECT_EQ(s.posfluct, 0.0);
-    EXPECT_EQ(s.length, 10);
-    EXPECT_EQ(s.lenfluct, 0.0);
-    EXPECT_EQ(s.spacing, 50);
-    EXPECT_EQ(s.spcfluct, 0.0);
-    EXPECT_EQ(s.lengain, 0.0);
-    EXPECT_EQ(s.spcgain, 0.0);
-    EXPECT_TRUE(s.connect);
+    ExpectSettings(s, {{"curvature", 1.0}, {"size", 2.0}, {"hardness", 1.0},
+                       {"fluction", 0.0}, {"in", 500}, {"out", 500},
+                       {"asdist", false}, {"easing", false}, {"position", 0},
+                       {"posfluct", 0.0}, {"length", 10}, {"lenfluct", 0.0},
+                       {"spacing", 50}, {"spcfluct", 0.0}, {"lengain", 0.0},
+                       {"spcgain", 0.0}, {"connect", true}});
     EXPECT_TRUE(manager.presets.empty());
     EXPECT_TRUE(manager.guides.empty());
     EXPECT_EQ(manager.lastProgress, 0);
@@ -56,43 +50,21 @@ TEST(RenderSnapshot, PenStartAndEndAreThousandthsUnlessDistanceBased) {
 }
 
 TEST(RenderSnapshot, CopiesEveryFieldAndThePoints) {
+    // Every setting but the pen's ends, which the snapshot converts.
+    const NamedSettings values = {
+        {"curvature", -3.5}, {"size", 12.0}, {"hardness", 0.25}, {"fluction", 0.5},
+        {"asdist", false}, {"easing", true}, {"position", -40}, {"posfluct", 0.125},
+        {"length", 700}, {"lenfluct", 0.75}, {"spacing", 3}, {"spcfluct", 0.0625},
+        {"lengain", -99.0}, {"spcgain", 42.0}, {"connect", false}};
     EffectSettings s;
     s.type = 2;
     s.p1 = {1, 2};
     s.p2 = {3, 4};
     s.p3 = {-5, 6};
-    s.curvature = -3.5;
-    s.size = 12.0;
-    s.hardness = 0.25;
-    s.fluction = 0.5;
-    s.easing = true;
-    s.position = -40;
-    s.posfluct = 0.125;
-    s.length = 700;
-    s.lenfluct = 0.75;
-    s.spacing = 3;
-    s.spcfluct = 0.0625;
-    s.lengain = -99.0;
-    s.spcgain = 42.0;
-    s.connect = false;
+    SetSettings(s, values);
     const RenderSnapshot snap = MakeSnapshot(s);
-    const RenderSettings& r = snap.settings;
-    EXPECT_EQ(r.type, 2);
-    EXPECT_EQ(r.curvature, -3.5);
-    EXPECT_EQ(r.size, 12.0);
-    EXPECT_EQ(r.hardness, 0.25);
-    EXPECT_EQ(r.fluction, 0.5);
-    EXPECT_FALSE(r.asdist);
-    EXPECT_TRUE(r.easing);
-    EXPECT_EQ(r.position, -40);
-    EXPECT_EQ(r.posfluct, 0.125);
-    EXPECT_EQ(r.length, 700);
-    EXPECT_EQ(r.lenfluct, 0.75);
-    EXPECT_EQ(r.spacing, 3);
-    EXPECT_EQ(r.spcfluct, 0.0625);
-    EXPECT_EQ(r.lengain, -99.0);
-    EXPECT_EQ(r.spcgain, 42.0);
-    EXPECT_FALSE(r.connect);
+    EXPECT_EQ(snap.settings.type, 2);
+    ExpectSettings(snap.settings, values);
     EXPECT_EQ(snap.p1, (Point32{1, 2}));
     EXPECT_EQ(snap.p2, (Point32{3, 4}));
     EXPECT_EQ(snap.p3, (Point32{-5, 6}));

@@ -49,7 +49,13 @@ private:
     Mode mode_;
 };
 
+// The pool's progress calls, answered `answer` (go on while true).
 struct ProgressLog {
+    explicit ProgressLog(ThreadPool& pool) {
+        pool.progressFn = &ProgressLog::Record;
+        pool.progressData = this;
+    }
+
     std::vector<std::pair<int, int>> calls;  // (total, done)
     std::vector<std::thread::id> threads;
     bool answer = true;
@@ -74,18 +80,14 @@ std::vector<std::shared_ptr<ProbeTask>> AddTasks(ThreadPool& pool, int count,
 
 TEST(ThreadPool, RunWithoutTasksReportsNothing) {
     ThreadPool pool(2);
-    ProgressLog log;
-    pool.progressFn = &ProgressLog::Record;
-    pool.progressData = &log;
+    ProgressLog log(pool);
     pool.Run();
     EXPECT_TRUE(log.calls.empty());
 }
 
 TEST(ThreadPool, ProgressOncePerTaskOnTheCallingThread) {
     ThreadPool pool(2);
-    ProgressLog log;
-    pool.progressFn = &ProgressLog::Record;
-    pool.progressData = &log;
+    ProgressLog log(pool);
     auto tasks = AddTasks(pool, 3, ProbeTask::kQuick);
     EXPECT_EQ(pool.PendingCount(), 3u);
     EXPECT_EQ(pool.Pending().front(), tasks.front());
@@ -104,9 +106,7 @@ TEST(ThreadPool, ProgressOncePerTaskOnTheCallingThread) {
 
 TEST(ThreadPool, ManyTasksEachReportedOnceInOrderOfCounting) {
     ThreadPool pool(3);
-    ProgressLog log;
-    pool.progressFn = &ProgressLog::Record;
-    pool.progressData = &log;
+    ProgressLog log(pool);
     auto tasks = AddTasks(pool, 2000, ProbeTask::kQuick);
     pool.Run();
     ASSERT_EQ(log.calls.size(), tasks.size());
@@ -142,10 +142,8 @@ TEST(ThreadPool, StopPartWayCancelsTheRestAndStillCountsEveryTask) {
 
 TEST(ThreadPool, StopOnFirstProgressCancelsTheRestAndWaitsForThem) {
     ThreadPool pool(4);
-    ProgressLog log;
+    ProgressLog log(pool);
     log.answer = false;
-    pool.progressFn = &ProgressLog::Record;
-    pool.progressData = &log;
     auto quick = AddTasks(pool, 1, ProbeTask::kQuick);
     auto blocked = AddTasks(pool, 5, ProbeTask::kUntilCancelled);
 
@@ -170,10 +168,8 @@ TEST(ThreadPool, AStopFinishesTheTasksNoWorkerStartedWithoutRunningThem) {
     // stop finishes the queued ones at once, so Run returns as soon as the
     // two running ones see it.
     ThreadPool pool(2);
-    ProgressLog log;
+    ProgressLog log(pool);
     log.answer = false;
-    pool.progressFn = &ProgressLog::Record;
-    pool.progressData = &log;
     auto first = AddTasks(pool, 1, ProbeTask::kQuick);
     auto blocked = AddTasks(pool, 2, ProbeTask::kUntilCancelled);
     auto queued = AddTasks(pool, 5000, ProbeTask::kQuick);
@@ -212,9 +208,7 @@ TEST(ThreadPool, HeartbeatReachesTheCallerWhileTasksRunAndCanStopThem) {
 
 TEST(ThreadPool, TaskErrorCancelsTheRestAndIsRaisedAfterAllReturn) {
     ThreadPool pool(4);
-    ProgressLog log;
-    pool.progressFn = &ProgressLog::Record;
-    pool.progressData = &log;
+    ProgressLog log(pool);
     auto blocked = AddTasks(pool, 3, ProbeTask::kUntilCancelled);
     auto failing = AddTasks(pool, 1, ProbeTask::kThrow);
 

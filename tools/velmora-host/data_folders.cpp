@@ -21,8 +21,7 @@ std::vector<fs::path> FilesEndingWith(const fs::path& folder, const std::string&
     std::error_code ec;
     for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
         const std::string name = Utf8Path(it->path().filename());
-        if (it->is_regular_file(ec) && name.size() >= extension.size() &&
-            name.compare(name.size() - extension.size(), extension.size(), extension) == 0) {
+        if (it->is_regular_file(ec) && EndsWith(name, extension)) {
             files.push_back(it->path());
         }
     }
@@ -113,16 +112,16 @@ bool RunDataFolder::Open(const std::vector<DataFile>& presets, const std::vector
                                         std::pair{&guides, GuideFolderUnder(userRoot)}}) {
         for (const DataFile& f : *files) {
             const fs::path placed = folder / FsPath(f.name);
-            std::string existing;
-            if (fs::exists(placed, ignored)) {
-                if (ReadFileBytes(placed, existing) && existing == f.bytes) continue;
-                error = "\"" + Utf8Path(placed) + "\" already exists with other content; rename \"" +
-                        f.name + "\" or remove that file";
-                return false;
+            switch (PlaceBytes(placed, f.bytes, error)) {
+                case Placement::kKept: continue;
+                case Placement::kClash:
+                    error = "\"" + Utf8Path(placed) +
+                            "\" already exists with other content; rename \"" + f.name +
+                            "\" or remove that file";
+                    return false;
+                case Placement::kFailed: return false;
+                case Placement::kWritten: placed_.push_back(placed); break;
             }
-            fs::create_directories(folder, ignored);
-            if (!WriteWholeFile(placed, f.bytes, error)) return false;
-            placed_.push_back(placed);
         }
     }
     return true;

@@ -1,5 +1,6 @@
 # Writes a C++ source holding the files of FILES (a ;-list) as the table
 # behind velmora::cli::FindWebFile().
+include(${CMAKE_CURRENT_LIST_DIR}/embed_bytes.cmake)
 set(arrays "")
 set(entries "")
 set(i 0)
@@ -15,14 +16,12 @@ foreach(path IN LISTS FILES)
   else()
     set(type "application/octet-stream")
   endif()
-  file(READ ${path} hex HEX)
-  string(REGEX REPLACE "([0-9a-f][0-9a-f])" "'\\\\x\\1'," bytes "${hex}")
-  string(REGEX REPLACE "(('\\\\x..',){24})" "\\1\n    " bytes "${bytes}")
+  velmora_char_items(${path} bytes)
   string(APPEND arrays "const char kFile${i}[] = {\n    ${bytes}};\n")
   string(APPEND entries "    {\"${name}\", \"${type}\", std::string_view(kFile${i}, sizeof kFile${i})},\n")
   math(EXPR i "${i} + 1")
 endforeach()
-file(WRITE ${OUTPUT}.tmp
+velmora_write_source(${OUTPUT}
   "// Generated from tools/velmora-host/web; do not edit.\n"
   "#include \"tools/velmora-host/web_files.h\"\n\n"
   "namespace velmora::cli {\nnamespace {\n"
@@ -36,5 +35,3 @@ file(WRITE ${OUTPUT}.tmp
   "    return nullptr;\n"
   "}\n\n"
   "}  // namespace velmora::cli\n")
-configure_file(${OUTPUT}.tmp ${OUTPUT} COPYONLY)
-file(REMOVE ${OUTPUT}.tmp)

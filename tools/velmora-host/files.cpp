@@ -23,6 +23,8 @@ std::string Utf8Path(const fs::path& path) {
     return std::string(text.begin(), text.end());
 }
 
+std::string FileStem(const std::string& utf8Name) { return Utf8Path(FsPath(utf8Name).stem()); }
+
 namespace {
 
 std::string Quoted(const std::string& path) { return "\"" + path + "\""; }
@@ -254,25 +256,35 @@ bool WriteWholeFile(const fs::path& path, std::string_view bytes, std::string& e
     return out.Prepare(Utf8Path(path), error) && out.Commit(bytes, nullptr, error);
 }
 
+Placement PlaceBytes(const fs::path& placed, std::string_view bytes, std::string& reason) {
+    std::error_code ec;
+    if (fs::exists(placed, ec)) {
+        std::string existing;
+        return ReadFileBytes(placed, existing) && existing == bytes ? Placement::kKept
+                                                                    : Placement::kClash;
+    }
+    fs::create_directories(placed.parent_path(), ec);
+    return WriteWholeFile(placed, bytes, reason) ? Placement::kWritten : Placement::kFailed;
+}
+
 bool PlaceDataFile(const std::string& file, const fs::path& folder, bool& created,
                    fs::path& placed, std::string& error) {
     created = false;
     std::string bytes;
     if (!ReadInput(file, bytes, error)) return false;
     placed = folder / FsPath(file).filename();
-    std::string existing;
-    std::error_code ec;
-    if (fs::exists(placed, ec)) {
-        if (ReadFileBytes(placed, existing) && existing == bytes) return true;
-        error = Quoted(Utf8Path(placed)) + " already exists with other content; rename " +
-                Quoted(file) + " or remove that file";
-        return false;
-    }
-    fs::create_directories(folder, ec);
     std::string reason;
-    if (!WriteWholeFile(placed, bytes, reason)) {
-        error = "cannot copy " + Quoted(file) + " into " + Quoted(Utf8Path(folder)) + ": " + reason;
-        return false;
+    switch (PlaceBytes(placed, bytes, reason)) {
+        case Placement::kKept: return true;
+        case Placement::kClash:
+            error = Quoted(Utf8Path(placed)) + " already exists with other content; rename " +
+                    Quoted(file) + " or remove that file";
+            return false;
+        case Placement::kFailed:
+            error = "cannot copy " + Quoted(file) + " into " + Quoted(Utf8Path(folder)) + ": " +
+                    reason;
+            return false;
+        case Placement::kWritten: break;
     }
     created = true;
     return true;

@@ -18,6 +18,13 @@ namespace velmora::cli {
 std::filesystem::path FsPath(const std::string& utf8);
 std::string Utf8Path(const std::filesystem::path& path);
 
+// Whether a file name ends in `tail` (".ini").
+inline bool EndsWith(std::string_view text, std::string_view tail) {
+    return text.size() >= tail.size() && text.substr(text.size() - tail.size()) == tail;
+}
+// The name a data file is listed under: without folders and extension.
+std::string FileStem(const std::string& utf8Name);
+
 // "-": standard input or output.
 inline bool IsStandardStream(const std::string& path) { return path == "-"; }
 
@@ -78,6 +85,13 @@ bool ReadFileBytes(const std::filesystem::path& path, std::string& bytes);
 // Writes a whole new file by a temporary file and a rename; false with a
 // message carrying the reason.
 bool WriteWholeFile(const std::filesystem::path& path, std::string_view bytes, std::string& error);
+
+// Puts the bytes of a data file at `placed`, making its folder. An identical
+// file already there is kept (kKept); a different one is left alone
+// (kClash); a failed write is kFailed with the reason.
+enum class Placement { kWritten, kKept, kClash, kFailed };
+Placement PlaceBytes(const std::filesystem::path& placed, std::string_view bytes,
+                     std::string& reason);
 
 // Copies a data file into `folder` under its own name. An identical file
 // already there is kept; a different one is not replaced (false, with a

@@ -16,15 +16,10 @@
 #include <algorithm>
 #include <charconv>
 
+#include "tools/velmora-host/colour_text.h"
+
 namespace velmora::cli {
 namespace {
-
-int HexDigit(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
-}
 
 // A text option: one value per occurrence, the last occurrence wins.
 CLI::Option* Text(CLI::App* app, const std::string& names, std::string& target) {
@@ -163,18 +158,6 @@ bool ParsePort(const std::string& text, int& port) {
 }
 
 }  // namespace
-
-std::optional<HostRgb> ParseColour(const std::string& text) {
-    const std::string hex = (!text.empty() && text[0] == '#') ? text.substr(1) : text;
-    if (hex.size() != 6) return std::nullopt;
-    uint8_t bytes[3];
-    for (int i = 0; i < 3; ++i) {
-        const int hi = HexDigit(hex[2 * i]), lo = HexDigit(hex[2 * i + 1]);
-        if (hi < 0 || lo < 0) return std::nullopt;
-        bytes[i] = uint8_t(hi * 16 + lo);
-    }
-    return HostRgb{bytes[0], bytes[1], bytes[2]};
-}
 
 bool ParseCommandLine(const std::vector<std::string>& args, CommandLine& line, std::string& error,
                       std::string& helpFor) {

@@ -1,7 +1,6 @@
 // The command line of velmora-host: commands, their options, help texts.
 #pragma once
 
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -68,9 +67,6 @@ struct CommandLine {
 // then names the command whose help tells more ("render", "" for the program).
 bool ParseCommandLine(const std::vector<std::string>& args, CommandLine& line, std::string& error,
                       std::string& helpFor);
-
-// "#RRGGBB" or "RRGGBB".
-std::optional<HostRgb> ParseColour(const std::string& text);
 
 // The help text of a command ("" for the program).
 const char* HelpText(Command command);

@@ -18,11 +18,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-bool EndsWith(const std::string& text, const std::string& tail) {
-    return text.size() >= tail.size() &&
-           text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
-}
-
 bool CheckExtension(const std::string& file, const char* extension, const char* option,
                     std::string& error) {
     if (file.empty() || EndsWith(file, extension)) return true;

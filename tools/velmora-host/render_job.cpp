@@ -19,9 +19,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// The stem under which the module lists a data file.
-std::string Stem(const std::string& name) { return Utf8Path(FsPath(name).stem()); }
-
 // The source layer, destination layer and selection the host hands over.
 bool SetUpLayers(hostcore::HostCore& host, const RenderJob& job, const Picture& source,
                  const Picture* mask) {
@@ -123,8 +120,8 @@ int RenderPictures(const RenderJob& job, const RenderHooks& hooks, RenderProduct
     }
 
     // The edits, all checked before any is made.
-    const std::string presetName = job.preset ? Stem(job.preset->name) : std::string();
-    const std::string guideName = job.guide ? Stem(job.guide->name) : std::string();
+    const std::string presetName = job.preset ? FileStem(job.preset->name) : std::string();
+    const std::string guideName = job.guide ? FileStem(job.guide->name) : std::string();
     std::vector<SettingText> settings = job.settings;
     const bool guideSet = std::any_of(settings.begin(), settings.end(),
                                       [](const SettingText& s) { return s.key == "guide"; });

@@ -6,6 +6,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "tools/velmora-host/colour_text.h"
 #include "tools/velmora-host/panel_items.h"
 
 namespace velmora::cli {
@@ -152,13 +153,6 @@ std::optional<json> Parse(std::string_view body) {
     return j;
 }
 
-int HexDigit(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
-}
-
 }  // namespace
 
 bool CheckEdit(const hostcore::PropertyObject& panel, const PanelEdit& edit, std::string& error) {
@@ -220,16 +214,7 @@ bool EditsFromJson(std::string_view body, const hostcore::PropertyObject& panel,
 std::optional<HostRgb> ColourFromJson(std::string_view body) {
     const std::optional<json> j = Parse(body);
     if (!j || !j->contains("colour") || !(*j)["colour"].is_string()) return std::nullopt;
-    std::string text = (*j)["colour"].get<std::string>();
-    if (!text.empty() && text[0] == '#') text.erase(0, 1);
-    if (text.size() != 6) return std::nullopt;
-    uint8_t bytes[3];
-    for (int i = 0; i < 3; ++i) {
-        const int hi = HexDigit(text[2 * i]), lo = HexDigit(text[2 * i + 1]);
-        if (hi < 0 || lo < 0) return std::nullopt;
-        bytes[i] = uint8_t(hi * 16 + lo);
-    }
-    return HostRgb{bytes[0], bytes[1], bytes[2]};
+    return ParseColour((*j)["colour"].get<std::string>());
 }
 
 std::optional<bool> JapaneseFromJson(std::string_view body) {
@@ -239,16 +224,6 @@ std::optional<bool> JapaneseFromJson(std::string_view body) {
     if (lang == "ja") return true;
     if (lang == "en") return false;
     return std::nullopt;
-}
-
-std::string ColourText(HostRgb c) {
-    static const char kDigits[] = "0123456789abcdef";
-    std::string text = "#";
-    for (uint8_t b : {c.r, c.g, c.b}) {
-        text += kDigits[b >> 4];
-        text += kDigits[b & 15];
-    }
-    return text;
 }
 
 std::string StateJson(const ServeState& s) {

@@ -10,6 +10,7 @@
 
 #include "host/host_interface.h"
 #include "tools/host_core/host_core.h"
+#include "tools/velmora-host/colour_text.h"
 #include "tools/velmora-host/edits.h"
 #include "tools/velmora-host/serve_session.h"
 
@@ -33,6 +34,5 @@ std::optional<bool> JapaneseFromJson(std::string_view body);
 std::string StateJson(const ServeState& state);
 std::string ResultJson(const CommandResult& result);
 std::string ErrorJson(const std::string& message);
-std::string ColourText(HostRgb colour);
 
 }  // namespace velmora::cli

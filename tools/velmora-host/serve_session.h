@@ -119,25 +119,27 @@ private:
     struct Work {
         WorkKind kind = WorkKind::kEdits;
         uint64_t seq = 0;
-        std::vector<PanelEdit> edits;
+        std::vector<PanelEdit> edits{};
         HostRgb colour{0, 0, 0};
-        Picture picture;
-        std::string name;
-        std::string bytes;    // a file's bytes; a picture's pHYs chunk
+        Picture picture{};
+        std::string name{};
+        std::string bytes{};    // a file's bytes; a picture's pHYs chunk
         bool japanese = false;
-        std::string refused;  // why an edit was not applied
-        std::promise<CommandResult> done;
+        std::string refused{};  // why an edit was not applied
+        std::promise<CommandResult> done{};
         bool EndsRun() const { return kind != WorkKind::kEdits && kind != WorkKind::kColour; }
     };
 
-    uint64_t Queue(std::unique_ptr<Work> work);
-    CommandResult QueueAndWait(std::unique_ptr<Work> work);
+    uint64_t Queue(Work work);
+    CommandResult QueueAndWait(Work work);
 
     // On the module thread.
     void Main(std::promise<std::string> started);
     bool OpenHost(bool japanese, std::string& error);
     void CloseHost();
     bool SetUpLayers();
+    // Chooses the template again, which puts the base points in its places.
+    void PlaceTemplatePoints();
     void RunLive();
     int32_t Reply(int32_t request);
     int32_t StartPass();
@@ -153,8 +155,16 @@ private:
     std::vector<PanelEdit> CurrentSettings(std::string& guideName) const;
     void RestoreSettings(const std::vector<PanelEdit>& settings, const std::string& guideName);
     void ReportFaults();
+    // Changes the published state under its lock and wakes the waiters.
     template <class Change>
-    void Publish(Change change);
+    void Publish(Change change) {
+        {
+            std::lock_guard<std::mutex> lock(stateMutex_);
+            change(state_);
+            ++state_.version;
+        }
+        stateCv_.notify_all();
+    }
     void PublishPanel(ServeState& state) const;
 
     Options options_;

@@ -92,8 +92,10 @@ const char* DataRootExplanation() {
            "system's known-folder settings place.\n";
 }
 
-// The roaming folder follows USERPROFILE where the user's shell folders are
-// written in its terms (the default); checked by asking the shell again.
+// The roaming folder follows USERPROFILE only where the shell expands the
+// user's folders from this process's environment; checked by asking the
+// shell again. Wine's shell takes the profile from elsewhere, so there the
+// redirection fails and the run's files go into the user's folders instead.
 bool DataRootRedirect::Redirect(const std::filesystem::path& base, std::filesystem::path& root) {
     Restore();
     std::error_code ec;
