@@ -289,6 +289,19 @@ inline void StampRow(uint8_t* row, uint8_t* tileRow, const Dab& dab, int32_t y, 
             continue;
         }
 
+        const PixelX px = SubX(dx);
+        // Under a soft edge most pixels a dab meets already hold more than
+        // it can give: they go first. Such a pixel is neither deep nor
+        // wholly inside, as its nearest sub-point (a corner or nearer) lies
+        // beyond the inner limit.
+        if constexpr (kEdge != Edge::kHard) {
+            if (old > 0) {
+                const double nearX2 = std::min(std::min(px.low[0], px.low[1]),
+                                               std::min(px.high[0], px.high[1]));
+                if (CannotRaise(dab, nearX2 + nearY2, old)) continue;
+            }
+        }
+
         const double left = (dx - kCorner) * (dx - kCorner);
         const double right = (dx + kCorner) * (dx + kCorner);
         const double c0 = left + cornerLow, c1 = right + cornerLow;
@@ -303,15 +316,9 @@ inline void StampRow(uint8_t* row, uint8_t* tileRow, const Dab& dab, int32_t y, 
         }
         if (allOut && (!allIn || d2 >= dab.r2)) continue;
 
-        const PixelX px = SubX(dx);
         if constexpr (kEdge == Edge::kHard) {
             RaiseTo(cell, old, kCountCoverage[Lanes::HardCount(dab, px, subY2)], tileRow, x);
         } else {
-            if (old > 0) {
-                const double nearX2 = std::min(std::min(px.low[0], px.low[1]),
-                                               std::min(px.high[0], px.high[1]));
-                if (CannotRaise(dab, nearX2 + nearY2, old)) continue;
-            }
             uint8_t value;
             if constexpr (kEdge == Edge::kSoft) {
                 double subX2[4];
