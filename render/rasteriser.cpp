@@ -190,6 +190,7 @@ void Stamp(StrokeContext& context, double cx, double cy, double diameter) {
             }
         }
         const stamp::Target target{context.coverage.get(), context.source.width,
+                                   context.source.width,  context.source.height,
                                    context.fullTiles.get(), context.tileColumns};
         ChosenBoxes(context).box[static_cast<int>(edge)](target, dab, x0, y0, x1, y1);
     }

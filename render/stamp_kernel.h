@@ -66,9 +66,11 @@ constexpr int WholeExponent(Edge e) {
 // StrokeContext::fullTiles), which may be null.
 struct Target {
     uint8_t* coverage;
-    ptrdiff_t stride;     // bytes a coverage row
+    ptrdiff_t stride;      // bytes a coverage row
+    int32_t width;         // of the canvas
+    int32_t height;
     uint8_t* tiles;
-    ptrdiff_t tileStride; // tiles a row
+    ptrdiff_t tileStride;  // tiles a row
 };
 
 // Stamps the dab into rows y0 <= y < y1, columns x0 <= x < x1 (a box that
@@ -242,32 +244,27 @@ inline uint8_t SoftValueNear(const Dab& dab, double sum, double dx, const double
     return CoverageOf(SoftSum(dab, subX2, subY2));
 }
 
-// One more pixel of x's tile has reached 255. Each pixel gets there by
-// exactly one atomic operation, so a tile is counted full only when it is.
-inline void CountFull(uint8_t* tileRow, int32_t x) {
-    if (tileRow) std::atomic_ref<uint8_t>(tileRow[x >> kTileShift]).fetch_add(1, std::memory_order_relaxed);
-}
-
-inline void SetFull(std::atomic_ref<uint8_t> cell, uint8_t* tileRow, int32_t x) {
-    if (cell.exchange(255, std::memory_order_relaxed) != 255) CountFull(tileRow, x);
-}
-
-inline void RaiseTo(std::atomic_ref<uint8_t> cell, uint8_t old, uint8_t value, uint8_t* tileRow,
-                    int32_t x) {
-    while (value > old) {
-        if (cell.compare_exchange_weak(old, value, std::memory_order_relaxed)) {
-            if (value == 255) CountFull(tileRow, x);
-            return;
-        }
+inline void RaiseTo(std::atomic_ref<uint8_t> cell, uint8_t old, uint8_t value) {
+    while (value > old && !cell.compare_exchange_weak(old, value, std::memory_order_relaxed)) {
     }
 }
 
+// Tiles of a stretch of a row with a pixel that may stay below 255: bit
+// (x >> kTileShift) - base of bits. Null bits: nobody asks.
+struct OpenTiles {
+    uint64_t* bits;
+    int32_t base;
+    void Mark(int32_t x) const {
+        if (bits) *bits |= uint64_t{1} << ((x >> kTileShift) - base);
+    }
+};
+
 // The pixels x0 <= x < x1 of row y, each decided as the pen model words it;
-// tileRow is the row of tile counts for y, or null.
+// every pixel not known to end at 255 marks its tile open.
 // Lanes gives HardCount (sub-points of weight 1 under a hard edge) and
 // Sum (the 16 BandWeights of a Power added up, in any order).
 template <Edge kEdge, typename Lanes>
-inline void StampRow(uint8_t* row, uint8_t* tileRow, const Dab& dab, int32_t y, int32_t x0,
+inline void StampRow(uint8_t* row, const OpenTiles& open, const Dab& dab, int32_t y, int32_t x0,
                      int32_t x1) {
     const double dy = y + 0.5 - dab.cy;
     const double dy2 = dy * dy;
@@ -285,7 +282,7 @@ inline void StampRow(uint8_t* row, uint8_t* tileRow, const Dab& dab, int32_t y, 
         const double dx = x + 0.5 - dab.cx;
         const double d2 = dx * dx + dy2;
         if (dab.deep > d2) {
-            SetFull(cell, tileRow, x);
+            cell.store(255, std::memory_order_relaxed);
             continue;
         }
 
@@ -298,7 +295,10 @@ inline void StampRow(uint8_t* row, uint8_t* tileRow, const Dab& dab, int32_t y, 
             if (old > 0) {
                 const double nearX2 = std::min(std::min(px.low[0], px.low[1]),
                                                std::min(px.high[0], px.high[1]));
-                if (CannotRaise(dab, nearX2 + nearY2, old)) continue;
+                if (CannotRaise(dab, nearX2 + nearY2, old)) {
+                    open.Mark(x);
+                    continue;
+                }
             }
         }
 
@@ -311,13 +311,18 @@ inline void StampRow(uint8_t* row, uint8_t* tileRow, const Dab& dab, int32_t y, 
         const bool allOut = c0 >= dab.outLimit && c1 >= dab.outLimit &&
                             c2 >= dab.outLimit && c3 >= dab.outLimit;
         if (allIn && !allOut) {
-            SetFull(cell, tileRow, x);
+            cell.store(255, std::memory_order_relaxed);
             continue;
         }
-        if (allOut && (!allIn || d2 >= dab.r2)) continue;
+        if (allOut && (!allIn || d2 >= dab.r2)) {
+            open.Mark(x);
+            continue;
+        }
 
         if constexpr (kEdge == Edge::kHard) {
-            RaiseTo(cell, old, kCountCoverage[Lanes::HardCount(dab, px, subY2)], tileRow, x);
+            const uint8_t value = kCountCoverage[Lanes::HardCount(dab, px, subY2)];
+            RaiseTo(cell, old, value);
+            if (value != 255) open.Mark(x);
         } else {
             uint8_t value;
             if constexpr (kEdge == Edge::kSoft) {
@@ -328,7 +333,10 @@ inline void StampRow(uint8_t* row, uint8_t* tileRow, const Dab& dab, int32_t y, 
                 // Most pixels a dab meets here cannot rise: the bound from
                 // above, made with products, finds them first.
                 const double bound = Lanes::Sum(dab, px, subY2, PowerBound{dab.whole, dab.fraction});
-                if (CoverageOf(bound + kSumSlack) <= old) continue;
+                if (CoverageOf(bound + kSumSlack) <= old) {
+                    open.Mark(x);
+                    continue;
+                }
                 const double sum = Lanes::Sum(dab, px, subY2, NearPowerOf{dab.exponent});
                 value = SoftValueNear(dab, sum, dx, subY2, old);
             } else {
@@ -336,26 +344,32 @@ inline void StampRow(uint8_t* row, uint8_t* tileRow, const Dab& dab, int32_t y, 
                     Lanes::Sum(dab, px, subY2, ProductPower<WholeExponent(kEdge)>{});
                 value = SoftValueNear(dab, sum, dx, subY2, old);
             }
-            RaiseTo(cell, old, value, tileRow, x);
+            RaiseTo(cell, old, value);
+            if (value != 255) open.Mark(x);
         }
     }
 }
 
 inline bool TileFull(uint8_t* tileRow, int32_t tx) {
-    return std::atomic_ref<uint8_t>(tileRow[tx]).load(std::memory_order_relaxed) == kTileFull;
+    return std::atomic_ref<uint8_t>(tileRow[tx]).load(std::memory_order_relaxed) != 0;
 }
 
+// Boxes narrower than this take the rows whole: their tiles are never
+// wholly inside them, and the tile walk would cost more than it saves.
+constexpr int32_t kTiledWidth = 4 * kTileSide;
+
 // Every row of the box through StampRow, but for the tiles already full:
-// a pixel at 255 cannot rise, so passing it by changes no byte. Where much
-// of the pen's path is inked over already (dense lines), most of a dab's
-// box is such tiles.
+// a pixel at 255 cannot rise, so passing it by changes no byte. A tile
+// wholly inside the box whose every pixel this dab saw at 255, or put
+// there, is marked full. Where much of the pen's path is inked over already
+// (dense lines), most of a dab's box is such tiles.
 template <Edge kEdge, typename Lanes>
 inline void StampRows(const Target& t, const Dab& dab, int32_t x0, int32_t y0, int32_t x1,
                       int32_t y1) {
-    if (t.tiles == nullptr) {
+    if (t.tiles == nullptr || x1 - x0 < kTiledWidth) {
         for (int32_t y = y0; y < y1; ++y)
-            StampRow<kEdge, Lanes>(t.coverage + static_cast<ptrdiff_t>(y) * t.stride, nullptr,
-                                   dab, y, x0, x1);
+            StampRow<kEdge, Lanes>(t.coverage + static_cast<ptrdiff_t>(y) * t.stride,
+                                   OpenTiles{nullptr, 0}, dab, y, x0, x1);
         return;
     }
     const int32_t txFirst = x0 >> kTileShift, txLast = (x1 - 1) >> kTileShift;
@@ -363,18 +377,30 @@ inline void StampRows(const Target& t, const Dab& dab, int32_t x0, int32_t y0, i
         uint8_t* const tileRow = t.tiles + static_cast<ptrdiff_t>(ty) * t.tileStride;
         const int32_t ya = std::max(y0, ty << kTileShift);
         const int32_t yb = std::min(y1, (ty + 1) << kTileShift);
+        // The box holds every row of these tiles (the last row of tiles
+        // may end at the canvas).
+        const bool wholeRows =
+            ya == ty << kTileShift && (yb == (ty + 1) << kTileShift || yb == t.height);
         int32_t tx = txFirst;
         while (tx <= txLast) {
             // One stretch of tiles that are not full, then the rows across it.
             while (tx <= txLast && TileFull(tileRow, tx)) ++tx;
             const int32_t first = tx;
-            while (tx <= txLast && !TileFull(tileRow, tx)) ++tx;
+            while (tx <= txLast && !TileFull(tileRow, tx) && tx - first < 64) ++tx;
             if (first == tx) break;
             const int32_t xa = std::max(x0, first << kTileShift);
             const int32_t xb = std::min(x1, tx << kTileShift);
+            uint64_t open = 0;
             for (int32_t y = ya; y < yb; ++y)
                 StampRow<kEdge, Lanes>(t.coverage + static_cast<ptrdiff_t>(y) * t.stride,
-                                       tileRow, dab, y, xa, xb);
+                                       OpenTiles{&open, first}, dab, y, xa, xb);
+            if (!wholeRows) continue;
+            for (int32_t k = first; k < tx; ++k) {
+                const bool wholeColumns = k << kTileShift >= x0 &&
+                                          ((k + 1) << kTileShift <= x1 || x1 == t.width);
+                if (wholeColumns && !(open >> (k - first) & 1))
+                    std::atomic_ref<uint8_t>(tileRow[k]).store(1, std::memory_order_relaxed);
+            }
         }
     }
 }

@@ -1,7 +1,6 @@
 // The stroke record's coverage buffer.
 #include "render/stroke_context.h"
 
-#include <algorithm>
 
 namespace velmora {
 
@@ -10,17 +9,10 @@ void StrokeContext::AllocateCoverage() {
     const size_t height = source.height > 0 ? static_cast<size_t>(source.height) : 0;
     coverage = std::make_unique<uint8_t[]>(width * height);  // value-initialised: zero
 
-    constexpr size_t kSide = kTileSide;
-    const size_t columns = (width + kSide - 1) / kSide, rows = (height + kSide - 1) / kSide;
-    fullTiles = std::make_unique<uint8_t[]>(columns * rows);
+    const size_t columns = (width + kTileSide - 1) / kTileSide;
+    const size_t rows = (height + kTileSide - 1) / kTileSide;
+    fullTiles = std::make_unique<uint8_t[]>(columns * rows);  // none full
     tileColumns = static_cast<int32_t>(columns);
-    for (size_t ty = 0; ty < rows; ++ty) {
-        const size_t h = std::min(kSide, height - ty * kSide);
-        for (size_t tx = 0; tx < columns; ++tx) {
-            const size_t w = std::min(kSide, width - tx * kSide);
-            fullTiles[ty * columns + tx] = static_cast<uint8_t>(kTileFull - w * h);
-        }
-    }
     dirty.Reset(source.width, source.height);
 }
 

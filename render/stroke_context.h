@@ -83,7 +83,6 @@ struct StrokeSettings {
 // Coverage tiles are 8 x 8 pixels: a pixel's tile is (x >> 3, y >> 3).
 constexpr int kTileShift = 3;
 constexpr int kTileSide = 1 << kTileShift;
-constexpr uint8_t kTileFull = kTileSide * kTileSide;
 
 struct StrokeContext;
 // A disc rasteriser with Stamp's signature.
@@ -94,10 +93,8 @@ struct StrokeContext {
     PixelBlock source;
     MaskBlock mask;
     std::unique_ptr<uint8_t[]> coverage;  // source.width * source.height bytes
-    // Per coverage tile, row by row: how many of its pixels have reached
-    // 255, started at kTileFull less the pixels the tile holds, so that
-    // kTileFull means the whole tile is full and a dab can pass it by.
-    // Null: no tiles.
+    // Per coverage tile, row by row: not 0 once every pixel of the tile is
+    // known to be 255, so that a dab can pass the tile by. Null: no tiles.
     std::unique_ptr<uint8_t[]> fullTiles;
     int32_t tileColumns = 0;
     DirtyBox dirty;
@@ -118,8 +115,8 @@ struct StrokeContext {
     StampFunction stamp = nullptr;
     bool portableStamp = false;
 
-    // Zeroed coverage of source.width x source.height, its tile counts and
-    // an empty box.
+    // Zeroed coverage of source.width x source.height, its tiles none full,
+    // and an empty box.
     void AllocateCoverage();
 };
 
