@@ -139,6 +139,12 @@ inline PixelX SubX(double dx) {
     return {low * low, high * high};
 }
 
+// The least of a pixel's squared sub-point distances along x.
+inline double NearestX2(double dx) {
+    const PixelX px = SubX(dx);
+    return std::min(std::min(px.low[0], px.low[1]), std::min(px.high[0], px.high[1]));
+}
+
 // --- Soft edges -------------------------------------------------------------
 
 // Weight of one sub-point at squared distance s2 from the centre, with the
@@ -178,8 +184,10 @@ inline bool CannotRaise(const Dab& dab, double near2, uint8_t old) {
 template <typename V, typename Power>
 [[gnu::always_inline]] inline V BandWeights(const Dab& dab, V s2, V root, const Power& power) {
     const V zero = V{}, one = zero + 1.0;
-    const V base = one - (root - dab.ri) * dab.invBand;
-    return s2 <= zero + dab.inLimit ? one : (s2 < zero + dab.outLimit ? power(base) : zero);
+    const V ri = zero + dab.ri, invBand = zero + dab.invBand;
+    const V in = zero + dab.inLimit, out = zero + dab.outLimit;
+    const V base = one - (root - ri) * invBand;
+    return s2 <= in ? one : (s2 < out ? power(base) : zero);
 }
 
 // The whole power N as N - 1 products: within an ulp or two of the library.
@@ -286,19 +294,14 @@ inline void StampRow(uint8_t* row, const OpenTiles& open, const Dab& dab, int32_
             continue;
         }
 
-        const PixelX px = SubX(dx);
         // Under a soft edge most pixels a dab meets already hold more than
         // it can give: they go first. Such a pixel is neither deep nor
         // wholly inside, as its nearest sub-point (a corner or nearer) lies
         // beyond the inner limit.
-        if constexpr (kEdge != Edge::kHard) {
-            if (old > 0) {
-                const double nearX2 = std::min(std::min(px.low[0], px.low[1]),
-                                               std::min(px.high[0], px.high[1]));
-                if (CannotRaise(dab, nearX2 + nearY2, old)) {
-                    open.Mark(x);
-                    continue;
-                }
+        if constexpr (kEdge == Edge::kFraction || kEdge == Edge::kSoft) {
+            if (old > 0 && CannotRaise(dab, NearestX2(dx) + nearY2, old)) {
+                open.Mark(x);
+                continue;
             }
         }
 
@@ -319,11 +322,18 @@ inline void StampRow(uint8_t* row, const OpenTiles& open, const Dab& dab, int32_
             continue;
         }
 
+        const PixelX px = SubX(dx);
         if constexpr (kEdge == Edge::kHard) {
             const uint8_t value = kCountCoverage[Lanes::HardCount(dab, px, subY2)];
             RaiseTo(cell, old, value);
             if (value != 255) open.Mark(x);
         } else {
+            if constexpr (kEdge != Edge::kFraction && kEdge != Edge::kSoft) {
+                if (old > 0 && CannotRaise(dab, NearestX2(dx) + nearY2, old)) {
+                    open.Mark(x);
+                    continue;
+                }
+            }
             uint8_t value;
             if constexpr (kEdge == Edge::kSoft) {
                 double subX2[4];
