@@ -51,8 +51,9 @@ const StampBoxes& ChosenBoxes(const StrokeContext& context) {
     return stamp::PortableStampBoxes();
 }
 
-// A soft edge by its exponent: whole exponents 1 to 5 are made with
-// products where the weights are bounded, any other with the library's power.
+// A soft edge by its exponent, where the weights are bounded: whole
+// exponents 1 to 5 are made with products, others up to 5 with NearPower;
+// any other edge with the library's power alone.
 Edge SoftEdge(double exponent, bool bounded) {
     if (!bounded) return Edge::kSoft;
     if (exponent == 1) return Edge::kWhole1;
@@ -60,6 +61,7 @@ Edge SoftEdge(double exponent, bool bounded) {
     if (exponent == 3) return Edge::kWhole3;
     if (exponent == 4) return Edge::kWhole4;
     if (exponent == 5) return Edge::kWhole5;
+    if (exponent < 5) return Edge::kFraction;
     return Edge::kSoft;
 }
 
@@ -170,6 +172,8 @@ void Stamp(StrokeContext& context, double cx, double cy, double diameter) {
     dab.outLimit = r * r - 1e-12;
     dab.invBand = band > 1e-12 ? 1 / band : 0;
     dab.exponent = 4 * h + 1;
+    dab.whole = 0;
+    dab.fraction = 0;
     dab.band = band;
     dab.riMargin = ri + 1e-9 * (1 + r);
     dab.reach = nullptr;
@@ -180,9 +184,15 @@ void Stamp(StrokeContext& context, double cx, double cy, double diameter) {
             const bool bounded = dab.exponent >= 1 && std::isfinite(r) && std::isfinite(ri);
             if (bounded) dab.reach = ReachFor(dab.exponent);
             edge = SoftEdge(dab.exponent, bounded);
+            if (edge == Edge::kFraction) {
+                dab.whole = static_cast<int>(dab.exponent);
+                dab.fraction = dab.exponent - dab.whole;
+            }
         }
-        ChosenBoxes(context).box[static_cast<int>(edge)](context.coverage.get(), context.source.width,
-                                                  dab, x0, y0, x1, y1);
+        const stamp::Target target{context.coverage.get(), context.source.width,
+                                   context.source.width,  context.source.height,
+                                   context.fullTiles.get(), context.tileColumns};
+        ChosenBoxes(context).box[static_cast<int>(edge)](target, dab, x0, y0, x1, y1);
     }
 
     // The box grows even when the dab missed the canvas.

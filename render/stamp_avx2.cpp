@@ -2,6 +2,11 @@
 // a processor that has AVX2. Only the functions marked for AVX2 use it, so
 // the rest of the module runs anywhere. Its portable twin is
 // stamp_portable.cpp; both give the same bytes.
+// The kernel's four-wide helpers are always inlined into the AVX2 loops
+// below; GCC still warns that, called apart, they would pass vectors
+// differently without AVX.
+#pragma GCC diagnostic ignored "-Wpsabi"
+
 #include "render/stamp_kernel.h"
 
 #if defined(__x86_64__) && defined(__GNUC__)
@@ -36,23 +41,15 @@ struct FourLanes {
         return static_cast<int>((count[0] + count[1]) + (count[2] + count[3]));
     }
 
-    // The soft sum with the power as N - 1 products.
-    template <int N>
-    VELMORA_AVX2 static double ProductSum(const Dab& dab, const PixelX& px,
-                                          const double subY2[4]) {
+    // The 16 weights of a Power, four sub-points at a time.
+    template <typename Power>
+    VELMORA_AVX2 static double Sum(const Dab& dab, const PixelX& px, const double subY2[4],
+                                   const Power& power) {
         const Quad x = {px.low[0], px.low[1], px.high[0], px.high[1]};
-        const Quad in = {dab.inLimit, dab.inLimit, dab.inLimit, dab.inLimit};
-        const Quad out = {dab.outLimit, dab.outLimit, dab.outLimit, dab.outLimit};
-        const Quad one = {1.0, 1.0, 1.0, 1.0}, zero = {0.0, 0.0, 0.0, 0.0};
-        const Quad ri = {dab.ri, dab.ri, dab.ri, dab.ri};
-        const Quad invBand = {dab.invBand, dab.invBand, dab.invBand, dab.invBand};
-        Quad sum = zero;
+        Quad sum = {0.0, 0.0, 0.0, 0.0};
         for (int iy = 0; iy < 4; ++iy) {
             const Quad s2 = x + Quad{subY2[iy], subY2[iy], subY2[iy], subY2[iy]};
-            const Quad base = one - (SqrtQuad(s2) - ri) * invBand;
-            Quad w = base;
-            for (int i = 1; i < N; ++i) w *= base;
-            sum += s2 <= in ? one : (s2 < out ? w : zero);
+            sum += BandWeights(dab, s2, SqrtQuad(s2), power);
         }
         return (sum[0] + sum[1]) + (sum[2] + sum[3]);
     }
@@ -60,18 +57,18 @@ struct FourLanes {
     // Everything it calls is made inline here, so the four-wide weights are
     // compiled for AVX2 along with the loops around them.
     template <Edge kEdge>
-    VELMORA_AVX2 __attribute__((flatten)) static void Box(uint8_t* coverage, ptrdiff_t stride,
-                                                          const Dab& dab, int32_t x0,
-                                                          int32_t y0, int32_t x1, int32_t y1) {
-        StampRows<kEdge, FourLanes>(coverage, stride, dab, x0, y0, x1, y1);
+    VELMORA_AVX2 __attribute__((flatten)) static void Box(const Target& target, const Dab& dab,
+                                                          int32_t x0, int32_t y0, int32_t x1,
+                                                          int32_t y1) {
+        StampRows<kEdge, FourLanes>(target, dab, x0, y0, x1, y1);
     }
 };
 
 }  // namespace
 
 const StampBoxes* Avx2StampBoxes() {
-    // Soft edges with other exponents need the library's power anyway: they
-    // stay with the portable stamp.
+    // Soft edges outside 1 to 5 need the library's power at every band
+    // sub-point: they stay with the portable stamp.
     static const StampBoxes boxes = [] {
         StampBoxes b = BoxesOf<FourLanes>();
         constexpr int kSoft = static_cast<int>(Edge::kSoft);

@@ -16,7 +16,9 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "render/near_power.h"
 #include "render/saturate.h"
+#include "render/stroke_context.h"
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -40,6 +42,8 @@ struct Dab {
     double outLimit;  // r^2 - 1e-12
     double invBand;   // 1 / (r - ri), or 0 for a hard edge
     double exponent;  // 4 h + 1
+    int whole;        // for an exponent between whole numbers: its whole part
+    double fraction;  // and the rest
     // For the test that a pixel cannot rise: the band width, and the inner
     // radius widened by a margin far above the rounding of the weights.
     double band;
@@ -48,19 +52,31 @@ struct Dab {
 };
 
 // How the sub-points of a dab weigh: a hard edge, a soft one with a whole
-// exponent 1 to 5, or any other soft one.
-enum class Edge { kHard, kWhole1, kWhole2, kWhole3, kWhole4, kWhole5, kSoft };
-constexpr int kEdgeCount = 7;
+// exponent 1 to 5, one with an exponent between 1 and 5 that is not whole,
+// or any other soft one.
+enum class Edge { kHard, kWhole1, kWhole2, kWhole3, kWhole4, kWhole5, kFraction, kSoft };
+constexpr int kEdgeCount = 8;
 
 // The exponent of a whole edge: kWhole1 -> 1 ... kWhole5 -> 5.
 constexpr int WholeExponent(Edge e) {
     return static_cast<int>(e) - static_cast<int>(Edge::kWhole1) + 1;
 }
 
-// Stamps the dab into rows y0 <= y < y1, columns x0 <= x < x1, of a
-// coverage buffer of `stride` bytes a row.
-using StampBoxFunction = void (*)(uint8_t* coverage, ptrdiff_t stride, const Dab& dab,
-                                  int32_t x0, int32_t y0, int32_t x1, int32_t y1);
+// Where a dab goes: the coverage buffer, and its tile counts (see
+// StrokeContext::fullTiles), which may be null.
+struct Target {
+    uint8_t* coverage;
+    ptrdiff_t stride;      // bytes a coverage row
+    int32_t width;         // of the canvas
+    int32_t height;
+    uint8_t* tiles;
+    ptrdiff_t tileStride;  // tiles a row
+};
+
+// Stamps the dab into rows y0 <= y < y1, columns x0 <= x < x1 (a box that
+// is not empty, inside the buffer).
+using StampBoxFunction = void (*)(const Target& target, const Dab& dab, int32_t x0, int32_t y0,
+                                  int32_t x1, int32_t y1);
 
 // One box function per Edge, in Edge order.
 struct StampBoxes {
@@ -75,11 +91,13 @@ const StampBoxes* Avx2StampBoxes();
 // A coverage value from the sum of the 16 sub-sample weights.
 inline uint8_t CoverageOf(double sum) { return SaturateCoverage(sum * 0.0625 * 255 + 0.5); }
 
-// How far a weight sum made with plain products (in any order) may lie from
-// the running sum of the library's powers. Both powers are within a few
-// units in the last place of the true one, so 1e-9 leaves a margin of about
-// a million of them; CoverageOf is monotone, so a sum known to within this
-// decides the byte whenever both ends of the interval give the same.
+// How far a weight sum made with plain products or with NearPower (in any
+// order) may lie from the running sum of the library's powers. The library
+// and the products are within a few units in the last place of the true
+// power, NearPower within kNearPowerError; sixteen of those and the
+// rounding of the sums stay below 1e-10. CoverageOf is monotone, so a sum
+// known to within this decides the byte whenever both ends of the interval
+// give the same.
 constexpr double kSumSlack = 1e-9;
 
 // Squared sub-sample distances along one axis from a pixel centre offset d.
@@ -121,6 +139,12 @@ inline PixelX SubX(double dx) {
     return {low * low, high * high};
 }
 
+// The least of a pixel's squared sub-point distances along x.
+inline double NearestX2(double dx) {
+    const PixelX px = SubX(dx);
+    return std::min(std::min(px.low[0], px.low[1]), std::min(px.high[0], px.high[1]));
+}
+
 // --- Soft edges -------------------------------------------------------------
 
 // Weight of one sub-point at squared distance s2 from the centre, with the
@@ -151,18 +175,78 @@ inline bool CannotRaise(const Dab& dab, double near2, uint8_t old) {
     return near2 > reach * reach * (1 + 1e-12);
 }
 
-// The coverage value of a soft pixel whose exponent is the whole number N:
-// the weights are made with products; only a sum that falls within the
-// slack of a step of the byte is made again with the library's powers.
-// Returns a value not above old when the pixel cannot rise.
-template <int N, typename Lanes>
-inline uint8_t WholeSoftValue(const Dab& dab, const PixelX& px, double dx,
-                              const double subY2[4], uint8_t old) {
-    const double sum = Lanes::template ProductSum<N>(dab, px, subY2);
-    const uint8_t high = CoverageOf(sum + kSumSlack);
-    if (high <= old) return old;
-    const uint8_t low = CoverageOf(sum - kSumSlack);
-    if (low == high) return high;
+// --- Soft weights a vector of sub-points at a time -------------------------
+//
+// V is a vector of doubles (two or four lanes). A Power maps the lanes'
+// bases to their weights; BandWeights puts 1 inside the inner limit and 0
+// from the outer one, as SoftWeight does.
+
+template <typename V, typename Power>
+[[gnu::always_inline]] inline V BandWeights(const Dab& dab, V s2, V root, const Power& power) {
+    const V zero = V{}, one = zero + 1.0;
+    const V ri = zero + dab.ri, invBand = zero + dab.invBand;
+    const V in = zero + dab.inLimit, out = zero + dab.outLimit;
+    const V base = one - (root - ri) * invBand;
+    return s2 <= in ? one : (s2 < out ? power(base) : zero);
+}
+
+// The whole power N as N - 1 products: within an ulp or two of the library.
+template <int N>
+struct ProductPower {
+    template <typename V>
+    [[gnu::always_inline]] V operator()(V base) const {
+        V w = base;
+        for (int i = 1; i < N; ++i) w *= base;
+        return w;
+    }
+};
+
+// Bases up to this are within NearPower's bound; a sub-point with a larger
+// one (a pen nearly hard, where rounding lifts the base past 1) makes its
+// pixel's sum NaN, which sends the pixel to the library's powers.
+constexpr double kNearBaseLimit = 1 + 0x1p-20;
+
+// The power e, 1 < e < 5, within kNearPowerError.
+struct NearPowerOf {
+    double e;
+    template <typename V>
+    [[gnu::always_inline]] V operator()(V base) const {
+        using U = typename UnsignedLanes<sizeof(V)>::Type;
+        const V zero = V{};
+        return base <= zero + kNearBaseLimit ? NearPower<V, U>(base, zero + e)
+                                             : zero + __builtin_nan("");
+    }
+};
+
+// A bound from above of the power n + f (n whole, 0 < f < 1) with products
+// alone: b^f lies under its tangent at 1, 1 - f (1 - b), as it is concave.
+// A base below 0 weighs 0.
+struct PowerBound {
+    int n;
+    double f;
+    template <typename V>
+    [[gnu::always_inline]] V operator()(V base) const {
+        const V zero = V{};
+        const V b = base > zero ? base : zero;
+        V w = b;
+        for (int i = 1; i < n; ++i) w *= b;
+        return w * (zero + 1.0 - (1.0 - b) * f);
+    }
+};
+
+// The coverage value of a soft pixel from a weight sum made another way,
+// within kSumSlack of the running sum of the library's powers (or NaN when
+// it could not be): only a sum that falls within the slack of a step of the
+// byte is made again with the library's powers. Returns a value not above
+// old when the pixel cannot rise.
+inline uint8_t SoftValueNear(const Dab& dab, double sum, double dx, const double subY2[4],
+                             uint8_t old) {
+    if (sum == sum) {
+        const uint8_t high = CoverageOf(sum + kSumSlack);
+        if (high <= old) return old;
+        const uint8_t low = CoverageOf(sum - kSumSlack);
+        if (low == high) return high;
+    }
     double subX2[4];
     SubSquares(dx, subX2);
     return CoverageOf(SoftSum(dab, subX2, subY2));
@@ -173,11 +257,23 @@ inline void RaiseTo(std::atomic_ref<uint8_t> cell, uint8_t old, uint8_t value) {
     }
 }
 
-// The pixels x0 <= x < x1 of row y, each decided as the pen model words it.
+// Tiles of a stretch of a row with a pixel that may stay below 255: bit
+// (x >> kTileShift) - base of bits. Null bits: nobody asks.
+struct OpenTiles {
+    uint64_t* bits;
+    int32_t base;
+    void Mark(int32_t x) const {
+        if (bits) *bits |= uint64_t{1} << ((x >> kTileShift) - base);
+    }
+};
+
+// The pixels x0 <= x < x1 of row y, each decided as the pen model words it;
+// every pixel not known to end at 255 marks its tile open.
 // Lanes gives HardCount (sub-points of weight 1 under a hard edge) and
-// ProductSum<N> (the soft sum with the power as N - 1 products).
+// Sum (the 16 BandWeights of a Power added up, in any order).
 template <Edge kEdge, typename Lanes>
-inline void StampRow(uint8_t* row, const Dab& dab, int32_t y, int32_t x0, int32_t x1) {
+inline void StampRow(uint8_t* row, const OpenTiles& open, const Dab& dab, int32_t y, int32_t x0,
+                     int32_t x1) {
     const double dy = y + 0.5 - dab.cy;
     const double dy2 = dy * dy;
     double subY2[4];
@@ -198,6 +294,17 @@ inline void StampRow(uint8_t* row, const Dab& dab, int32_t y, int32_t x0, int32_
             continue;
         }
 
+        // Under a soft edge most pixels a dab meets already hold more than
+        // it can give: they go first. Such a pixel is neither deep nor
+        // wholly inside, as its nearest sub-point (a corner or nearer) lies
+        // beyond the inner limit.
+        if constexpr (kEdge == Edge::kFraction || kEdge == Edge::kSoft) {
+            if (old > 0 && CannotRaise(dab, NearestX2(dx) + nearY2, old)) {
+                open.Mark(x);
+                continue;
+            }
+        }
+
         const double left = (dx - kCorner) * (dx - kCorner);
         const double right = (dx + kCorner) * (dx + kCorner);
         const double c0 = left + cornerLow, c1 = right + cornerLow;
@@ -210,36 +317,102 @@ inline void StampRow(uint8_t* row, const Dab& dab, int32_t y, int32_t x0, int32_
             cell.store(255, std::memory_order_relaxed);
             continue;
         }
-        if (allOut && (!allIn || d2 >= dab.r2)) continue;
+        if (allOut && (!allIn || d2 >= dab.r2)) {
+            open.Mark(x);
+            continue;
+        }
 
         const PixelX px = SubX(dx);
         if constexpr (kEdge == Edge::kHard) {
-            RaiseTo(cell, old, kCountCoverage[Lanes::HardCount(dab, px, subY2)]);
+            const uint8_t value = kCountCoverage[Lanes::HardCount(dab, px, subY2)];
+            RaiseTo(cell, old, value);
+            if (value != 255) open.Mark(x);
         } else {
-            if (old > 0) {
-                const double nearX2 = std::min(std::min(px.low[0], px.low[1]),
-                                               std::min(px.high[0], px.high[1]));
-                if (CannotRaise(dab, nearX2 + nearY2, old)) continue;
+            if constexpr (kEdge != Edge::kFraction && kEdge != Edge::kSoft) {
+                if (old > 0 && CannotRaise(dab, NearestX2(dx) + nearY2, old)) {
+                    open.Mark(x);
+                    continue;
+                }
             }
             uint8_t value;
             if constexpr (kEdge == Edge::kSoft) {
                 double subX2[4];
                 SubSquares(dx, subX2);
                 value = CoverageOf(SoftSum(dab, subX2, subY2));
+            } else if constexpr (kEdge == Edge::kFraction) {
+                // Most pixels a dab meets here cannot rise: the bound from
+                // above, made with products, finds them first.
+                const double bound = Lanes::Sum(dab, px, subY2, PowerBound{dab.whole, dab.fraction});
+                if (CoverageOf(bound + kSumSlack) <= old) {
+                    open.Mark(x);
+                    continue;
+                }
+                const double sum = Lanes::Sum(dab, px, subY2, NearPowerOf{dab.exponent});
+                value = SoftValueNear(dab, sum, dx, subY2, old);
             } else {
-                value = WholeSoftValue<WholeExponent(kEdge), Lanes>(dab, px, dx, subY2, old);
+                const double sum =
+                    Lanes::Sum(dab, px, subY2, ProductPower<WholeExponent(kEdge)>{});
+                value = SoftValueNear(dab, sum, dx, subY2, old);
             }
             RaiseTo(cell, old, value);
+            if (value != 255) open.Mark(x);
         }
     }
 }
 
-// Every row of the box through StampRow.
+inline bool TileFull(uint8_t* tileRow, int32_t tx) {
+    return std::atomic_ref<uint8_t>(tileRow[tx]).load(std::memory_order_relaxed) != 0;
+}
+
+// Boxes narrower than this take the rows whole: their tiles are never
+// wholly inside them, and the tile walk would cost more than it saves.
+constexpr int32_t kTiledWidth = 4 * kTileSide;
+
+// Every row of the box through StampRow, but for the tiles already full:
+// a pixel at 255 cannot rise, so passing it by changes no byte. A tile
+// wholly inside the box whose every pixel this dab saw at 255, or put
+// there, is marked full. Where much of the pen's path is inked over already
+// (dense lines), most of a dab's box is such tiles.
 template <Edge kEdge, typename Lanes>
-inline void StampRows(uint8_t* coverage, ptrdiff_t stride, const Dab& dab, int32_t x0,
-                      int32_t y0, int32_t x1, int32_t y1) {
-    for (int32_t y = y0; y < y1; ++y)
-        StampRow<kEdge, Lanes>(coverage + static_cast<ptrdiff_t>(y) * stride, dab, y, x0, x1);
+inline void StampRows(const Target& t, const Dab& dab, int32_t x0, int32_t y0, int32_t x1,
+                      int32_t y1) {
+    if (t.tiles == nullptr || x1 - x0 < kTiledWidth) {
+        for (int32_t y = y0; y < y1; ++y)
+            StampRow<kEdge, Lanes>(t.coverage + static_cast<ptrdiff_t>(y) * t.stride,
+                                   OpenTiles{nullptr, 0}, dab, y, x0, x1);
+        return;
+    }
+    const int32_t txFirst = x0 >> kTileShift, txLast = (x1 - 1) >> kTileShift;
+    for (int32_t ty = y0 >> kTileShift; ty <= (y1 - 1) >> kTileShift; ++ty) {
+        uint8_t* const tileRow = t.tiles + static_cast<ptrdiff_t>(ty) * t.tileStride;
+        const int32_t ya = std::max(y0, ty << kTileShift);
+        const int32_t yb = std::min(y1, (ty + 1) << kTileShift);
+        // The box holds every row of these tiles (the last row of tiles
+        // may end at the canvas).
+        const bool wholeRows =
+            ya == ty << kTileShift && (yb == (ty + 1) << kTileShift || yb == t.height);
+        int32_t tx = txFirst;
+        while (tx <= txLast) {
+            // One stretch of tiles that are not full, then the rows across it.
+            while (tx <= txLast && TileFull(tileRow, tx)) ++tx;
+            const int32_t first = tx;
+            while (tx <= txLast && !TileFull(tileRow, tx) && tx - first < 64) ++tx;
+            if (first == tx) break;
+            const int32_t xa = std::max(x0, first << kTileShift);
+            const int32_t xb = std::min(x1, tx << kTileShift);
+            uint64_t open = 0;
+            for (int32_t y = ya; y < yb; ++y)
+                StampRow<kEdge, Lanes>(t.coverage + static_cast<ptrdiff_t>(y) * t.stride,
+                                       OpenTiles{&open, first}, dab, y, xa, xb);
+            if (!wholeRows) continue;
+            for (int32_t k = first; k < tx; ++k) {
+                const bool wholeColumns = k << kTileShift >= x0 &&
+                                          ((k + 1) << kTileShift <= x1 || x1 == t.width);
+                if (wholeColumns && !(open >> (k - first) & 1))
+                    std::atomic_ref<uint8_t>(tileRow[k]).store(1, std::memory_order_relaxed);
+            }
+        }
+    }
 }
 
 // The table of a Lanes policy's box functions, Lanes::Box<kEdge> for every
@@ -253,6 +426,7 @@ constexpr StampBoxes BoxesOf() {
         &Lanes::template Box<Edge::kWhole3>,
         &Lanes::template Box<Edge::kWhole4>,
         &Lanes::template Box<Edge::kWhole5>,
+        &Lanes::template Box<Edge::kFraction>,
         &Lanes::template Box<Edge::kSoft>,
     }};
 }

@@ -20,21 +20,15 @@ struct TwoLanes {
         return static_cast<int>(count[0] + count[1]);
     }
 
-    // The soft sum with the power as N - 1 products.
-    template <int N>
-    static double ProductSum(const Dab& dab, const PixelX& px, const double subY2[4]) {
-        const Pair in = Splat(dab.inLimit), out = Splat(dab.outLimit);
-        const Pair one = Splat(1.0), zero = Splat(0.0);
-        const Pair ri = Splat(dab.ri), invBand = Splat(dab.invBand);
-        Pair sum = zero;
+    // The 16 weights of a Power, two sub-points at a time.
+    template <typename Power>
+    static double Sum(const Dab& dab, const PixelX& px, const double subY2[4], const Power& power) {
+        Pair sum = Splat(0.0);
         for (int iy = 0; iy < 4; ++iy) {
             const Pair t = Splat(subY2[iy]);
             for (const Pair x : {px.low, px.high}) {
                 const Pair s2 = x + t;
-                const Pair base = one - (SqrtPair(s2) - ri) * invBand;
-                Pair w = base;
-                for (int i = 1; i < N; ++i) w *= base;
-                sum += s2 <= in ? one : (s2 < out ? w : zero);
+                sum += BandWeights(dab, s2, SqrtPair(s2), power);
             }
         }
         return sum[0] + sum[1];
@@ -42,9 +36,9 @@ struct TwoLanes {
 
     // The rows of a dab's box.
     template <Edge kEdge>
-    static void Box(uint8_t* coverage, ptrdiff_t stride, const Dab& dab, int32_t x0,
-                    int32_t y0, int32_t x1, int32_t y1) {
-        StampRows<kEdge, TwoLanes>(coverage, stride, dab, x0, y0, x1, y1);
+    static void Box(const Target& target, const Dab& dab, int32_t x0, int32_t y0, int32_t x1,
+                    int32_t y1) {
+        StampRows<kEdge, TwoLanes>(target, dab, x0, y0, x1, y1);
     }
 };
 

@@ -80,6 +80,10 @@ struct StrokeSettings {
     bool connect = false;
 };
 
+// Coverage tiles are 8 x 8 pixels: a pixel's tile is (x >> 3, y >> 3).
+constexpr int kTileShift = 3;
+constexpr int kTileSide = 1 << kTileShift;
+
 struct StrokeContext;
 // A disc rasteriser with Stamp's signature.
 using StampFunction = void (*)(StrokeContext& context, double cx, double cy, double diameter);
@@ -89,6 +93,10 @@ struct StrokeContext {
     PixelBlock source;
     MaskBlock mask;
     std::unique_ptr<uint8_t[]> coverage;  // source.width * source.height bytes
+    // Per coverage tile, row by row: not 0 once every pixel of the tile is
+    // known to be 255, so that a dab can pass the tile by. Null: no tiles.
+    std::unique_ptr<uint8_t[]> fullTiles;
+    int32_t tileColumns = 0;
     DirtyBox dirty;
     // LiteralSteps this pass takes one by one. The module leaves it 0; it is
     // read once per line, ring or run, never per step.
@@ -107,7 +115,8 @@ struct StrokeContext {
     StampFunction stamp = nullptr;
     bool portableStamp = false;
 
-    // Zeroed coverage of source.width x source.height and an empty box.
+    // Zeroed coverage of source.width x source.height, its tiles none full,
+    // and an empty box.
     void AllocateCoverage();
 };
 

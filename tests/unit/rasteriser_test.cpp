@@ -167,7 +167,7 @@ TEST(Stamp, AgreesWithThePenModelOnOverlappingDabs) {
     for (const bool wide : {true, false}) {
         std::mt19937 random(20240601);
         std::uniform_real_distribution<double> unit(0.0, 1.0);
-        for (double hardness : {1.0, 0.0, 0.25, 0.5, 0.75, 0.3, 0.9, 0.999999}) {
+        for (double hardness : {1.0, 0.0, 0.25, 0.5, 0.75, 0.3, 0.9, 0.999999, 0.05, 0.37, 0.6}) {
             Scene scene(width, height);
             scene.context->portableStamp = !wide;
             scene.context->stroke.hardness = hardness;
