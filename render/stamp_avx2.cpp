@@ -54,6 +54,28 @@ struct FourLanes {
         return (sum[0] + sum[1]) + (sum[2] + sum[3]);
     }
 
+    // The sums of the table's chords (upper) and of the chords less their
+    // gaps (lower), four sub-points at a time.
+    VELMORA_AVX2 static void ChordSums(const Dab& dab, const PixelX& px, const double subY2[4],
+                                       double& lower, double& upper) {
+        const Quad x = {px.low[0], px.low[1], px.high[0], px.high[1]};
+        const Quad zero = {0.0, 0.0, 0.0, 0.0}, one = {1.0, 1.0, 1.0, 1.0};
+        const Quad in = {dab.inLimit, dab.inLimit, dab.inLimit, dab.inLimit};
+        const Quad out = {dab.outLimit, dab.outLimit, dab.outLimit, dab.outLimit};
+        const Quad ri = {dab.ri, dab.ri, dab.ri, dab.ri};
+        const Quad invBand = {dab.invBand, dab.invBand, dab.invBand, dab.invBand};
+        Quad high = zero, low = zero;
+        for (int iy = 0; iy < 4; ++iy) {
+            const Quad s2 = x + Quad{subY2[iy], subY2[iy], subY2[iy], subY2[iy]};
+            Quad chord, gap;
+            ChordLanes(*dab.table, one - (SqrtQuad(s2) - ri) * invBand, chord, gap);
+            high += s2 <= in ? one : (s2 < out ? chord : zero);
+            low += s2 <= in ? one : (s2 < out ? chord - gap : zero);
+        }
+        lower = (low[0] + low[1]) + (low[2] + low[3]);
+        upper = (high[0] + high[1]) + (high[2] + high[3]);
+    }
+
     // Everything it calls is made inline here, so the four-wide weights are
     // compiled for AVX2 along with the loops around them.
     template <Edge kEdge>
