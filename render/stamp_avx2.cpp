@@ -54,6 +54,29 @@ struct FourLanes {
         return (sum[0] + sum[1]) + (sum[2] + sum[3]);
     }
 
+    // ChordLanes for four bases at once: the table read with gathers.
+    VELMORA_AVX2 static void ChordQuad(const PowerTable& table, Quad base, Quad& chord,
+                                       Quad& gap) {
+        const __m256d b = reinterpret_cast<__m256d>(base);
+        const __m256d inTable = _mm256_cmp_pd(b, _mm256_set1_pd(kTableBaseLimit), _CMP_LE_OQ);
+        // Bases at or below 0 read node 0; past the table (or NaN), node 0 too.
+        const __m256d clamped = _mm256_and_pd(_mm256_max_pd(b, _mm256_setzero_pd()), inTable);
+        const __m256d t = _mm256_mul_pd(clamped, _mm256_set1_pd(kPowerCells));
+        const __m128i k = _mm256_cvttpd_epi32(t);
+        // The masked form, every lane on: the plain one starts from an
+        // undefined register, which GCC warns of.
+        const __m256d zero = _mm256_setzero_pd(), all = _mm256_cmp_pd(zero, zero, _CMP_EQ_OQ);
+        const __m256d low = _mm256_mask_i32gather_pd(zero, table.value, k, all, 8);
+        const __m256d high = _mm256_mask_i32gather_pd(zero, table.value + 1, k, all, 8);
+        const __m256d frac = _mm256_sub_pd(t, _mm256_cvtepi32_pd(k));
+        const __m256d c = _mm256_add_pd(low, _mm256_mul_pd(_mm256_sub_pd(high, low), frac));
+        chord = reinterpret_cast<Quad>(
+            _mm256_blendv_pd(_mm256_set1_pd(__builtin_nan("")), c, inTable));
+        const __m256d firstCell = _mm256_cmp_pd(t, _mm256_set1_pd(1.0), _CMP_LT_OQ);
+        gap = reinterpret_cast<Quad>(_mm256_blendv_pd(
+            _mm256_set1_pd(table.gap), _mm256_set1_pd(table.value[1]), firstCell));
+    }
+
     // The sums of the table's chords (upper) and of the chords less their
     // gaps (lower), four sub-points at a time.
     VELMORA_AVX2 static void ChordSums(const Dab& dab, const PixelX& px, const double subY2[4],
@@ -68,7 +91,7 @@ struct FourLanes {
         for (int iy = 0; iy < 4; ++iy) {
             const Quad s2 = x + Quad{subY2[iy], subY2[iy], subY2[iy], subY2[iy]};
             Quad chord, gap;
-            ChordLanes(*dab.table, one - (SqrtQuad(s2) - ri) * invBand, chord, gap);
+            ChordQuad(*dab.table, one - (SqrtQuad(s2) - ri) * invBand, chord, gap);
             high += s2 <= in ? one : (s2 < out ? chord : zero);
             low += s2 <= in ? one : (s2 < out ? chord - gap : zero);
         }
