@@ -43,6 +43,13 @@ const double* ReachFor(double exponent) {
     return table.g;
 }
 
+// The power table of an exponent, kept per thread: a pass has one exponent.
+const stamp::PowerTable* PowerTableFor(double exponent) {
+    thread_local stamp::PowerTable table;
+    if (table.exponent != exponent) stamp::BuildPowerTable(exponent, table);
+    return &table;
+}
+
 // The box functions for this dab: AVX2 where the processor has it (found
 // once) and the pass allows it, the portable ones otherwise.
 const StampBoxes& ChosenBoxes(const StrokeContext& context) {
@@ -52,8 +59,8 @@ const StampBoxes& ChosenBoxes(const StrokeContext& context) {
 }
 
 // A soft edge by its exponent, where the weights are bounded: whole
-// exponents 1 to 5 are made with products, others up to 5 with NearPower;
-// any other edge with the library's power alone.
+// exponents 1 to 5 are made with products, others up to 5 from the power
+// table; any other edge with the library's power alone.
 Edge SoftEdge(double exponent, bool bounded) {
     if (!bounded) return Edge::kSoft;
     if (exponent == 1) return Edge::kWhole1;
@@ -172,8 +179,7 @@ void Stamp(StrokeContext& context, double cx, double cy, double diameter) {
     dab.outLimit = r * r - 1e-12;
     dab.invBand = band > 1e-12 ? 1 / band : 0;
     dab.exponent = 4 * h + 1;
-    dab.whole = 0;
-    dab.fraction = 0;
+    dab.table = nullptr;
     dab.band = band;
     dab.riMargin = ri + 1e-9 * (1 + r);
     dab.reach = nullptr;
@@ -184,10 +190,7 @@ void Stamp(StrokeContext& context, double cx, double cy, double diameter) {
             const bool bounded = dab.exponent >= 1 && std::isfinite(r) && std::isfinite(ri);
             if (bounded) dab.reach = ReachFor(dab.exponent);
             edge = SoftEdge(dab.exponent, bounded);
-            if (edge == Edge::kFraction) {
-                dab.whole = static_cast<int>(dab.exponent);
-                dab.fraction = dab.exponent - dab.whole;
-            }
+            if (edge == Edge::kFraction) dab.table = PowerTableFor(dab.exponent);
         }
         const stamp::Target target{context.coverage.get(), context.source.width,
                                    context.source.width,  context.source.height,

@@ -54,6 +54,51 @@ struct FourLanes {
         return (sum[0] + sum[1]) + (sum[2] + sum[3]);
     }
 
+    // ChordLanes for four bases at once: the table read with gathers.
+    VELMORA_AVX2 static void ChordQuad(const PowerTable& table, Quad base, Quad& chord,
+                                       Quad& gap) {
+        const __m256d b = reinterpret_cast<__m256d>(base);
+        const __m256d inTable = _mm256_cmp_pd(b, _mm256_set1_pd(kTableBaseLimit), _CMP_LE_OQ);
+        // Bases at or below 0 read node 0; past the table (or NaN), node 0 too.
+        const __m256d clamped = _mm256_and_pd(_mm256_max_pd(b, _mm256_setzero_pd()), inTable);
+        const __m256d t = _mm256_mul_pd(clamped, _mm256_set1_pd(kPowerCells));
+        const __m128i k = _mm256_cvttpd_epi32(t);
+        // The masked form, every lane on: the plain one starts from an
+        // undefined register, which GCC warns of.
+        const __m256d zero = _mm256_setzero_pd(), all = _mm256_cmp_pd(zero, zero, _CMP_EQ_OQ);
+        const __m256d low = _mm256_mask_i32gather_pd(zero, table.value, k, all, 8);
+        const __m256d high = _mm256_mask_i32gather_pd(zero, table.value + 1, k, all, 8);
+        const __m256d frac = _mm256_sub_pd(t, _mm256_cvtepi32_pd(k));
+        const __m256d c = _mm256_add_pd(low, _mm256_mul_pd(_mm256_sub_pd(high, low), frac));
+        chord = reinterpret_cast<Quad>(
+            _mm256_blendv_pd(_mm256_set1_pd(__builtin_nan("")), c, inTable));
+        const __m256d firstCell = _mm256_cmp_pd(t, _mm256_set1_pd(1.0), _CMP_LT_OQ);
+        gap = reinterpret_cast<Quad>(_mm256_blendv_pd(
+            _mm256_set1_pd(table.gap), _mm256_set1_pd(table.value[1]), firstCell));
+    }
+
+    // The sums of the table's chords (upper) and of the chords less their
+    // gaps (lower), four sub-points at a time.
+    VELMORA_AVX2 static void ChordSums(const Dab& dab, const PixelX& px, const double subY2[4],
+                                       double& lower, double& upper) {
+        const Quad x = {px.low[0], px.low[1], px.high[0], px.high[1]};
+        const Quad zero = {0.0, 0.0, 0.0, 0.0}, one = {1.0, 1.0, 1.0, 1.0};
+        const Quad in = {dab.inLimit, dab.inLimit, dab.inLimit, dab.inLimit};
+        const Quad out = {dab.outLimit, dab.outLimit, dab.outLimit, dab.outLimit};
+        const Quad ri = {dab.ri, dab.ri, dab.ri, dab.ri};
+        const Quad invBand = {dab.invBand, dab.invBand, dab.invBand, dab.invBand};
+        Quad high = zero, low = zero;
+        for (int iy = 0; iy < 4; ++iy) {
+            const Quad s2 = x + Quad{subY2[iy], subY2[iy], subY2[iy], subY2[iy]};
+            Quad chord, gap;
+            ChordQuad(*dab.table, one - (SqrtQuad(s2) - ri) * invBand, chord, gap);
+            high += s2 <= in ? one : (s2 < out ? chord : zero);
+            low += s2 <= in ? one : (s2 < out ? chord - gap : zero);
+        }
+        lower = (low[0] + low[1]) + (low[2] + low[3]);
+        upper = (high[0] + high[1]) + (high[2] + high[3]);
+    }
+
     // Everything it calls is made inline here, so the four-wide weights are
     // compiled for AVX2 along with the loops around them.
     template <Edge kEdge>

@@ -16,7 +16,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "render/near_power.h"
+#include "render/power_table.h"
 #include "render/saturate.h"
 #include "render/stroke_context.h"
 
@@ -42,8 +42,7 @@ struct Dab {
     double outLimit;  // r^2 - 1e-12
     double invBand;   // 1 / (r - ri), or 0 for a hard edge
     double exponent;  // 4 h + 1
-    int whole;        // for an exponent between whole numbers: its whole part
-    double fraction;  // and the rest
+    const PowerTable* table;  // of the exponent, for an exponent between whole numbers
     // For the test that a pixel cannot rise: the band width, and the inner
     // radius widened by a margin far above the rounding of the weights.
     double band;
@@ -91,13 +90,13 @@ const StampBoxes* Avx2StampBoxes();
 // A coverage value from the sum of the 16 sub-sample weights.
 inline uint8_t CoverageOf(double sum) { return SaturateCoverage(sum * 0.0625 * 255 + 0.5); }
 
-// How far a weight sum made with plain products or with NearPower (in any
-// order) may lie from the running sum of the library's powers. The library
-// and the products are within a few units in the last place of the true
-// power, NearPower within kNearPowerError; sixteen of those and the
-// rounding of the sums stay below 1e-10. CoverageOf is monotone, so a sum
-// known to within this decides the byte whenever both ends of the interval
-// give the same.
+// How far a weight sum made with plain products, or a bound made from the
+// table's chords (in any order), may lie from the running sum of the
+// library's powers, or from the bound's true value. The library, the
+// products and the chords are within a few units in the last place, so 1e-9
+// leaves a margin of about a million of them; CoverageOf is monotone, so a
+// sum known to within this decides the byte whenever both ends of the
+// interval give the same.
 constexpr double kSumSlack = 1e-9;
 
 // Squared sub-sample distances along one axis from a pixel centre offset d.
@@ -201,50 +200,18 @@ struct ProductPower {
     }
 };
 
-// Bases up to this are within NearPower's bound; a sub-point with a larger
-// one (a pen nearly hard, where rounding lifts the base past 1) makes its
-// pixel's sum NaN, which sends the pixel to the library's powers.
-constexpr double kNearBaseLimit = 1 + 0x1p-20;
-
-// The power e, 1 < e < 5, within kNearPowerError.
-struct NearPowerOf {
-    double e;
-    template <typename V>
-    [[gnu::always_inline]] V operator()(V base) const {
-        using U = typename UnsignedLanes<sizeof(V)>::Type;
-        const V zero = V{};
-        return base <= zero + kNearBaseLimit ? NearPower<V, U>(base, zero + e)
-                                             : zero + __builtin_nan("");
-    }
-};
-
-// A bound from above of the power n + f (n whole, 0 < f < 1) with products
-// alone: b^f lies under its tangent at 1, 1 - f (1 - b), as it is concave.
-// A base below 0 weighs 0.
-struct PowerBound {
-    int n;
-    double f;
-    template <typename V>
-    [[gnu::always_inline]] V operator()(V base) const {
-        const V zero = V{};
-        const V b = base > zero ? base : zero;
-        V w = b;
-        for (int i = 1; i < n; ++i) w *= b;
-        return w * (zero + 1.0 - (1.0 - b) * f);
-    }
-};
-
-// The coverage value of a soft pixel from a weight sum made another way,
-// within kSumSlack of the running sum of the library's powers (or NaN when
-// it could not be): only a sum that falls within the slack of a step of the
-// byte is made again with the library's powers. Returns a value not above
-// old when the pixel cannot rise.
-inline uint8_t SoftValueNear(const Dab& dab, double sum, double dx, const double subY2[4],
-                             uint8_t old) {
-    if (sum == sum) {
-        const uint8_t high = CoverageOf(sum + kSumSlack);
+// The coverage value of a soft pixel whose weight sum is known to lie
+// between lower and upper, each within kSumSlack of a bound of the running
+// sum of the library's powers (both NaN when no bounds could be made): only
+// a pixel whose bounds fall either side of a step of the byte is weighed
+// again with the library's powers. Returns a value not above old when the
+// pixel cannot rise.
+inline uint8_t SoftValueWithin(const Dab& dab, double lower, double upper, double dx,
+                               const double subY2[4], uint8_t old) {
+    if (upper == upper) {
+        const uint8_t high = CoverageOf(upper + kSumSlack);
         if (high <= old) return old;
-        const uint8_t low = CoverageOf(sum - kSumSlack);
+        const uint8_t low = CoverageOf(lower - kSumSlack);
         if (low == high) return high;
     }
     double subX2[4];
@@ -269,8 +236,9 @@ struct OpenTiles {
 
 // The pixels x0 <= x < x1 of row y, each decided as the pen model words it;
 // every pixel not known to end at 255 marks its tile open.
-// Lanes gives HardCount (sub-points of weight 1 under a hard edge) and
-// Sum (the 16 BandWeights of a Power added up, in any order).
+// Lanes gives HardCount (sub-points of weight 1 under a hard edge), Sum
+// (the 16 BandWeights of a Power added up, in any order) and ChordSums (the
+// sums of the table's chords and of the chords less their gaps).
 template <Edge kEdge, typename Lanes>
 inline void StampRow(uint8_t* row, const OpenTiles& open, const Dab& dab, int32_t y, int32_t x0,
                      int32_t x1) {
@@ -340,19 +308,13 @@ inline void StampRow(uint8_t* row, const OpenTiles& open, const Dab& dab, int32_
                 SubSquares(dx, subX2);
                 value = CoverageOf(SoftSum(dab, subX2, subY2));
             } else if constexpr (kEdge == Edge::kFraction) {
-                // Most pixels a dab meets here cannot rise: the bound from
-                // above, made with products, finds them first.
-                const double bound = Lanes::Sum(dab, px, subY2, PowerBound{dab.whole, dab.fraction});
-                if (CoverageOf(bound + kSumSlack) <= old) {
-                    open.Mark(x);
-                    continue;
-                }
-                const double sum = Lanes::Sum(dab, px, subY2, NearPowerOf{dab.exponent});
-                value = SoftValueNear(dab, sum, dx, subY2, old);
+                double lower, upper;
+                Lanes::ChordSums(dab, px, subY2, lower, upper);
+                value = SoftValueWithin(dab, lower, upper, dx, subY2, old);
             } else {
                 const double sum =
                     Lanes::Sum(dab, px, subY2, ProductPower<WholeExponent(kEdge)>{});
-                value = SoftValueNear(dab, sum, dx, subY2, old);
+                value = SoftValueWithin(dab, sum, sum, dx, subY2, old);
             }
             RaiseTo(cell, old, value);
             if (value != 255) open.Mark(x);

@@ -34,6 +34,28 @@ struct TwoLanes {
         return sum[0] + sum[1];
     }
 
+    // The sums of the table's chords (upper) and of the chords less their
+    // gaps (lower), two sub-points at a time.
+    static void ChordSums(const Dab& dab, const PixelX& px, const double subY2[4], double& lower,
+                          double& upper) {
+        const Pair in = Splat(dab.inLimit), out = Splat(dab.outLimit);
+        const Pair one = Splat(1.0), zero = Splat(0.0);
+        const Pair ri = Splat(dab.ri), invBand = Splat(dab.invBand);
+        Pair high = zero, low = zero;
+        for (int iy = 0; iy < 4; ++iy) {
+            const Pair t = Splat(subY2[iy]);
+            for (const Pair x : {px.low, px.high}) {
+                const Pair s2 = x + t;
+                Pair chord, gap;
+                ChordLanes(*dab.table, one - (SqrtPair(s2) - ri) * invBand, chord, gap);
+                high += s2 <= in ? one : (s2 < out ? chord : zero);
+                low += s2 <= in ? one : (s2 < out ? chord - gap : zero);
+            }
+        }
+        lower = low[0] + low[1];
+        upper = high[0] + high[1];
+    }
+
     // The rows of a dab's box.
     template <Edge kEdge>
     static void Box(const Target& target, const Dab& dab, int32_t x0, int32_t y0, int32_t x1,
