@@ -15,15 +15,13 @@
 #include "data/guide_file.h"
 #include "render/path_parser.h"
 #include "tests/scratch_config_home.h"
+#include "tests/unit/path_commands.h"
 #include "tests/unit/render_scene.h"
 
 namespace velmora {
 namespace {
 
-PathCommand Move(double x, double y) { return {kMoveTo, {{x, y}}}; }
-PathCommand Line(double x, double y) { return {kLineTo, {{x, y}}}; }
-PathCommand Cubic(PathPoint c1, PathPoint c2, PathPoint to) { return {kCubicTo, {c1, c2, to}}; }
-PathCommand Quad(PathPoint c, PathPoint to) { return {kQuadTo, {c, to}}; }
+using test::Move, test::Line, test::Cubic, test::Quad;
 
 bool SameSegments(const PathParser& a, const PathParser& b) {
     if (a.segments.size() != b.segments.size() || a.totalLength != b.totalLength) return false;

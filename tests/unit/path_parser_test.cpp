@@ -10,14 +10,12 @@
 #include <numbers>
 
 #include "render/path_parser.h"
+#include "tests/unit/path_commands.h"
 
 namespace velmora {
 namespace {
 
-PathCommand Move(double x, double y) { return {kMoveTo, {{x, y}}}; }
-PathCommand Line(double x, double y) { return {kLineTo, {{x, y}}}; }
-PathCommand Cubic(PathPoint c1, PathPoint c2, PathPoint to) { return {kCubicTo, {c1, c2, to}}; }
-PathCommand Quad(PathPoint c, PathPoint to) { return {kQuadTo, {c, to}}; }
+using test::Move, test::Line, test::Cubic, test::Quad;
 
 PathParser Flattened(std::vector<PathCommand> commands, bool closed = false) {
     PathParser path;

@@ -56,8 +56,10 @@ struct Scene {
                                     context->coverage.get() + static_cast<size_t>(Width()) * Height());
     }
     int CountNonZero() const {
+        const uint8_t* c = context->coverage.get();
+        const size_t count = static_cast<size_t>(Width()) * Height();
         int n = 0;
-        for (uint8_t v : Coverage()) n += v != 0;
+        for (size_t i = 0; i < count; ++i) n += c[i] != 0;
         return n;
     }
     std::vector<int32_t> Dirty() const {
