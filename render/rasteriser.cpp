@@ -192,10 +192,16 @@ void Stamp(StrokeContext& context, double cx, double cy, double diameter) {
             edge = SoftEdge(dab.exponent, bounded);
             if (edge == Edge::kFraction) dab.table = PowerTableFor(dab.exponent);
         }
-        const stamp::Target target{context.coverage.get(), context.source.width,
-                                   context.source.width,  context.source.height,
-                                   context.fullTiles.get(), context.tileColumns};
-        ChosenBoxes(context).box[static_cast<int>(edge)](target, dab, x0, y0, x1, y1);
+        const StampBoxes& boxes = ChosenBoxes(context);
+        const int e = static_cast<int>(edge);
+        if (context.fullTiles && x1 - x0 >= stamp::kTiledWidth) {
+            const stamp::Target target{context.coverage.get(),  context.source.width,
+                                       context.source.width,    context.source.height,
+                                       context.fullTiles.get(), context.tileColumns};
+            boxes.tiled[e](target, dab, x0, y0, x1, y1);
+        } else {
+            boxes.box[e](context.coverage.get(), context.source.width, dab, x0, y0, x1, y1);
+        }
     }
 
     // The box grows even when the dab missed the canvas.

@@ -73,13 +73,16 @@ struct Target {
 };
 
 // Stamps the dab into rows y0 <= y < y1, columns x0 <= x < x1 (a box that
-// is not empty, inside the buffer).
-using StampBoxFunction = void (*)(const Target& target, const Dab& dab, int32_t x0, int32_t y0,
+// is not empty, inside the buffer): every row whole, or through the tiles.
+using StampBoxFunction = void (*)(uint8_t* coverage, ptrdiff_t stride, const Dab& dab,
+                                  int32_t x0, int32_t y0, int32_t x1, int32_t y1);
+using TiledBoxFunction = void (*)(const Target& target, const Dab& dab, int32_t x0, int32_t y0,
                                   int32_t x1, int32_t y1);
 
 // One box function per Edge, in Edge order.
 struct StampBoxes {
     StampBoxFunction box[kEdgeCount];
+    TiledBoxFunction tiled[kEdgeCount];
 };
 
 // Two sub-points at a time, on every processor.
@@ -225,13 +228,16 @@ inline void RaiseTo(std::atomic_ref<uint8_t> cell, uint8_t old, uint8_t value) {
 }
 
 // Tiles of a stretch of a row with a pixel that may stay below 255: bit
-// (x >> kTileShift) - base of bits. Null bits: nobody asks.
+// (x >> kTileShift) - base of bits.
 struct OpenTiles {
     uint64_t* bits;
     int32_t base;
-    void Mark(int32_t x) const {
-        if (bits) *bits |= uint64_t{1} << ((x >> kTileShift) - base);
-    }
+    void Mark(int32_t x) const { *bits |= uint64_t{1} << ((x >> kTileShift) - base); }
+};
+
+// Rows outside the tile walk: nobody asks.
+struct NoTiles {
+    void Mark(int32_t) const {}
 };
 
 // The pixels x0 <= x < x1 of row y, each decided as the pen model words it;
@@ -239,8 +245,8 @@ struct OpenTiles {
 // Lanes gives HardCount (sub-points of weight 1 under a hard edge), Sum
 // (the 16 BandWeights of a Power added up, in any order) and ChordSums (the
 // sums of the table's chords and of the chords less their gaps).
-template <Edge kEdge, typename Lanes>
-inline void StampRow(uint8_t* row, const OpenTiles& open, const Dab& dab, int32_t y, int32_t x0,
+template <Edge kEdge, typename Lanes, typename Open>
+inline void StampRow(uint8_t* row, const Open& open, const Dab& dab, int32_t y, int32_t x0,
                      int32_t x1) {
     const double dy = y + 0.5 - dab.cy;
     const double dy2 = dy * dy;
@@ -297,9 +303,13 @@ inline void StampRow(uint8_t* row, const OpenTiles& open, const Dab& dab, int32_
             if (value != 255) open.Mark(x);
         } else {
             if constexpr (kEdge != Edge::kFraction && kEdge != Edge::kSoft) {
-                if (old > 0 && CannotRaise(dab, NearestX2(dx) + nearY2, old)) {
-                    open.Mark(x);
-                    continue;
+                if (old > 0) {
+                    const double nearX2 = std::min(std::min(px.low[0], px.low[1]),
+                                                   std::min(px.high[0], px.high[1]));
+                    if (CannotRaise(dab, nearX2 + nearY2, old)) {
+                        open.Mark(x);
+                        continue;
+                    }
                 }
             }
             uint8_t value;
@@ -330,20 +340,23 @@ inline bool TileFull(uint8_t* tileRow, int32_t tx) {
 // wholly inside them, and the tile walk would cost more than it saves.
 constexpr int32_t kTiledWidth = 4 * kTileSide;
 
-// Every row of the box through StampRow, but for the tiles already full:
+// Every row of the box through StampRow.
+template <Edge kEdge, typename Lanes>
+inline void StampRows(uint8_t* coverage, ptrdiff_t stride, const Dab& dab, int32_t x0,
+                      int32_t y0, int32_t x1, int32_t y1) {
+    for (int32_t y = y0; y < y1; ++y)
+        StampRow<kEdge, Lanes>(coverage + static_cast<ptrdiff_t>(y) * stride, NoTiles{}, dab, y,
+                               x0, x1);
+}
+
+// The rows of the box through StampRow, but for the tiles already full:
 // a pixel at 255 cannot rise, so passing it by changes no byte. A tile
 // wholly inside the box whose every pixel this dab saw at 255, or put
 // there, is marked full. Where much of the pen's path is inked over already
 // (dense lines), most of a dab's box is such tiles.
 template <Edge kEdge, typename Lanes>
-inline void StampRows(const Target& t, const Dab& dab, int32_t x0, int32_t y0, int32_t x1,
-                      int32_t y1) {
-    if (t.tiles == nullptr || x1 - x0 < kTiledWidth) {
-        for (int32_t y = y0; y < y1; ++y)
-            StampRow<kEdge, Lanes>(t.coverage + static_cast<ptrdiff_t>(y) * t.stride,
-                                   OpenTiles{nullptr, 0}, dab, y, x0, x1);
-        return;
-    }
+inline void StampTiles(const Target& t, const Dab& dab, int32_t x0, int32_t y0, int32_t x1,
+                       int32_t y1) {
     const int32_t txFirst = x0 >> kTileShift, txLast = (x1 - 1) >> kTileShift;
     for (int32_t ty = y0 >> kTileShift; ty <= (y1 - 1) >> kTileShift; ++ty) {
         uint8_t* const tileRow = t.tiles + static_cast<ptrdiff_t>(ty) * t.tileStride;
@@ -377,20 +390,30 @@ inline void StampRows(const Target& t, const Dab& dab, int32_t x0, int32_t y0, i
     }
 }
 
-// The table of a Lanes policy's box functions, Lanes::Box<kEdge> for every
-// Edge in Edge order.
+// The tables of a Lanes policy's box functions, Lanes::Box<kEdge> and
+// Lanes::Tiled<kEdge> for every Edge in Edge order.
 template <typename Lanes>
 constexpr StampBoxes BoxesOf() {
     return {{
-        &Lanes::template Box<Edge::kHard>,
-        &Lanes::template Box<Edge::kWhole1>,
-        &Lanes::template Box<Edge::kWhole2>,
-        &Lanes::template Box<Edge::kWhole3>,
-        &Lanes::template Box<Edge::kWhole4>,
-        &Lanes::template Box<Edge::kWhole5>,
-        &Lanes::template Box<Edge::kFraction>,
-        &Lanes::template Box<Edge::kSoft>,
-    }};
+                &Lanes::template Box<Edge::kHard>,
+                &Lanes::template Box<Edge::kWhole1>,
+                &Lanes::template Box<Edge::kWhole2>,
+                &Lanes::template Box<Edge::kWhole3>,
+                &Lanes::template Box<Edge::kWhole4>,
+                &Lanes::template Box<Edge::kWhole5>,
+                &Lanes::template Box<Edge::kFraction>,
+                &Lanes::template Box<Edge::kSoft>,
+            },
+            {
+                &Lanes::template Tiled<Edge::kHard>,
+                &Lanes::template Tiled<Edge::kWhole1>,
+                &Lanes::template Tiled<Edge::kWhole2>,
+                &Lanes::template Tiled<Edge::kWhole3>,
+                &Lanes::template Tiled<Edge::kWhole4>,
+                &Lanes::template Tiled<Edge::kWhole5>,
+                &Lanes::template Tiled<Edge::kFraction>,
+                &Lanes::template Tiled<Edge::kSoft>,
+            }};
 }
 
 }  // namespace velmora::stamp
