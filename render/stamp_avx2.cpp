@@ -2,11 +2,6 @@
 // a processor that has AVX2. Only the functions marked for AVX2 use it, so
 // the rest of the module runs anywhere. Its portable twin is
 // stamp_portable.cpp; both give the same bytes.
-// The kernel's four-wide helpers are always inlined into the AVX2 loops
-// below; GCC still warns that, called apart, they would pass vectors
-// differently without AVX.
-#pragma GCC diagnostic ignored "-Wpsabi"
-
 #include "render/stamp_kernel.h"
 
 #if defined(__x86_64__) && defined(__GNUC__)
@@ -41,18 +36,27 @@ struct FourLanes {
         return static_cast<int>((count[0] + count[1]) + (count[2] + count[3]));
     }
 
-    // The 16 weights of a Power, four sub-points at a time.
-    template <typename Power>
-    VELMORA_AVX2 static double Sum(const Dab& dab, const PixelX& px, const double subY2[4],
-                                   const Power& power) {
+    // The soft sum with the power as N - 1 products.
+    template <int N>
+    VELMORA_AVX2 static double ProductSum(const Dab& dab, const PixelX& px,
+                                          const double subY2[4]) {
         const Quad x = {px.low[0], px.low[1], px.high[0], px.high[1]};
-        Quad sum = {0.0, 0.0, 0.0, 0.0};
+        const Quad in = {dab.inLimit, dab.inLimit, dab.inLimit, dab.inLimit};
+        const Quad out = {dab.outLimit, dab.outLimit, dab.outLimit, dab.outLimit};
+        const Quad one = {1.0, 1.0, 1.0, 1.0}, zero = {0.0, 0.0, 0.0, 0.0};
+        const Quad ri = {dab.ri, dab.ri, dab.ri, dab.ri};
+        const Quad invBand = {dab.invBand, dab.invBand, dab.invBand, dab.invBand};
+        Quad sum = zero;
         for (int iy = 0; iy < 4; ++iy) {
             const Quad s2 = x + Quad{subY2[iy], subY2[iy], subY2[iy], subY2[iy]};
-            sum += BandWeights(dab, s2, SqrtQuad(s2), power);
+            const Quad base = one - (SqrtQuad(s2) - ri) * invBand;
+            Quad w = base;
+            for (int i = 1; i < N; ++i) w *= base;
+            sum += s2 <= in ? one : (s2 < out ? w : zero);
         }
         return (sum[0] + sum[1]) + (sum[2] + sum[3]);
     }
+
 
     // ChordLanes for four bases at once: the table read with gathers.
     VELMORA_AVX2 static void ChordQuad(const PowerTable& table, Quad base, Quad& chord,

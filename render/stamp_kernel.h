@@ -177,32 +177,6 @@ inline bool CannotRaise(const Dab& dab, double near2, uint8_t old) {
     return near2 > reach * reach * (1 + 1e-12);
 }
 
-// --- Soft weights a vector of sub-points at a time -------------------------
-//
-// V is a vector of doubles (two or four lanes). A Power maps the lanes'
-// bases to their weights; BandWeights puts 1 inside the inner limit and 0
-// from the outer one, as SoftWeight does.
-
-template <typename V, typename Power>
-[[gnu::always_inline]] inline V BandWeights(const Dab& dab, V s2, V root, const Power& power) {
-    const V zero = V{}, one = zero + 1.0;
-    const V ri = zero + dab.ri, invBand = zero + dab.invBand;
-    const V in = zero + dab.inLimit, out = zero + dab.outLimit;
-    const V base = one - (root - ri) * invBand;
-    return s2 <= in ? one : (s2 < out ? power(base) : zero);
-}
-
-// The whole power N as N - 1 products: within an ulp or two of the library.
-template <int N>
-struct ProductPower {
-    template <typename V>
-    [[gnu::always_inline]] V operator()(V base) const {
-        V w = base;
-        for (int i = 1; i < N; ++i) w *= base;
-        return w;
-    }
-};
-
 // The coverage value of a soft pixel whose weight sum is known to lie
 // between lower and upper, each within kSumSlack of a bound of the running
 // sum of the library's powers (both NaN when no bounds could be made): only
@@ -242,9 +216,10 @@ struct NoTiles {
 
 // The pixels x0 <= x < x1 of row y, each decided as the pen model words it;
 // every pixel not known to end at 255 marks its tile open.
-// Lanes gives HardCount (sub-points of weight 1 under a hard edge), Sum
-// (the 16 BandWeights of a Power added up, in any order) and ChordSums (the
-// sums of the table's chords and of the chords less their gaps).
+// Lanes gives HardCount (sub-points of weight 1 under a hard edge),
+// ProductSum<N> (the soft sum with the power as N - 1 products) and
+// ChordSums (the sums of the table's chords and of the chords less their
+// gaps).
 template <Edge kEdge, typename Lanes, typename Open>
 inline void StampRow(uint8_t* row, const Open& open, const Dab& dab, int32_t y, int32_t x0,
                      int32_t x1) {
@@ -322,8 +297,7 @@ inline void StampRow(uint8_t* row, const Open& open, const Dab& dab, int32_t y, 
                 Lanes::ChordSums(dab, px, subY2, lower, upper);
                 value = SoftValueWithin(dab, lower, upper, dx, subY2, old);
             } else {
-                const double sum =
-                    Lanes::Sum(dab, px, subY2, ProductPower<WholeExponent(kEdge)>{});
+                const double sum = Lanes::template ProductSum<WholeExponent(kEdge)>(dab, px, subY2);
                 value = SoftValueWithin(dab, sum, sum, dx, subY2, old);
             }
             RaiseTo(cell, old, value);

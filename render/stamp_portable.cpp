@@ -20,19 +20,26 @@ struct TwoLanes {
         return static_cast<int>(count[0] + count[1]);
     }
 
-    // The 16 weights of a Power, two sub-points at a time.
-    template <typename Power>
-    static double Sum(const Dab& dab, const PixelX& px, const double subY2[4], const Power& power) {
-        Pair sum = Splat(0.0);
+    // The soft sum with the power as N - 1 products.
+    template <int N>
+    static double ProductSum(const Dab& dab, const PixelX& px, const double subY2[4]) {
+        const Pair in = Splat(dab.inLimit), out = Splat(dab.outLimit);
+        const Pair one = Splat(1.0), zero = Splat(0.0);
+        const Pair ri = Splat(dab.ri), invBand = Splat(dab.invBand);
+        Pair sum = zero;
         for (int iy = 0; iy < 4; ++iy) {
             const Pair t = Splat(subY2[iy]);
             for (const Pair x : {px.low, px.high}) {
                 const Pair s2 = x + t;
-                sum += BandWeights(dab, s2, SqrtPair(s2), power);
+                const Pair base = one - (SqrtPair(s2) - ri) * invBand;
+                Pair w = base;
+                for (int i = 1; i < N; ++i) w *= base;
+                sum += s2 <= in ? one : (s2 < out ? w : zero);
             }
         }
         return sum[0] + sum[1];
     }
+
 
     // The sums of the table's chords (upper) and of the chords less their
     // gaps (lower), two sub-points at a time.
