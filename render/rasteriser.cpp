@@ -195,9 +195,9 @@ void Stamp(StrokeContext& context, double cx, double cy, double diameter) {
         const StampBoxes& boxes = ChosenBoxes(context);
         const int e = static_cast<int>(edge);
         if (context.fullTiles && x1 - x0 >= stamp::kTiledWidth) {
-            const stamp::Target target{context.coverage.get(),  context.source.width,
-                                       context.source.width,    context.source.height,
-                                       context.fullTiles.get(), context.tileColumns};
+            const stamp::Target target{context.coverage.get(), context.source.width,
+                                       context.source.height, context.fullTiles.get(),
+                                       context.tileColumns};
             boxes.tiled[e](target, dab, x0, y0, x1, y1);
         } else {
             boxes.box[e](context.coverage.get(), context.source.width, dab, x0, y0, x1, y1);

@@ -65,8 +65,7 @@ constexpr int WholeExponent(Edge e) {
 // StrokeContext::fullTiles), which may be null.
 struct Target {
     uint8_t* coverage;
-    ptrdiff_t stride;      // bytes a coverage row
-    int32_t width;         // of the canvas
+    int32_t width;  // of the canvas, and the bytes of a coverage row
     int32_t height;
     uint8_t* tiles;
     ptrdiff_t tileStride;  // tiles a row
@@ -142,8 +141,7 @@ inline PixelX SubX(double dx) {
 }
 
 // The least of a pixel's squared sub-point distances along x.
-inline double NearestX2(double dx) {
-    const PixelX px = SubX(dx);
+inline double NearestX2(const PixelX& px) {
     return std::min(std::min(px.low[0], px.low[1]), std::min(px.high[0], px.high[1]));
 }
 
@@ -248,7 +246,7 @@ inline void StampRow(uint8_t* row, const Open& open, const Dab& dab, int32_t y, 
         // wholly inside, as its nearest sub-point (a corner or nearer) lies
         // beyond the inner limit.
         if constexpr (kEdge == Edge::kFraction || kEdge == Edge::kSoft) {
-            if (old > 0 && CannotRaise(dab, NearestX2(dx) + nearY2, old)) {
+            if (old > 0 && CannotRaise(dab, NearestX2(SubX(dx)) + nearY2, old)) {
                 open.Mark(x);
                 continue;
             }
@@ -278,13 +276,9 @@ inline void StampRow(uint8_t* row, const Open& open, const Dab& dab, int32_t y, 
             if (value != 255) open.Mark(x);
         } else {
             if constexpr (kEdge != Edge::kFraction && kEdge != Edge::kSoft) {
-                if (old > 0) {
-                    const double nearX2 = std::min(std::min(px.low[0], px.low[1]),
-                                                   std::min(px.high[0], px.high[1]));
-                    if (CannotRaise(dab, nearX2 + nearY2, old)) {
-                        open.Mark(x);
-                        continue;
-                    }
+                if (old > 0 && CannotRaise(dab, NearestX2(px) + nearY2, old)) {
+                    open.Mark(x);
+                    continue;
                 }
             }
             uint8_t value;
@@ -310,8 +304,8 @@ inline bool TileFull(uint8_t* tileRow, int32_t tx) {
     return std::atomic_ref<uint8_t>(tileRow[tx]).load(std::memory_order_relaxed) != 0;
 }
 
-// Boxes narrower than this take the rows whole: their tiles are never
-// wholly inside them, and the tile walk would cost more than it saves.
+// Boxes narrower than this take the rows whole: few tiles lie wholly
+// inside them, and the tile walk would cost more than it saves.
 constexpr int32_t kTiledWidth = 4 * kTileSide;
 
 // Every row of the box through StampRow.
@@ -351,7 +345,7 @@ inline void StampTiles(const Target& t, const Dab& dab, int32_t x0, int32_t y0, 
             const int32_t xb = std::min(x1, tx << kTileShift);
             uint64_t open = 0;
             for (int32_t y = ya; y < yb; ++y)
-                StampRow<kEdge, Lanes>(t.coverage + static_cast<ptrdiff_t>(y) * t.stride,
+                StampRow<kEdge, Lanes>(t.coverage + static_cast<ptrdiff_t>(y) * t.width,
                                        OpenTiles{&open, first}, dab, y, xa, xb);
             if (!wholeRows) continue;
             for (int32_t k = first; k < tx; ++k) {

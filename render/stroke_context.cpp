@@ -1,7 +1,6 @@
 // The stroke record's coverage buffer.
 #include "render/stroke_context.h"
 
-
 namespace velmora {
 
 void StrokeContext::AllocateCoverage() {
