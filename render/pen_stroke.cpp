@@ -131,7 +131,9 @@ uint64_t PathTask::SkipHead(const StrokeRun& run, double a, double L, PathPoint&
     const bool besideX = u.x == 0 && xlo == -INFINITY;
     const bool besideY = u.y == 0 && ylo == -INFINITY;
     if (besideX || besideY) {
-        const double n = clampSteps(nearBoth - from - 2);
+        // The last step is kept: its discs are the ones that grow the box
+        // for those jumped over, even when the whole run lies beside.
+        const double n = std::min(clampSteps(nearBoth - from - 2), steps - 1);
         if (n > 1 && n + 2 < outStart) jump = n;
     } else {
         double n = clampSteps(nearOne - from - 2);

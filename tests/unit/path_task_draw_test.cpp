@@ -151,6 +151,34 @@ TEST(Execute, SkippingFarStepsChangesNoByte) {
     }
 }
 
+// A run shifted wholly before the start of its path, beside the canvas on a
+// line along an axis: none of its discs touch a pixel, but each grows the
+// box by the rows it spans, and the jump over the far start must not take
+// them all.
+TEST(Execute, ARunWhollyBesideTheCanvasStillGrowsTheBox) {
+    for (const double in : {0.0, 1.0}) {
+        auto render = [&](uint32_t literal) {
+            auto scene = std::make_unique<Scene>(90, 70);
+            scene->context->literal = literal;
+            scene->InkAll();
+            StrokeSettings& s = scene->context->stroke;
+            s.length = 0;
+            s.in = in;  // rising over the whole run, or none
+            s.out = 0;
+            s.size = 6;
+            s.hardness = 0.5;
+            s.position = -200;
+            scene->Task({{40, 30.5}, {60, 30.5}})->Execute();
+            return scene;
+        };
+        auto skipped = render(0);
+        auto stepped = render(kLiteralDraw);
+        EXPECT_EQ(stepped->CountNonZero(), 0) << in;
+        EXPECT_EQ(skipped->Dirty(), stepped->Dirty()) << in;
+        EXPECT_EQ(stepped->Dirty(), (std::vector<int32_t>{0, 27, 0, 34})) << in;
+    }
+}
+
 // A run whose last step crosses the gap between two sub-paths 17 million
 // pixels apart, drifting from row 40 to row 60 beside the canvas: the discs
 // that cannot reach the canvas still grow the box, down to row 62.
