@@ -30,24 +30,32 @@ struct PowerTable {
 // Fills the table for an exponent of at least 1.
 void BuildPowerTable(double exponent, PowerTable& table);
 
-// For each lane's base: the chord above its power, and how far below the
+// For a base: the chord above its power, and how far below the
 // chord the power may lie (a base at or below 0 weighs 0, as the library's
 // NaN does). A base past kTableBaseLimit, or NaN, gives a NaN chord.
+[[gnu::always_inline]] inline void ChordAt(const PowerTable& table, double b, double& chord,
+                                           double& gap) {
+    if (!(b <= kTableBaseLimit)) {
+        chord = __builtin_nan("");
+        gap = 0;
+        return;
+    }
+    if (!(b > 0)) b = 0;
+    const double t = b * kPowerCells;  // exact: a power of two
+    const int k = static_cast<int>(t);
+    const double* v = table.value + k;
+    chord = v[0] + (v[1] - v[0]) * (t - k);
+    gap = k == 0 ? v[1] : table.gap;
+}
+
+// ChordAt lane by lane.
 template <typename V>
 [[gnu::always_inline]] inline void ChordLanes(const PowerTable& table, V base, V& chord, V& gap) {
     for (size_t i = 0; i < sizeof(V) / sizeof(double); ++i) {
-        double b = base[i];
-        if (!(b <= kTableBaseLimit)) {
-            chord[i] = __builtin_nan("");
-            gap[i] = 0;
-            continue;
-        }
-        if (!(b > 0)) b = 0;
-        const double t = b * kPowerCells;  // exact: a power of two
-        const int k = static_cast<int>(t);
-        const double* v = table.value + k;
-        chord[i] = v[0] + (v[1] - v[0]) * (t - k);
-        gap[i] = k == 0 ? v[1] : table.gap;
+        double c, g;
+        ChordAt(table, base[i], c, g);
+        chord[i] = c;
+        gap[i] = g;
     }
 }
 

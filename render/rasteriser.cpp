@@ -9,6 +9,7 @@
 // processor has AVX2, stamp_avx2.cpp.
 #include "render/rasteriser.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cmath>
 #include <cstddef>
@@ -140,6 +141,49 @@ inline int32_t ClampToExtent(int64_t v, int32_t limit) {
 
 }  // namespace
 
+namespace stamp {
+
+Dab DabOf(double cx, double cy, double diameter, double hardness, Edge& edge) {
+    const double r = diameter * 0.5;
+    const double h = hardness;
+    const double ri = h * r;
+    const double band = r - ri;
+
+    Dab dab;
+    dab.cx = cx;
+    dab.cy = cy;
+    dab.ri = ri;
+    dab.r2 = r * r;
+    dab.deep = ri * ri - 1;
+    dab.inLimit = ri * ri + 1e-12;
+    dab.outLimit = r * r - 1e-12;
+    dab.invBand = band > 1e-12 ? 1 / band : 0;
+    dab.exponent = 4 * h + 1;
+    dab.table = nullptr;
+    dab.band = band;
+    dab.riMargin = ri + 1e-9 * (1 + r);
+    dab.reach = nullptr;
+    dab.centred = false;
+    dab.rMargin = r - 1e-9 * (1 + r);
+    dab.curveRadial = 1.25 * dab.exponent * (dab.exponent - 1) * dab.invBand * dab.invBand;
+    dab.curveAcross = 1.25 * dab.exponent * dab.invBand;
+
+    edge = Edge::kHard;
+    if (!(dab.invBand == 0 && std::isfinite(ri))) {
+        const bool bounded = dab.exponent >= 1 && std::isfinite(r) && std::isfinite(ri);
+        if (bounded) dab.reach = ReachFor(dab.exponent);
+        edge = SoftEdge(dab.exponent, bounded);
+        if (edge == Edge::kFraction) dab.table = PowerTableFor(dab.exponent);
+        // Worth it where the curvature keeps the centre's bounds within a
+        // few coverage steps: wide soft pens.
+        dab.centred = bounded && edge != Edge::kSoft && band > 4 &&
+                      dab.curveRadial + dab.curveAcross / std::max(ri, 1.0) < 0.25;
+    }
+    return dab;
+}
+
+}  // namespace stamp
+
 void DabBox::Add(const StrokeContext& context, double cx, double cy, double diameter) {
     if (!context.coverage) return;
     int32_t bx0, by0, bx1, by1;
@@ -161,37 +205,12 @@ void DabBox::GrowDirty(StrokeContext& context) const {
 void Stamp(StrokeContext& context, double cx, double cy, double diameter) {
     if (!context.coverage) return;
 
-    const double r = diameter * 0.5;
-    const double h = context.stroke.hardness;
-    const double ri = h * r;
-    const double band = r - ri;
-
     int32_t x0, x1, y0, y1;
-    if (!BoxOf(context, cx, cy, r, x0, y0, x1, y1)) return;
-
-    Dab dab;
-    dab.cx = cx;
-    dab.cy = cy;
-    dab.ri = ri;
-    dab.r2 = r * r;
-    dab.deep = ri * ri - 1;
-    dab.inLimit = ri * ri + 1e-12;
-    dab.outLimit = r * r - 1e-12;
-    dab.invBand = band > 1e-12 ? 1 / band : 0;
-    dab.exponent = 4 * h + 1;
-    dab.table = nullptr;
-    dab.band = band;
-    dab.riMargin = ri + 1e-9 * (1 + r);
-    dab.reach = nullptr;
+    if (!BoxOf(context, cx, cy, diameter * 0.5, x0, y0, x1, y1)) return;
 
     if (x0 < x1 && y0 < y1) {
-        Edge edge = Edge::kHard;
-        if (!(dab.invBand == 0 && std::isfinite(ri))) {
-            const bool bounded = dab.exponent >= 1 && std::isfinite(r) && std::isfinite(ri);
-            if (bounded) dab.reach = ReachFor(dab.exponent);
-            edge = SoftEdge(dab.exponent, bounded);
-            if (edge == Edge::kFraction) dab.table = PowerTableFor(dab.exponent);
-        }
+        Edge edge;
+        const Dab dab = stamp::DabOf(cx, cy, diameter, context.stroke.hardness, edge);
         const StampBoxes& boxes = ChosenBoxes(context);
         const int e = static_cast<int>(edge);
         if (context.fullTiles && x1 - x0 >= stamp::kTiledWidth) {

@@ -48,6 +48,13 @@ struct Dab {
     double band;
     double riMargin;
     const double* reach;  // ReachTable of the exponent
+    // For bounds from a pixel's centre alone (CentreSums), when centred: the
+    // outer radius less a margin, and the most the sub-points' curvature can
+    // move their sum above and below 16 centre weights (see there).
+    bool centred;
+    double rMargin;
+    double curveRadial;  // 1.25 e (e - 1) / band^2
+    double curveAcross;  // 1.25 e / band
 };
 
 // How the sub-points of a dab weigh: a hard edge, a soft one with a whole
@@ -83,6 +90,10 @@ struct StampBoxes {
     StampBoxFunction box[kEdgeCount];
     TiledBoxFunction tiled[kEdgeCount];
 };
+
+// The constants of a dab of this diameter and hardness at (cx, cy), and how
+// its sub-points weigh.
+Dab DabOf(double cx, double cy, double diameter, double hardness, Edge& edge);
 
 // Two sub-points at a time, on every processor.
 const StampBoxes& PortableStampBoxes();
@@ -194,6 +205,62 @@ inline uint8_t SoftValueWithin(const Dab& dab, double lower, double upper, doubl
     return CoverageOf(SoftSum(dab, subX2, subY2));
 }
 
+// The 16 sub-points lie within this of the pixel centre (0.375 * sqrt 2 =
+// 0.53033 away at the corners).
+constexpr double kSubReach = 0.5304;
+
+// Bounds of a soft pixel's weight sum from its centre alone, at squared
+// distance d2, when no sub-point lies within the inner radius: false
+// otherwise.
+//
+// There the weight is f(p) = g(|p|), g(t) = B(t)^e, B = 1 - (t - ri) / band,
+// and 0 past the outer radius. Taylor's theorem at the centre c, for each
+// offset o of a sub-point: f(c + o) = f(c) + f'(c) o + o H o / 2, H the
+// second derivative somewhere between. The 16 offsets sum to 0, so the
+// first-order terms cancel, and their squared lengths sum to 2.5. H has the
+// eigenvalues g'' >= 0 (along the radius) and g'/t <= 0 (across), so the sum
+// lies between 16 f(c) + 1.25 min g'/t and 16 f(c) + 1.25 max g''. Over the
+// sub-points' disc (t from d - kSubReach to d + kSubReach, B up to Bmax < 1):
+// - g'' = e (e - 1) B^(e-2) / band^2: for e >= 3 at most that with Bmax for
+//   B^(e-2), for 2 <= e < 3 with 1, for e < 2 with 1 over the least B (the
+//   disc then has to end short of the outer radius);
+// - g'/t = -e B^(e-1) / (band t): at least -e / (band (d - kSubReach)),
+//   times Bmax for e >= 2.
+// For e >= 2 g' and g'' stay bounded across the outer radius (g' is 0
+// there), so the theorem holds on discs that cross it. For a pen a few
+// pixels wide and more the sum is so held to well under a coverage step,
+// with one weight instead of 16.
+template <Edge kEdge>
+inline bool CentreSums(const Dab& dab, double d2, double& lower, double& upper) {
+    const double d = std::sqrt(d2);
+    const double nearest = d - kSubReach, farthest = d + kSubReach;
+    if (!(nearest > dab.riMargin)) return false;
+    const bool steep = dab.exponent < 2;
+    if (steep && !(farthest < dab.rMargin)) return false;
+    const double base = std::max(0.0, 1.0 - (d - dab.ri) * dab.invBand);
+    double high, low;
+    if constexpr (kEdge == Edge::kFraction) {
+        double gap;
+        ChordAt(*dab.table, base, high, gap);
+        low = high - gap;
+    } else {
+        high = base;
+        for (int i = 1; i < WholeExponent(kEdge); ++i) high *= base;
+        low = high;
+    }
+    const double most = std::max(0.0, 1.0 - (nearest - dab.ri) * dab.invBand);
+    double radial = dab.curveRadial, across = dab.curveAcross;
+    if (steep) {
+        radial /= 1.0 - (farthest - dab.ri) * dab.invBand;
+    } else {
+        across *= most;
+        if (dab.exponent >= 3) radial *= most;
+    }
+    upper = 16 * high + radial;
+    lower = 16 * low - across / nearest;
+    return true;
+}
+
 inline void RaiseTo(std::atomic_ref<uint8_t> cell, uint8_t old, uint8_t value) {
     while (value > old && !cell.compare_exchange_weak(old, value, std::memory_order_relaxed)) {
     }
@@ -279,6 +346,22 @@ inline void StampRow(uint8_t* row, const Open& open, const Dab& dab, int32_t y, 
                 if (old > 0 && CannotRaise(dab, NearestX2(px) + nearY2, old)) {
                     open.Mark(x);
                     continue;
+                }
+            }
+            if constexpr (kEdge != Edge::kSoft) {
+                double lower, upper;
+                if (dab.centred && CentreSums<kEdge>(dab, d2, lower, upper)) {
+                    const uint8_t high = CoverageOf(upper + kSumSlack);
+                    if (high <= old) {
+                        open.Mark(x);
+                        continue;
+                    }
+                    const uint8_t low = CoverageOf(lower - kSumSlack);
+                    if (low == high) {
+                        RaiseTo(cell, old, high);
+                        if (high != 255) open.Mark(x);
+                        continue;
+                    }
                 }
             }
             uint8_t value;

@@ -66,6 +66,52 @@ TEST(SoftWeights, TableGapsAreFarBelowACoverageStep) {
     }
 }
 
+// A pixel's weight sum from its centre alone: the library's running sum of
+// 16 powers lies within the bounds, for pens 4 to 100 pixels wide, every
+// kind of soft edge the bounds serve, and pixels all over the band.
+TEST(SoftWeights, CentreBoundsHoldTheLibrarysSum) {
+    using stamp::Edge;
+    std::mt19937_64 random(20261211);
+    std::uniform_real_distribution<double> unit(0.0, 1.0);
+    int checked = 0, narrow = 0;
+    for (int round = 0; round < 400; ++round) {
+        const double hardness =
+            round % 5 == 0 ? (round / 5 % 4) * 0.25 : unit(random) * 0.99;
+        const double diameter = 4 + unit(random) * 96;
+        const double cx = unit(random) * 100, cy = unit(random) * 100;
+        Edge edge;
+        const stamp::Dab dab = stamp::DabOf(cx, cy, diameter, hardness, edge);
+        const double r = diameter * 0.5;
+        for (int i = 0; i < 400; ++i) {
+            const double dx = std::floor(cx + (unit(random) * 2 - 1) * (r + 1)) + 0.5 - cx;
+            const double dy = std::floor(cy + (unit(random) * 2 - 1) * (r + 1)) + 0.5 - cy;
+            double lower = 0, upper = 0;
+            bool held = false;
+            switch (edge) {
+                case Edge::kWhole1: held = stamp::CentreSums<Edge::kWhole1>(dab, dx * dx + dy * dy, lower, upper); break;
+                case Edge::kWhole2: held = stamp::CentreSums<Edge::kWhole2>(dab, dx * dx + dy * dy, lower, upper); break;
+                case Edge::kWhole3: held = stamp::CentreSums<Edge::kWhole3>(dab, dx * dx + dy * dy, lower, upper); break;
+                case Edge::kWhole4: held = stamp::CentreSums<Edge::kWhole4>(dab, dx * dx + dy * dy, lower, upper); break;
+                case Edge::kFraction: held = stamp::CentreSums<Edge::kFraction>(dab, dx * dx + dy * dy, lower, upper); break;
+                default: break;
+            }
+            if (!held) continue;
+            double subX2[4], subY2[4];
+            stamp::SubSquares(dx, subX2);
+            stamp::SubSquares(dy, subY2);
+            const double sum = stamp::SoftSum(dab, subX2, subY2);
+            ASSERT_LE(lower - stamp::kSumSlack, sum)
+                << "hardness " << hardness << " diameter " << diameter << " at " << dx << "," << dy;
+            ASSERT_GE(upper + stamp::kSumSlack, sum)
+                << "hardness " << hardness << " diameter " << diameter << " at " << dx << "," << dy;
+            ++checked;
+            if (dab.centred && upper - lower < 16.0 / 255) ++narrow;
+        }
+    }
+    EXPECT_GT(checked, 50000);
+    EXPECT_GT(narrow, checked / 4);  // within a coverage step for most wide pens
+}
+
 // Every tile marked full is full, along the clipped right and bottom edges
 // too; and wide dabs over one another do mark tiles.
 TEST(SoftWeights, TilesMarkedFullAreFull) {
