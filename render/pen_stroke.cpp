@@ -203,6 +203,10 @@ bool PathTask::DrawStepsOn(Path& walk, const StrokeRun& run, double a, double L,
         step = SkipHead(run, a, L, prev, prevP, measureBelow);
     if (stamp != nullptr) measureBelow = 0;
     DabBox far;
+    // The discs stamped between their neighbours; in the literal mode every
+    // disc is stamped whole.
+    DiscTrail trail;
+    DiscTrail* const follow = everyStep ? nullptr : &trail;
 
     // Last step of the rising taper; the pressure never rises after it.
     const double taperInEnd = run.taperStart != 1 ? 0.0
@@ -229,11 +233,14 @@ bool PathTask::DrawStepsOn(Path& walk, const StrokeRun& run, double a, double L,
             const PathPoint next = walk.AdvanceOne();
             uint64_t placed = 0;
             if (prevP > 0 || p > 0) {
-                if constexpr (kMeasure)
+                if constexpr (kMeasure) {
                     placed = StampDiscs<true>(*context, prev, next, prevP, p, size, stamp,
                                               everyStep, &far);
-                else
-                    placed = StampDiscs(*context, prev, next, prevP, p, size, stamp, everyStep);
+                    trail.Flush(*context);
+                } else {
+                    placed = StampDiscs(*context, prev, next, prevP, p, size, stamp, everyStep,
+                                        nullptr, follow);
+                }
             }
             prev = next;
             prevP = p;
@@ -276,6 +283,7 @@ bool PathTask::DrawStepsOn(Path& walk, const StrokeRun& run, double a, double L,
     while (phase == kMeasuring || phase == kStamping)
         phase = phase == kMeasuring ? steps(std::true_type{}) : steps(std::false_type{});
     const bool going = phase != kStopped;
+    trail.Flush(*context);
     far.GrowDirty(*context);
     return going;
 }

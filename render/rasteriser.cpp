@@ -139,6 +139,61 @@ inline int32_t ClampToExtent(int64_t v, int32_t limit) {
     return true;
 }
 
+// Where a neighbour of the stroke covers this disc's pixels as well (see
+// StampBetween): every sub-point s with |s - c|^2 >= |s - n|^2 + m, c this
+// centre and n the neighbour's, while this disc is no wider. With v = n - c
+// and q = s - c that is q.v >= (|v|^2 + m) / 2, a half-plane; a pixel lies
+// in it when its nearest corner does. The margin m keeps every sub-point's
+// weight apart by far more than the rounding of the weights and of v; the
+// limits on the centres, the sizes and the gap keep that rounding small.
+void AddShadow(const Disc& disc, const Disc& neighbour, double hardness, Dab& dab) {
+    const double r = neighbour.diameter * 0.5;
+    const double vx = neighbour.cx - disc.cx, vy = neighbour.cy - disc.cy;
+    const double v2 = vx * vx + vy * vy;
+    constexpr double kNear = 16777216.0;  // 2^24
+    if (!(disc.diameter <= neighbour.diameter && r <= 1e4 && hardness >= 0 && hardness <= 1 &&
+          v2 > 0 && v2 <= 16 && std::fabs(disc.cx) < kNear && std::fabs(disc.cy) < kNear &&
+          std::fabs(neighbour.cx) < kNear && std::fabs(neighbour.cy) < kNear))
+        return;
+    const double margin = 1e-7 * (1 + r * r);
+    stamp::Shadow& shadow = dab.shadows[dab.shadowCount++];
+    shadow.x = vx;
+    shadow.y = vy;
+    shadow.limit = (v2 + margin) * 0.5 + stamp::kCorner * (std::fabs(vx) + std::fabs(vy));
+}
+
+// The dab's box and pixels; the dirty box grows.
+void StampDab(StrokeContext& context, const Disc& disc, const Disc* before, const Disc* after) {
+    if (!context.coverage) return;
+    const double cx = disc.cx, cy = disc.cy, diameter = disc.diameter;
+
+    int32_t x0, x1, y0, y1;
+    if (!BoxOf(context, cx, cy, diameter * 0.5, x0, y0, x1, y1)) return;
+
+    if (x0 < x1 && y0 < y1) {
+        Edge edge;
+        Dab dab = stamp::DabOf(cx, cy, diameter, context.stroke.hardness, edge);
+        if (before) AddShadow(disc, *before, context.stroke.hardness, dab);
+        if (after) AddShadow(disc, *after, context.stroke.hardness, dab);
+        const StampBoxes& boxes = ChosenBoxes(context);
+        const int e = static_cast<int>(edge);
+        if (context.fullTiles && x1 - x0 >= stamp::kTiledWidth) {
+            const stamp::Target target{context.coverage.get(), context.source.width,
+                                       context.source.height, context.fullTiles.get(),
+                                       context.tileColumns};
+            boxes.tiled[e](target, dab, x0, y0, x1, y1);
+        } else {
+            boxes.box[e](context.coverage.get(), context.source.width, dab, x0, y0, x1, y1);
+        }
+    }
+
+    // The box grows even when the dab missed the canvas.
+    AtomicMin(context.dirty.x0, x0);
+    AtomicMin(context.dirty.y0, y0);
+    AtomicMax(context.dirty.x1, x1);
+    AtomicMax(context.dirty.y1, y1);
+}
+
 }  // namespace
 
 namespace stamp {
@@ -164,6 +219,7 @@ Dab DabOf(double cx, double cy, double diameter, double hardness, Edge& edge) {
     dab.riMargin = ri + 1e-9 * (1 + r);
     dab.reach = nullptr;
     dab.centred = false;
+    dab.shadowCount = 0;
     dab.rMargin = r - 1e-9 * (1 + r);
     dab.curveRadial = 1.25 * dab.exponent * (dab.exponent - 1) * dab.invBand * dab.invBand;
     dab.curveAcross = 1.25 * dab.exponent * dab.invBand;
@@ -203,31 +259,11 @@ void DabBox::GrowDirty(StrokeContext& context) const {
 }
 
 void Stamp(StrokeContext& context, double cx, double cy, double diameter) {
-    if (!context.coverage) return;
+    StampDab(context, Disc{cx, cy, diameter}, nullptr, nullptr);
+}
 
-    int32_t x0, x1, y0, y1;
-    if (!BoxOf(context, cx, cy, diameter * 0.5, x0, y0, x1, y1)) return;
-
-    if (x0 < x1 && y0 < y1) {
-        Edge edge;
-        const Dab dab = stamp::DabOf(cx, cy, diameter, context.stroke.hardness, edge);
-        const StampBoxes& boxes = ChosenBoxes(context);
-        const int e = static_cast<int>(edge);
-        if (context.fullTiles && x1 - x0 >= stamp::kTiledWidth) {
-            const stamp::Target target{context.coverage.get(), context.source.width,
-                                       context.source.height, context.fullTiles.get(),
-                                       context.tileColumns};
-            boxes.tiled[e](target, dab, x0, y0, x1, y1);
-        } else {
-            boxes.box[e](context.coverage.get(), context.source.width, dab, x0, y0, x1, y1);
-        }
-    }
-
-    // The box grows even when the dab missed the canvas.
-    AtomicMin(context.dirty.x0, x0);
-    AtomicMin(context.dirty.y0, y0);
-    AtomicMax(context.dirty.x1, x1);
-    AtomicMax(context.dirty.y1, y1);
+void StampBetween(StrokeContext& context, const Disc& disc, const Disc* before, const Disc* after) {
+    StampDab(context, disc, before, after);
 }
 
 }  // namespace velmora

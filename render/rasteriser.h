@@ -13,6 +13,46 @@ namespace velmora {
 // [x, x+1) x [y, y+1). Coverage combines by maximum; the dirty box grows.
 void Stamp(StrokeContext& context, double cx, double cy, double diameter);
 
+struct Disc {
+    double cx;
+    double cy;
+    double diameter;
+};
+
+// A disc of a stroke between its neighbours there, each of which is stamped
+// whole (before it, or after it) or null. A pixel nearer, by a margin, to a
+// neighbour no narrower than this disc gets no more from this disc than from
+// that neighbour (every sub-point weighs no more), so it is passed by:
+// coverage only rises, and the neighbour puts its value there, or passes the
+// pixel by for a neighbour of its own that is nearer still. The disc
+// nearest to a pixel never passes it by.
+void StampBetween(StrokeContext& context, const Disc& disc, const Disc* before, const Disc* after);
+
+// The discs of one stroke, each stamped between its neighbours: a disc is
+// stamped once the next is known. Flush stamps the last one and starts
+// afresh; it must come before the trail is dropped, and where the stroke's
+// discs stop being stamped in a row.
+class DiscTrail {
+public:
+    void Place(StrokeContext& context, const Disc& disc) {
+        if (hasPending_) StampBetween(context, pending_, hasBefore_ ? &before_ : nullptr, &disc);
+        before_ = pending_;
+        hasBefore_ = hasPending_;
+        pending_ = disc;
+        hasPending_ = true;
+    }
+    void Flush(StrokeContext& context) {
+        if (hasPending_) StampBetween(context, pending_, hasBefore_ ? &before_ : nullptr, nullptr);
+        hasBefore_ = hasPending_ = false;
+    }
+
+private:
+    Disc before_{};
+    Disc pending_{};
+    bool hasBefore_ = false;
+    bool hasPending_ = false;
+};
+
 // The dirty box that dabs wholly off the canvas would grow, gathered on one
 // thread and added at once: the same growth as stamping them, without their
 // pixel work or a shared update per dab.

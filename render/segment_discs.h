@@ -20,11 +20,14 @@ namespace velmora {
 inline constexpr double kHugeSegment = 16777216.0;
 inline constexpr double kMeasuredSegment = 67108864.0;
 
-// One disc, through the stamp of a test or benchmark when one is set.
+// One disc, through the stamp of a test or benchmark when one is set (which
+// sees every disc whole), else along the trail when there is one.
 [[gnu::always_inline]] inline void PlaceDisc(StrokeContext& context, StampFunction stamp, double x,
-                                             double y, double w) {
+                                             double y, double w, DiscTrail* trail = nullptr) {
     if (stamp)
         stamp(context, x, y, w);
+    else if (trail)
+        trail->Place(context, Disc{x, y, w});
     else
         Stamp(context, x, y, w);
 }
@@ -60,21 +63,25 @@ uint64_t StampHugeSegment(StrokeContext& context, PathPoint a, PathPoint u, doub
 
 // The discs of one segment; returns how many were placed. Measuring: the
 // discs lie wholly off the canvas and only the box they grow is gathered.
+// A trail (see DiscTrail) takes the stroke's discs from one segment to the
+// next.
 template <bool kMeasuring = false>
 inline uint64_t StampDiscs(StrokeContext& context, PathPoint a, PathPoint b, double p0, double p1,
                            double size, StampFunction stamp, bool everyDisc,
-                           DabBox* far = nullptr) {
+                           DabBox* far = nullptr, DiscTrail* trail = nullptr) {
     const double d = platform::Hypot(b.x - a.x, b.y - a.y);
     if (d == 0 || !std::isfinite(d)) return 0;
     const PathPoint u{(b.x - a.x) / d, (b.y - a.y) / d};
-    if (d > kHugeSegment && !everyDisc)
+    if (d > kHugeSegment && !everyDisc) {
+        if (trail) trail->Flush(context);
         return StampHugeSegment(context, a, u, d, p0, p1, size, stamp);
+    }
     return DiscsAlong(a, u, d, p0, p1, size, 0.0, d,
                       [&](double, double x, double y, double w) __attribute__((always_inline)) {
                           if constexpr (kMeasuring)
                               far->Add(context, x, y, w);
                           else
-                              PlaceDisc(context, stamp, x, y, w);
+                              PlaceDisc(context, stamp, x, y, w, trail);
                       });
 }
 

@@ -31,6 +31,14 @@ constexpr double kSubOffsets[4] = {-0.375, -0.125, 0.125, 0.375};
 // Corner points of the early inside/outside test, also from the centre.
 constexpr double kCorner = 0.375;
 
+// The pixels a neighbouring disc covers as well: those whose offset
+// (dx, dy) from the centre has dx x + dy y >= limit.
+struct Shadow {
+    double x;
+    double y;
+    double limit;
+};
+
 // Constants of one dab, lifted out of the pixel loop.
 struct Dab {
     double cx;
@@ -55,6 +63,9 @@ struct Dab {
     double rMargin;
     double curveRadial;  // 1.25 e (e - 1) / band^2
     double curveAcross;  // 1.25 e / band
+    // Pixels a neighbour of the stroke covers as well (see StampBetween).
+    Shadow shadows[2];
+    int shadowCount;
 };
 
 // How the sub-points of a dab weigh: a hard edge, a soft one with a whole
@@ -272,12 +283,39 @@ struct OpenTiles {
     uint64_t* bits;
     int32_t base;
     void Mark(int32_t x) const { *bits |= uint64_t{1} << ((x >> kTileShift) - base); }
+    // Every tile of pixels from <= x < to.
+    void MarkRange(int32_t from, int32_t to) const {
+        const int32_t first = (from >> kTileShift) - base, last = ((to - 1) >> kTileShift) - base;
+        *bits |= (~uint64_t{0} >> (63 - (last - first))) << first;
+    }
 };
 
 // Rows outside the tile walk: nobody asks.
 struct NoTiles {
     void Mark(int32_t) const {}
+    void MarkRange(int32_t, int32_t) const {}
 };
+
+// Narrows [from, to) to leave out the pixels of the row at offset dy from
+// the centre that lie in the shadow: every x >= at, or every x <= at, with
+// at where dx x + dy y = limit for dx = x + 0.5 - cx. The bound is moved
+// outward (into the pixels kept) by far more than its rounding.
+inline void LeaveShadow(const Shadow& shadow, double cx, double dy, int32_t& from, int32_t& to) {
+    const double k = shadow.limit - dy * shadow.y;
+    if (shadow.x == 0) {
+        if (k < -1e-9 * (1 + std::fabs(shadow.limit))) to = from;  // the whole row
+        return;
+    }
+    const double at = cx - 0.5 + k / shadow.x;
+    const double safety = 1e-6 + 1e-12 * std::fabs(at);
+    if (shadow.x > 0) {  // x >= at in the shadow
+        const double first = at + safety;
+        if (first < to) to = first <= from ? from : static_cast<int32_t>(std::ceil(first));
+    } else {  // x <= at
+        const double last = at - safety;
+        if (last >= from) from = last >= to - 1 ? to : static_cast<int32_t>(std::floor(last)) + 1;
+    }
+}
 
 // The pixels x0 <= x < x1 of row y, each decided as the pen model words it;
 // every pixel not known to end at 255 marks its tile open.
@@ -296,7 +334,17 @@ inline void StampRow(uint8_t* row, const Open& open, const Dab& dab, int32_t y, 
     const double cornerLow = subY2[0], cornerHigh = subY2[3];
     const double nearY2 = std::min(std::min(subY2[0], subY2[1]), std::min(subY2[2], subY2[3]));
 
-    for (int32_t x = x0; x < x1; ++x) {
+    // Pixels in a neighbour's shadow are passed by, their tiles left open.
+    int32_t from = x0, to = x1;
+    for (int i = 0; i < dab.shadowCount; ++i) LeaveShadow(dab.shadows[i], dab.cx, dy, from, to);
+    if (from >= to) {
+        open.MarkRange(x0, x1);
+        return;
+    }
+    if (x0 < from) open.MarkRange(x0, from);
+    if (to < x1) open.MarkRange(to, x1);
+
+    for (int32_t x = from; x < to; ++x) {
         std::atomic_ref<uint8_t> cell(row[x]);
         const uint8_t old = cell.load(std::memory_order_relaxed);
         if (old == 255) continue;

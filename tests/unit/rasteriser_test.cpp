@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstddef>
 #include <limits>
@@ -195,6 +196,51 @@ TEST(Stamp, AgreesWithThePenModelOnOverlappingDabs) {
             }
             EXPECT_EQ(scene.Coverage(), expected)
                 << "hardness " << hardness << (wide ? "" : ", two at a time");
+        }
+    }
+}
+
+// Strokes through a trail, each disc stamped between its neighbours: the
+// bytes of every disc stamped whole, whatever the turns, the gaps (none,
+// tiny, wider than a pixel), the widths rising and falling, and pens along
+// an axis or coincident discs.
+TEST(StampBetween, StrokesGiveTheBytesOfEveryDiscWhole) {
+    const int32_t width = 96, height = 64;
+    for (const bool wide : {true, false}) {
+        std::mt19937 random(20261210);
+        std::uniform_real_distribution<double> unit(0.0, 1.0);
+        for (double hardness : {1.0, 0.0, 0.3, 0.5, 0.8, 0.37}) {
+            Scene scene(width, height), whole(width, height);
+            for (Scene* s : {&scene, &whole}) {
+                s->context->portableStamp = !wide;
+                s->context->stroke.hardness = hardness;
+            }
+            std::vector<uint8_t> expected(static_cast<size_t>(width) * height, 0);
+            for (int stroke = 0; stroke < 16; ++stroke) {
+                DiscTrail trail;
+                double x = unit(random) * width, y = unit(random) * height;
+                double angle = stroke % 4 == 0 ? (stroke / 4) * 1.5707963267948966
+                                               : unit(random) * 6.283185307179586;
+                double size = 0.1 + unit(random) * 59.9;
+                const double grow = (unit(random) - 0.5) * 2;
+                for (int k = 0; k < 60; ++k) {
+                    const double pick = unit(random);
+                    const double step = pick < 0.05 ? 0.0 : pick < 0.1 ? 1e-9 : pick < 0.2 ? 1.7
+                                                    : pick < 0.6 ? 1.0 : unit(random);
+                    if (stroke % 4 != 0 && unit(random) < 0.1) angle += (unit(random) - 0.5) * 3;
+                    x += std::cos(angle) * step;
+                    y += std::sin(angle) * step;
+                    size = std::clamp(size + grow + (unit(random) < 0.1 ? unit(random) - 0.5 : 0),
+                                      0.1, 60.0);
+                    trail.Place(*scene.context, Disc{x, y, size});
+                    Stamp(*whole.context, x, y, size);
+                    ReferenceStamp(expected, width, height, hardness, x, y, size);
+                }
+                trail.Flush(*scene.context);
+            }
+            EXPECT_EQ(scene.Coverage(), expected)
+                << "hardness " << hardness << (wide ? "" : ", two at a time");
+            EXPECT_EQ(scene.Dirty(), whole.Dirty()) << hardness;
         }
     }
 }
