@@ -266,4 +266,25 @@ void StampBetween(StrokeContext& context, const Disc& disc, const Disc* before, 
     StampDab(context, disc, before, after);
 }
 
+void DiscTrail::StampFirst(StrokeContext& context) {
+    const Disc disc = pending_[0];
+    auto apart = [&](const Disc& other) {
+        const double dx = other.cx - disc.cx, dy = other.cy - disc.cy;
+        return dx * dx + dy * dy >= kApart * kApart;
+    };
+    const Disc* before = nullptr;
+    for (int i = 0; i < stampedCount_ && !before; ++i)
+        if (apart(stamped_[i])) before = &stamped_[i];
+    const Disc* after = nullptr;
+    for (int i = 1; i < pendingCount_ && !after; ++i)
+        if (apart(pending_[i])) after = &pending_[i];
+    StampDab(context, disc, before, after);
+
+    stamped_[1] = stamped_[0];
+    stamped_[0] = disc;
+    stampedCount_ = std::min(stampedCount_ + 1, 2);
+    for (int i = 1; i < pendingCount_; ++i) pending_[i - 1] = pending_[i];
+    --pendingCount_;
+}
+
 }  // namespace velmora

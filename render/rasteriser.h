@@ -28,29 +28,33 @@ struct Disc {
 // nearest to a pixel never passes it by.
 void StampBetween(StrokeContext& context, const Disc& disc, const Disc* before, const Disc* after);
 
-// The discs of one stroke, each stamped between its neighbours: a disc is
-// stamped once the next is known. Flush stamps the last one and starts
-// afresh; it must come before the trail is dropped, and where the stroke's
-// discs stop being stamped in a row.
+// The discs of one stroke, each stamped between neighbours: the latest of
+// the last two discs stamped, and the first of the next two, that lie at
+// least kApart from it (a step's last disc and the next step's first often
+// nearly coincide, and so lean on nothing in each other). A disc is stamped
+// once two more are known. Flush stamps the rest and starts afresh; it must
+// come before the trail is dropped, and where the stroke's discs stop being
+// stamped in a row.
 class DiscTrail {
 public:
+    static constexpr double kApart = 0.25;
+
     void Place(StrokeContext& context, const Disc& disc) {
-        if (hasPending_) StampBetween(context, pending_, hasBefore_ ? &before_ : nullptr, &disc);
-        before_ = pending_;
-        hasBefore_ = hasPending_;
-        pending_ = disc;
-        hasPending_ = true;
+        pending_[pendingCount_++] = disc;
+        if (pendingCount_ == 3) StampFirst(context);
     }
     void Flush(StrokeContext& context) {
-        if (hasPending_) StampBetween(context, pending_, hasBefore_ ? &before_ : nullptr, nullptr);
-        hasBefore_ = hasPending_ = false;
+        while (pendingCount_ > 0) StampFirst(context);
+        stampedCount_ = 0;
     }
 
 private:
-    Disc before_{};
-    Disc pending_{};
-    bool hasBefore_ = false;
-    bool hasPending_ = false;
+    void StampFirst(StrokeContext& context);
+
+    Disc stamped_[2]{};  // the latest first
+    Disc pending_[3]{};  // the earliest first
+    int stampedCount_ = 0;
+    int pendingCount_ = 0;
 };
 
 // The dirty box that dabs wholly off the canvas would grow, gathered on one
