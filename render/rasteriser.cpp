@@ -140,26 +140,49 @@ inline int32_t ClampToExtent(int64_t v, int32_t limit) {
 }
 
 // Where a neighbour of the stroke covers this disc's pixels as well (see
-// StampBetween): every sub-point s with |s - c|^2 >= |s - n|^2 + m, c this
-// centre and n the neighbour's, while this disc is no wider. With v = n - c
-// and q = s - c that is q.v >= (|v|^2 + m) / 2, a half-plane; a pixel lies
-// in it when its nearest corner does. The margin m keeps every sub-point's
-// weight apart by far more than the rounding of the weights and of v; the
-// limits on the centres, the sizes and the gap keep that rounding small.
+// StampBetween and disc_shadow.h), with c this centre, n the neighbour's,
+// v = n - c and q = s - c for a sub-point s.
+// - A neighbour no wider: every s with |s - c|^2 >= |s - n|^2 + m, that is
+//   q.v >= (|v|^2 + m) / 2, a half-plane.
+// - A narrower one (radius r, this disc's R, r >= R / 2): every s nearer to
+//   n, in radii, than to c, (|q| / R)^2 >= (|q - v| / r)^2 + z, a disc;
+//   then every weight of the neighbour is at least this disc's.
+// The margins m and z keep every sub-point's weight apart by far more than
+// the rounding of the weights and of v; the limits on the centres, the
+// sizes and the gap keep that rounding small.
 void AddShadow(const Disc& disc, const Disc& neighbour, double hardness, Dab& dab) {
-    const double r = neighbour.diameter * 0.5;
+    const double r = neighbour.diameter * 0.5, R = disc.diameter * 0.5;
     const double vx = neighbour.cx - disc.cx, vy = neighbour.cy - disc.cy;
     const double v2 = vx * vx + vy * vy;
-    constexpr double kNear = 16777216.0;  // 2^24
-    if (!(disc.diameter <= neighbour.diameter && r <= 1e4 && hardness >= 0 && hardness <= 1 &&
-          v2 > 0 && v2 <= 16 && std::fabs(disc.cx) < kNear && std::fabs(disc.cy) < kNear &&
+    constexpr double kNear = 1048576.0;  // 2^20
+    if (!(r <= 1e3 && hardness >= 0 && hardness <= 1 && v2 > 0 && v2 <= 16 &&
+          std::fabs(disc.cx) < kNear && std::fabs(disc.cy) < kNear &&
           std::fabs(neighbour.cx) < kNear && std::fabs(neighbour.cy) < kNear))
         return;
-    const double margin = 1e-7 * (1 + r * r);
-    stamp::Shadow& shadow = dab.shadows[dab.shadowCount++];
+    stamp::Shadow& shadow = dab.shadows[dab.shadowCount];
     shadow.x = vx;
     shadow.y = vy;
-    shadow.limit = (v2 + margin) * 0.5 + stamp::kCorner * (std::fabs(vx) + std::fabs(vy));
+    if (disc.diameter <= neighbour.diameter) {
+        const double margin = 1e-7 * (1 + r * r);
+        shadow.round = false;
+        shadow.limit = (v2 + margin) * 0.5 + stamp::kCorner * (std::fabs(vx) + std::fabs(vy));
+        ++dab.shadowCount;
+        return;
+    }
+    if (!(r >= R * 0.5 && r >= 0.05)) return;
+    constexpr double kMargin = 1e-6;  // z, in squared radii
+    const double r2 = r * r, R2 = R * R;
+    // |q|^2 r^2 - |q - v|^2 R^2 >= z R^2 r^2: with a = R^2 / (R^2 - r^2),
+    // |q - a v|^2 <= a (a - 1) |v|^2 - z a r^2.
+    const double a = R2 / (R2 - r2);
+    shadow.round = true;
+    shadow.ownScale = r2;
+    shadow.neighbourScale = R2;
+    shadow.margin = kMargin * R2 * r2;
+    shadow.centreX = a * vx;
+    shadow.centreY = a * vy;
+    shadow.radius2 = a * (a - 1) * v2 - kMargin * a * r2;
+    ++dab.shadowCount;
 }
 
 // The dab's box and pixels; the dirty box grows.

@@ -16,6 +16,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "render/disc_shadow.h"
 #include "render/power_table.h"
 #include "render/saturate.h"
 #include "render/stroke_context.h"
@@ -28,16 +29,8 @@ namespace velmora::stamp {
 
 // Sub-sample offsets from a pixel's centre: a 4 x 4 grid inside the pixel.
 constexpr double kSubOffsets[4] = {-0.375, -0.125, 0.125, 0.375};
-// Corner points of the early inside/outside test, also from the centre.
-constexpr double kCorner = 0.375;
-
-// The pixels a neighbouring disc covers as well: those whose offset
-// (dx, dy) from the centre has dx x + dy y >= limit.
-struct Shadow {
-    double x;
-    double y;
-    double limit;
-};
+// Corner points of the early inside/outside test (kCorner, disc_shadow.h)
+// are the outer sub-points.
 
 // Constants of one dab, lifted out of the pixel loop.
 struct Dab {
@@ -296,27 +289,6 @@ struct NoTiles {
     void MarkRange(int32_t, int32_t) const {}
 };
 
-// Narrows [from, to) to leave out the pixels of the row at offset dy from
-// the centre that lie in the shadow: every x >= at, or every x <= at, with
-// at where dx x + dy y = limit for dx = x + 0.5 - cx. The bound is moved
-// outward (into the pixels kept) by far more than its rounding.
-inline void LeaveShadow(const Shadow& shadow, double cx, double dy, int32_t& from, int32_t& to) {
-    const double k = shadow.limit - dy * shadow.y;
-    if (shadow.x == 0) {
-        if (k < -1e-9 * (1 + std::fabs(shadow.limit))) to = from;  // the whole row
-        return;
-    }
-    const double at = cx - 0.5 + k / shadow.x;
-    const double safety = 1e-6 + 1e-12 * std::fabs(at);
-    if (shadow.x > 0) {  // x >= at in the shadow
-        const double first = at + safety;
-        if (first < to) to = first <= from ? from : static_cast<int32_t>(std::ceil(first));
-    } else {  // x <= at
-        const double last = at - safety;
-        if (last >= from) from = last >= to - 1 ? to : static_cast<int32_t>(std::floor(last)) + 1;
-    }
-}
-
 // The pixels x0 <= x < x1 of row y, each decided as the pen model words it;
 // every pixel not known to end at 255 marks its tile open.
 // Lanes gives HardCount (sub-points of weight 1 under a hard edge),
@@ -335,16 +307,21 @@ inline void StampRow(uint8_t* row, const Open& open, const Dab& dab, int32_t y, 
     const double nearY2 = std::min(std::min(subY2[0], subY2[1]), std::min(subY2[2], subY2[3]));
 
     // Pixels in a neighbour's shadow are passed by, their tiles left open.
-    int32_t from = x0, to = x1;
-    for (int i = 0; i < dab.shadowCount; ++i) LeaveShadow(dab.shadows[i], dab.cx, dy, from, to);
-    if (from >= to) {
-        open.MarkRange(x0, x1);
-        return;
+    Stretch kept[kMostStretches];
+    int stretches = 1;
+    kept[0] = {x0, x1};
+    if (dab.shadowCount > 0) {
+        stretches = KeptStretches(dab.shadows, dab.shadowCount, dab.cx, dy, dab.deep, x0, x1, kept);
+        int32_t x = x0;
+        for (int i = 0; i < stretches; ++i) {
+            if (kept[i].from > x) open.MarkRange(x, kept[i].from);
+            x = kept[i].to;
+        }
+        if (x < x1) open.MarkRange(x, x1);
     }
-    if (x0 < from) open.MarkRange(x0, from);
-    if (to < x1) open.MarkRange(to, x1);
 
-    for (int32_t x = from; x < to; ++x) {
+    for (int i = 0; i < stretches; ++i)
+    for (int32_t x = kept[i].from; x < kept[i].to; ++x) {
         std::atomic_ref<uint8_t> cell(row[x]);
         const uint8_t old = cell.load(std::memory_order_relaxed);
         if (old == 255) continue;

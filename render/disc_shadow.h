@@ -1,0 +1,157 @@
+// The pixels of a disc that a neighbouring disc of the same stroke covers
+// as well, row by row (see StampBetween in rasteriser.h for why they may be
+// passed by). Each shadow is a convex region of the plane; a pixel lies in
+// it when its four corners do, as its 16 sub-points and its centre lie
+// between them.
+#pragma once
+
+#include <algorithm>
+#include <utility>
+#include <cmath>
+#include <cstdint>
+
+namespace velmora::stamp {
+
+// Corner points of a pixel, from its centre.
+constexpr double kCorner = 0.375;
+
+// In offsets q from this disc's centre, v the neighbour's centre less this
+// one's.
+// - A neighbour no narrower: the half-plane q.x' + q.y' >= limit (x', y' = v).
+// - A narrower neighbour (radius r, this disc's R): the disc of the q with
+//   |q|^2 r^2 - |q - v|^2 R^2 >= margin, where every sub-point is farther
+//   from this centre, in radii, than from the neighbour's. The row's stretch
+//   is found from the disc's centre and radius, then its end pixels are
+//   tested against that inequality itself; the region is convex, so the
+//   pixels between hold too.
+struct Shadow {
+    bool round;
+    double x;
+    double y;
+    double limit;
+    double ownScale;        // r^2
+    double neighbourScale;  // R^2
+    double margin;
+    double centreX;  // of the disc, in q
+    double centreY;
+    double radius2;
+};
+
+// Pixels from <= x < to.
+struct Stretch {
+    int32_t from;
+    int32_t to;
+};
+
+// The pixels of the row at offset dy from the centre (cx) in a half-plane
+// shadow: every x >= at, or every x <= at, with at where dx x + dy y =
+// limit for dx = x + 0.5 - cx, moved away from the shadow by far more than
+// its rounding. False when there are none in [x0, x1).
+inline bool HalfPlaneStretch(const Shadow& s, double cx, double dy, int32_t x0, int32_t x1,
+                             Stretch& out) {
+    const double k = s.limit - dy * s.y;
+    if (s.x == 0) {
+        if (!(k < -1e-9 * (1 + std::fabs(s.limit)))) return false;
+        out = {x0, x1};  // the whole row
+        return true;
+    }
+    const double at = cx - 0.5 + k / s.x;
+    const double safety = 1e-6 + 1e-12 * std::fabs(at);
+    if (s.x > 0) {  // x >= at
+        const double first = at + safety;
+        if (!(first < x1)) return false;
+        out = {first <= x0 ? x0 : static_cast<int32_t>(std::ceil(first)), x1};
+    } else {  // x <= at
+        const double last = at - safety;
+        if (!(last >= x0)) return false;
+        out = {x0, last >= x1 - 1 ? x1 : static_cast<int32_t>(std::floor(last)) + 1};
+    }
+    return true;
+}
+
+// True when all four corners of pixel x of the row at dy lie in a round
+// shadow, with room for the rounding of the test.
+inline bool CornersIn(const Shadow& s, double cx, double dy, int32_t x) {
+    const double dx = x + 0.5 - cx;
+    for (const double oy : {-kCorner, kCorner}) {
+        for (const double ox : {-kCorner, kCorner}) {
+            const double qx = dx + ox, qy = dy + oy;
+            const double fx = qx - s.x, fy = qy - s.y;
+            const double own = (qx * qx + qy * qy) * s.ownScale;
+            const double other = (fx * fx + fy * fy) * s.neighbourScale;
+            if (!(own - other >= s.margin + 1e-12 * (own + other))) return false;
+        }
+    }
+    return true;
+}
+
+// The pixels of the row in a round shadow, shown at both ends by CornersIn
+// (a pixel or two inward at most); false when none can be shown.
+inline bool RoundStretch(const Shadow& s, double cx, double dy, int32_t x0, int32_t x1,
+                         Stretch& out) {
+    double half = INFINITY;
+    for (const double oy : {-kCorner, kCorner}) {
+        const double ry = dy + oy - s.centreY;
+        const double w2 = s.radius2 - ry * ry;
+        if (!(w2 > 0)) return false;
+        half = std::min(half, std::sqrt(w2));
+    }
+    const double lo = cx - 0.5 + s.centreX - half + kCorner;
+    const double hi = cx - 0.5 + s.centreX + half - kCorner;
+    if (!(lo < x1 && hi >= x0)) return false;
+    int32_t a = lo <= x0 ? x0 : static_cast<int32_t>(std::ceil(lo));
+    int32_t b = hi >= x1 - 1 ? x1 - 1 : static_cast<int32_t>(std::floor(hi));
+    for (int step = 0; a <= b && !CornersIn(s, cx, dy, a); ++step, ++a)
+        if (step == 2) return false;
+    for (int step = 0; a <= b && !CornersIn(s, cx, dy, b); ++step, --b)
+        if (step == 2) return false;
+    if (a > b) return false;
+    out = {a, b + 1};
+    return true;
+}
+
+// Up to this many stretches of a row are stamped.
+constexpr int kMostStretches = 5;
+
+// The stretches of [x0, x1) in the row at dy to stamp (into kept, returning
+// their count): the row less every shadow. A narrower neighbour never
+// shadows a pixel that may be deep in this disc (centre nearer than
+// sqrt(deep); the pen model fills those whole, the neighbour may not), so
+// its stretch may come in two.
+inline int KeptStretches(const Shadow* shadows, int count, double cx, double dy, double deep,
+                         int32_t x0, int32_t x1, Stretch kept[kMostStretches]) {
+    Stretch cut[4];
+    int cuts = 0;
+    for (int i = 0; i < count; ++i) {
+        Stretch s;
+        if (!shadows[i].round) {
+            if (HalfPlaneStretch(shadows[i], cx, dy, x0, x1, s)) cut[cuts++] = s;
+            continue;
+        }
+        if (!RoundStretch(shadows[i], cx, dy, x0, x1, s)) continue;
+        const double reach2 = deep - dy * dy;
+        if (reach2 > 0) {
+            const double reach = std::sqrt(reach2) + 1e-6;
+            const double lo = std::floor(cx - 0.5 - reach), hi = std::ceil(cx - 0.5 + reach);
+            // Pixels lo <= x <= hi may be deep: the shadow keeps what lies outside.
+            if (lo > s.from) cut[cuts++] = {s.from, static_cast<int32_t>(std::min<double>(lo, s.to))};
+            if (hi + 1 < s.to)
+                cut[cuts++] = {static_cast<int32_t>(std::max<double>(hi + 1, s.from)), s.to};
+        } else {
+            cut[cuts++] = s;
+        }
+    }
+    // The cuts in order, then the gaps between them.
+    for (int i = 1; i < cuts; ++i)
+        for (int j = i; j > 0 && cut[j].from < cut[j - 1].from; --j) std::swap(cut[j], cut[j - 1]);
+    int n = 0;
+    int32_t x = x0;
+    for (int i = 0; i < cuts; ++i) {
+        if (cut[i].from > x) kept[n++] = {x, cut[i].from};
+        x = std::max(x, cut[i].to);
+    }
+    if (x < x1) kept[n++] = {x, x1};
+    return n;
+}
+
+}  // namespace velmora::stamp
