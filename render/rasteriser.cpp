@@ -139,6 +139,47 @@ inline int32_t ClampToExtent(int64_t v, int32_t limit) {
     return true;
 }
 
+// The constants of a dab (see stamp::DabOf).
+[[gnu::always_inline]] inline void FillDab(double cx, double cy, double diameter, double hardness,
+                                           Dab& dab, Edge& edge) {
+    const double r = diameter * 0.5;
+    const double h = hardness;
+    const double ri = h * r;
+    const double band = r - ri;
+
+    dab.cx = cx;
+    dab.cy = cy;
+    dab.ri = ri;
+    dab.r2 = r * r;
+    dab.deep = ri * ri - 1;
+    dab.inLimit = ri * ri + 1e-12;
+    dab.outLimit = r * r - 1e-12;
+    dab.invBand = band > 1e-12 ? 1 / band : 0;
+    dab.exponent = 4 * h + 1;
+    dab.table = nullptr;
+    dab.band = band;
+    dab.riMargin = ri + 1e-9 * (1 + r);
+    dab.reach = nullptr;
+    dab.centred = false;
+    dab.shadowCount = 0;
+
+    edge = Edge::kHard;
+    if (!(dab.invBand == 0 && std::isfinite(ri))) {
+        const bool bounded = dab.exponent >= 1 && std::isfinite(r) && std::isfinite(ri);
+        if (bounded) dab.reach = ReachFor(dab.exponent);
+        edge = SoftEdge(dab.exponent, bounded);
+        if (edge == Edge::kFraction) dab.table = PowerTableFor(dab.exponent);
+        // Worth it where the curvature keeps the centre's bounds within a
+        // few coverage steps: wide soft pens.
+        if (bounded && edge != Edge::kSoft && band > 4) {
+            dab.rMargin = r - 1e-9 * (1 + r);
+            dab.curveRadial = 1.25 * dab.exponent * (dab.exponent - 1) * dab.invBand * dab.invBand;
+            dab.curveAcross = 1.25 * dab.exponent * dab.invBand;
+            dab.centred = dab.curveRadial + dab.curveAcross / std::max(ri, 1.0) < 0.25;
+        }
+    }
+}
+
 // Where a neighbour of the stroke covers this disc's pixels as well (see
 // StampBetween and disc_shadow.h), with c this centre, n the neighbour's,
 // v = n - c and q = s - c for a sub-point s.
@@ -186,7 +227,8 @@ void AddShadow(const Disc& disc, const Disc& neighbour, double hardness, Dab& da
 }
 
 // The dab's box and pixels; the dirty box grows.
-void StampDab(StrokeContext& context, const Disc& disc, const Disc* before, const Disc* after) {
+[[gnu::always_inline]] inline void StampDab(StrokeContext& context, const Disc& disc, const Disc* before,
+                                            const Disc* after) {
     if (!context.coverage) return;
     const double cx = disc.cx, cy = disc.cy, diameter = disc.diameter;
 
@@ -195,7 +237,8 @@ void StampDab(StrokeContext& context, const Disc& disc, const Disc* before, cons
 
     if (x0 < x1 && y0 < y1) {
         Edge edge;
-        Dab dab = stamp::DabOf(cx, cy, diameter, context.stroke.hardness, edge);
+        Dab dab;
+        FillDab(cx, cy, diameter, context.stroke.hardness, dab, edge);
         if (before) AddShadow(disc, *before, context.stroke.hardness, dab);
         if (after) AddShadow(disc, *after, context.stroke.hardness, dab);
         const StampBoxes& boxes = ChosenBoxes(context);
@@ -206,7 +249,8 @@ void StampDab(StrokeContext& context, const Disc& disc, const Disc* before, cons
                                        context.tileColumns};
             boxes.tiled[e](target, dab, x0, y0, x1, y1);
         } else {
-            boxes.box[e](context.coverage.get(), context.source.width, dab, x0, y0, x1, y1);
+            (dab.shadowCount == 0 ? boxes.box : boxes.shaded)[e](
+                context.coverage.get(), context.source.width, dab, x0, y0, x1, y1);
         }
     }
 
@@ -222,42 +266,8 @@ void StampDab(StrokeContext& context, const Disc& disc, const Disc* before, cons
 namespace stamp {
 
 Dab DabOf(double cx, double cy, double diameter, double hardness, Edge& edge) {
-    const double r = diameter * 0.5;
-    const double h = hardness;
-    const double ri = h * r;
-    const double band = r - ri;
-
     Dab dab;
-    dab.cx = cx;
-    dab.cy = cy;
-    dab.ri = ri;
-    dab.r2 = r * r;
-    dab.deep = ri * ri - 1;
-    dab.inLimit = ri * ri + 1e-12;
-    dab.outLimit = r * r - 1e-12;
-    dab.invBand = band > 1e-12 ? 1 / band : 0;
-    dab.exponent = 4 * h + 1;
-    dab.table = nullptr;
-    dab.band = band;
-    dab.riMargin = ri + 1e-9 * (1 + r);
-    dab.reach = nullptr;
-    dab.centred = false;
-    dab.shadowCount = 0;
-    dab.rMargin = r - 1e-9 * (1 + r);
-    dab.curveRadial = 1.25 * dab.exponent * (dab.exponent - 1) * dab.invBand * dab.invBand;
-    dab.curveAcross = 1.25 * dab.exponent * dab.invBand;
-
-    edge = Edge::kHard;
-    if (!(dab.invBand == 0 && std::isfinite(ri))) {
-        const bool bounded = dab.exponent >= 1 && std::isfinite(r) && std::isfinite(ri);
-        if (bounded) dab.reach = ReachFor(dab.exponent);
-        edge = SoftEdge(dab.exponent, bounded);
-        if (edge == Edge::kFraction) dab.table = PowerTableFor(dab.exponent);
-        // Worth it where the curvature keeps the centre's bounds within a
-        // few coverage steps: wide soft pens.
-        dab.centred = bounded && edge != Edge::kSoft && band > 4 &&
-                      dab.curveRadial + dab.curveAcross / std::max(ri, 1.0) < 0.25;
-    }
+    FillDab(cx, cy, diameter, hardness, dab, edge);
     return dab;
 }
 

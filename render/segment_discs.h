@@ -20,13 +20,18 @@ namespace velmora {
 inline constexpr double kHugeSegment = 16777216.0;
 inline constexpr double kMeasuredSegment = 67108864.0;
 
+// Discs narrower than this are stamped whole: the shadows of their few
+// rows would cost more than the pixels they pass by.
+inline constexpr double kTrailDiameter = 6.0;
+
 // One disc, through the stamp of a test or benchmark when one is set (which
-// sees every disc whole), else along the trail when there is one.
+// sees every disc whole), else along the trail when there is one and the
+// disc is wide enough.
 [[gnu::always_inline]] inline void PlaceDisc(StrokeContext& context, StampFunction stamp, double x,
                                              double y, double w, DiscTrail* trail = nullptr) {
     if (stamp)
         stamp(context, x, y, w);
-    else if (trail)
+    else if (trail && w >= kTrailDiameter)
         trail->Place(context, Disc{x, y, w});
     else
         Stamp(context, x, y, w);

@@ -105,11 +105,11 @@ struct FourLanes {
 
     // Everything it calls is made inline here, so the four-wide weights are
     // compiled for AVX2 along with the loops around them.
-    template <Edge kEdge>
+    template <Edge kEdge, bool kShadowed>
     VELMORA_AVX2 __attribute__((flatten)) static void Box(uint8_t* coverage, ptrdiff_t stride,
                                                           const Dab& dab, int32_t x0,
                                                           int32_t y0, int32_t x1, int32_t y1) {
-        StampRows<kEdge, FourLanes>(coverage, stride, dab, x0, y0, x1, y1);
+        StampRows<kEdge, FourLanes, kShadowed>(coverage, stride, dab, x0, y0, x1, y1);
     }
     template <Edge kEdge>
     VELMORA_AVX2 __attribute__((flatten)) static void Tiled(const Target& target, const Dab& dab,
@@ -128,6 +128,7 @@ const StampBoxes* Avx2StampBoxes() {
         StampBoxes b = BoxesOf<FourLanes>();
         constexpr int kSoft = static_cast<int>(Edge::kSoft);
         b.box[kSoft] = PortableStampBoxes().box[kSoft];
+        b.shaded[kSoft] = PortableStampBoxes().shaded[kSoft];
         b.tiled[kSoft] = PortableStampBoxes().tiled[kSoft];
         return b;
     }();

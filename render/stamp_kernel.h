@@ -15,6 +15,7 @@
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
+#include <utility>
 
 #include "render/disc_shadow.h"
 #include "render/power_table.h"
@@ -91,8 +92,9 @@ using TiledBoxFunction = void (*)(const Target& target, const Dab& dab, int32_t 
 
 // One box function per Edge, in Edge order.
 struct StampBoxes {
-    StampBoxFunction box[kEdgeCount];
-    TiledBoxFunction tiled[kEdgeCount];
+    StampBoxFunction box[kEdgeCount];     // dabs with no shadow
+    StampBoxFunction shaded[kEdgeCount];  // dabs with shadows
+    TiledBoxFunction tiled[kEdgeCount];   // either
 };
 
 // The constants of a dab of this diameter and hardness at (cx, cy), and how
@@ -289,40 +291,30 @@ struct NoTiles {
     void MarkRange(int32_t, int32_t) const {}
 };
 
-// The pixels x0 <= x < x1 of row y, each decided as the pen model words it;
-// every pixel not known to end at 255 marks its tile open.
+// The constants of one row of a dab.
+struct DabRow {
+    double dy;
+    double dy2;
+    double subY2[4];
+    double cornerLow;   // (dy - 0.375)^2: the corner rows are the outer sub-rows
+    double cornerHigh;  // (dy + 0.375)^2
+    double nearY2;      // the least of subY2
+};
+
+// The pixels from <= x < to of a row, each decided as the pen model words
+// it; every pixel not known to end at 255 marks its tile open.
 // Lanes gives HardCount (sub-points of weight 1 under a hard edge),
 // ProductSum<N> (the soft sum with the power as N - 1 products) and
 // ChordSums (the sums of the table's chords and of the chords less their
 // gaps).
 template <Edge kEdge, typename Lanes, typename Open>
-inline void StampRow(uint8_t* row, const Open& open, const Dab& dab, int32_t y, int32_t x0,
-                     int32_t x1) {
-    const double dy = y + 0.5 - dab.cy;
-    const double dy2 = dy * dy;
-    double subY2[4];
-    SubSquares(dy, subY2);
-    // (dy -+ 0.375)^2: the corner rows are the outer sub-rows.
-    const double cornerLow = subY2[0], cornerHigh = subY2[3];
-    const double nearY2 = std::min(std::min(subY2[0], subY2[1]), std::min(subY2[2], subY2[3]));
-
-    // Pixels in a neighbour's shadow are passed by, their tiles left open.
-    Stretch kept[kMostStretches];
-    int stretches = 1;
-    kept[0] = {x0, x1};
-    if (dab.shadowCount > 0) {
-        stretches = KeptStretches(dab.shadows, dab.shadowCount, dab.cx, dy, dab.deep, x0, x1, kept);
-        int32_t x = x0;
-        for (int i = 0; i < stretches; ++i) {
-            if (kept[i].from > x) open.MarkRange(x, kept[i].from);
-            x = kept[i].to;
-        }
-        if (x < x1) open.MarkRange(x, x1);
-    }
-
-    for (int i = 0; i < stretches; ++i)
-    for (int32_t x = kept[i].from; x < kept[i].to; ++x) {
-        std::atomic_ref<uint8_t> cell(row[x]);
+[[gnu::always_inline]] inline void StampStretch(uint8_t* pixels, const Open& open, const Dab& dab,
+                                                const DabRow& row, int32_t from, int32_t to) {
+    const double dy2 = row.dy2, cornerLow = row.cornerLow, cornerHigh = row.cornerHigh;
+    const double nearY2 = row.nearY2;
+    const double* subY2 = row.subY2;
+    for (int32_t x = from; x < to; ++x) {
+        std::atomic_ref<uint8_t> cell(pixels[x]);
         const uint8_t old = cell.load(std::memory_order_relaxed);
         if (old == 255) continue;
 
@@ -408,6 +400,34 @@ inline void StampRow(uint8_t* row, const Open& open, const Dab& dab, int32_t y, 
     }
 }
 
+// The pixels x0 <= x < x1 of row y, but for those in a neighbour's shadow,
+// which are passed by, their tiles left open.
+template <Edge kEdge, typename Lanes, bool kShadowed, typename Open>
+[[gnu::always_inline]] inline void StampRow(uint8_t* pixels, const Open& open, const Dab& dab,
+                                            int32_t y, int32_t x0, int32_t x1) {
+    DabRow row;
+    row.dy = y + 0.5 - dab.cy;
+    row.dy2 = row.dy * row.dy;
+    SubSquares(row.dy, row.subY2);
+    row.cornerLow = row.subY2[0];
+    row.cornerHigh = row.subY2[3];
+    row.nearY2 = std::min(std::min(row.subY2[0], row.subY2[1]), std::min(row.subY2[2], row.subY2[3]));
+    if constexpr (!kShadowed) {
+        StampStretch<kEdge, Lanes>(pixels, open, dab, row, x0, x1);
+        return;
+    }
+    Stretch kept[kMostStretches];
+    const int stretches =
+        KeptStretches(dab.shadows, dab.shadowCount, dab.cx, row.dy, dab.deep, x0, x1, kept);
+    int32_t x = x0;
+    for (int i = 0; i < stretches; ++i) {
+        if (kept[i].from > x) open.MarkRange(x, kept[i].from);
+        StampStretch<kEdge, Lanes>(pixels, open, dab, row, kept[i].from, kept[i].to);
+        x = kept[i].to;
+    }
+    if (x < x1) open.MarkRange(x, x1);
+}
+
 inline bool TileFull(uint8_t* tileRow, int32_t tx) {
     return std::atomic_ref<uint8_t>(tileRow[tx]).load(std::memory_order_relaxed) != 0;
 }
@@ -417,12 +437,12 @@ inline bool TileFull(uint8_t* tileRow, int32_t tx) {
 constexpr int32_t kTiledWidth = 4 * kTileSide;
 
 // Every row of the box through StampRow.
-template <Edge kEdge, typename Lanes>
+template <Edge kEdge, typename Lanes, bool kShadowed>
 inline void StampRows(uint8_t* coverage, ptrdiff_t stride, const Dab& dab, int32_t x0,
                       int32_t y0, int32_t x1, int32_t y1) {
     for (int32_t y = y0; y < y1; ++y)
-        StampRow<kEdge, Lanes>(coverage + static_cast<ptrdiff_t>(y) * stride, NoTiles{}, dab, y,
-                               x0, x1);
+        StampRow<kEdge, Lanes, kShadowed>(coverage + static_cast<ptrdiff_t>(y) * stride,
+                                          NoTiles{}, dab, y, x0, x1);
 }
 
 // The rows of the box through StampRow, but for the tiles already full:
@@ -453,8 +473,8 @@ inline void StampTiles(const Target& t, const Dab& dab, int32_t x0, int32_t y0, 
             const int32_t xb = std::min(x1, tx << kTileShift);
             uint64_t open = 0;
             for (int32_t y = ya; y < yb; ++y)
-                StampRow<kEdge, Lanes>(t.coverage + static_cast<ptrdiff_t>(y) * t.width,
-                                       OpenTiles{&open, first}, dab, y, xa, xb);
+                StampRow<kEdge, Lanes, true>(t.coverage + static_cast<ptrdiff_t>(y) * t.width,
+                                             OpenTiles{&open, first}, dab, y, xa, xb);
             if (!wholeRows) continue;
             for (int32_t k = first; k < tx; ++k) {
                 const bool wholeColumns = k << kTileShift >= x0 &&
@@ -466,30 +486,18 @@ inline void StampTiles(const Target& t, const Dab& dab, int32_t x0, int32_t y0, 
     }
 }
 
-// The tables of a Lanes policy's box functions, Lanes::Box<kEdge> and
-// Lanes::Tiled<kEdge> for every Edge in Edge order.
+// The tables of a Lanes policy's box functions, Lanes::Box<kEdge, false>,
+// Lanes::Box<kEdge, true> and Lanes::Tiled<kEdge> for every Edge in Edge
+// order.
+template <typename Lanes, size_t... kEdges>
+constexpr StampBoxes BoxesOf(std::index_sequence<kEdges...>) {
+    return {{&Lanes::template Box<static_cast<Edge>(kEdges), false>...},
+            {&Lanes::template Box<static_cast<Edge>(kEdges), true>...},
+            {&Lanes::template Tiled<static_cast<Edge>(kEdges)>...}};
+}
 template <typename Lanes>
 constexpr StampBoxes BoxesOf() {
-    return {{
-                &Lanes::template Box<Edge::kHard>,
-                &Lanes::template Box<Edge::kWhole1>,
-                &Lanes::template Box<Edge::kWhole2>,
-                &Lanes::template Box<Edge::kWhole3>,
-                &Lanes::template Box<Edge::kWhole4>,
-                &Lanes::template Box<Edge::kWhole5>,
-                &Lanes::template Box<Edge::kFraction>,
-                &Lanes::template Box<Edge::kSoft>,
-            },
-            {
-                &Lanes::template Tiled<Edge::kHard>,
-                &Lanes::template Tiled<Edge::kWhole1>,
-                &Lanes::template Tiled<Edge::kWhole2>,
-                &Lanes::template Tiled<Edge::kWhole3>,
-                &Lanes::template Tiled<Edge::kWhole4>,
-                &Lanes::template Tiled<Edge::kWhole5>,
-                &Lanes::template Tiled<Edge::kFraction>,
-                &Lanes::template Tiled<Edge::kSoft>,
-            }};
+    return BoxesOf<Lanes>(std::make_index_sequence<kEdgeCount>{});
 }
 
 }  // namespace velmora::stamp

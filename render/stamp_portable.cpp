@@ -64,10 +64,10 @@ struct TwoLanes {
     }
 
     // The rows of a dab's box, whole or through the tiles.
-    template <Edge kEdge>
+    template <Edge kEdge, bool kShadowed>
     static void Box(uint8_t* coverage, ptrdiff_t stride, const Dab& dab, int32_t x0,
                     int32_t y0, int32_t x1, int32_t y1) {
-        StampRows<kEdge, TwoLanes>(coverage, stride, dab, x0, y0, x1, y1);
+        StampRows<kEdge, TwoLanes, kShadowed>(coverage, stride, dab, x0, y0, x1, y1);
     }
     template <Edge kEdge>
     static void Tiled(const Target& target, const Dab& dab, int32_t x0, int32_t y0, int32_t x1,
