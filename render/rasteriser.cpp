@@ -169,14 +169,13 @@ inline int32_t ClampToExtent(int64_t v, int32_t limit) {
         if (bounded) dab.reach = ReachFor(dab.exponent);
         edge = SoftEdge(dab.exponent, bounded);
         if (edge == Edge::kFraction) dab.table = PowerTableFor(dab.exponent);
+        dab.rMargin = r - 1e-9 * (1 + r);
+        dab.curveRadial = 1.25 * dab.exponent * (dab.exponent - 1) * dab.invBand * dab.invBand;
+        dab.curveAcross = 1.25 * dab.exponent * dab.invBand;
         // Worth it where the curvature keeps the centre's bounds within a
         // few coverage steps: wide soft pens.
-        if (bounded && edge != Edge::kSoft && band > 4) {
-            dab.rMargin = r - 1e-9 * (1 + r);
-            dab.curveRadial = 1.25 * dab.exponent * (dab.exponent - 1) * dab.invBand * dab.invBand;
-            dab.curveAcross = 1.25 * dab.exponent * dab.invBand;
-            dab.centred = dab.curveRadial + dab.curveAcross / std::max(ri, 1.0) < 0.25;
-        }
+        dab.centred = bounded && edge != Edge::kSoft && band > 4 &&
+                      dab.curveRadial + dab.curveAcross / std::max(ri, 1.0) < 0.25;
     }
 }
 
