@@ -29,6 +29,10 @@ struct Shadow {
     double x;
     double y;
     double limit;
+    // Half-plane, x != 0: the bound at = cx - 0.5 + (limit - dy y) / x of
+    // the row at dy is atBase + atSlope dy.
+    double atBase;
+    double atSlope;
     double ownScale;        // r^2
     double neighbourScale;  // R^2
     double margin;
@@ -43,30 +47,25 @@ struct Stretch {
     int32_t to;
 };
 
-// The pixels of the row at offset dy from the centre (cx) in a half-plane
-// shadow: every x >= at, or every x <= at, with at where dx x + dy y =
-// limit for dx = x + 0.5 - cx, moved away from the shadow by far more than
-// its rounding. False when there are none in [x0, x1).
-inline bool HalfPlaneStretch(const Shadow& s, double cx, double dy, int32_t x0, int32_t x1,
-                             Stretch& out) {
-    const double k = s.limit - dy * s.y;
+// Narrows [from, to) by a half-plane shadow in the row at offset dy from
+// the centre: the shadow holds every x >= at, or every x <= at, with at
+// where dx x + dy y = limit for dx = x + 0.5 - cx, moved away from the
+// shadow by far more than its rounding. (Rounding of at, times |x|, is the
+// rounding of dx x + dy y, far inside the shadow's margin.)
+inline void HalfPlaneNarrow(const Shadow& s, double dy, int32_t& from, int32_t& to) {
     if (s.x == 0) {
-        if (!(k < -1e-9 * (1 + std::fabs(s.limit)))) return false;
-        out = {x0, x1};  // the whole row
-        return true;
+        if (s.limit - dy * s.y < -1e-9 * (1 + std::fabs(s.limit))) to = from;  // the whole row
+        return;
     }
-    const double at = cx - 0.5 + k / s.x;
+    const double at = s.atBase + s.atSlope * dy;
     const double safety = 1e-6 + 1e-12 * std::fabs(at);
     if (s.x > 0) {  // x >= at
         const double first = at + safety;
-        if (!(first < x1)) return false;
-        out = {first <= x0 ? x0 : static_cast<int32_t>(std::ceil(first)), x1};
+        if (first < to) to = first <= from ? from : static_cast<int32_t>(std::ceil(first));
     } else {  // x <= at
         const double last = at - safety;
-        if (!(last >= x0)) return false;
-        out = {x0, last >= x1 - 1 ? x1 : static_cast<int32_t>(std::floor(last)) + 1};
+        if (last >= from) from = last >= to - 1 ? to : static_cast<int32_t>(std::floor(last)) + 1;
     }
-    return true;
 }
 
 // True when all four corners of pixel x of the row at dy lie in a round
@@ -114,21 +113,29 @@ inline bool RoundStretch(const Shadow& s, double cx, double dy, int32_t x0, int3
 constexpr int kMostStretches = 5;
 
 // The stretches of [x0, x1) in the row at dy to stamp (into kept, returning
-// their count): the row less every shadow. A narrower neighbour never
+// their count): the row less every shadow. The half-planes leave one
+// stretch; a narrower neighbour's disc may cut it in two or three. It never
 // shadows a pixel that may be deep in this disc (centre nearer than
-// sqrt(deep); the pen model fills those whole, the neighbour may not), so
-// its stretch may come in two.
+// sqrt(deep)): the pen model fills those whole, the neighbour may not.
 inline int KeptStretches(const Shadow* shadows, int count, double cx, double dy, double deep,
                          int32_t x0, int32_t x1, Stretch kept[kMostStretches]) {
+    int32_t from = x0, to = x1;
+    bool round = false;
+    for (int i = 0; i < count; ++i) {
+        if (shadows[i].round)
+            round = true;
+        else
+            HalfPlaneNarrow(shadows[i], dy, from, to);
+    }
+    if (from >= to) return 0;
+    kept[0] = {from, to};
+    if (!round) return 1;
+
     Stretch cut[4];
     int cuts = 0;
     for (int i = 0; i < count; ++i) {
         Stretch s;
-        if (!shadows[i].round) {
-            if (HalfPlaneStretch(shadows[i], cx, dy, x0, x1, s)) cut[cuts++] = s;
-            continue;
-        }
-        if (!RoundStretch(shadows[i], cx, dy, x0, x1, s)) continue;
+        if (!shadows[i].round || !RoundStretch(shadows[i], cx, dy, from, to, s)) continue;
         const double reach2 = deep - dy * dy;
         if (reach2 > 0) {
             const double reach = std::sqrt(reach2) + 1e-6;
@@ -145,12 +152,12 @@ inline int KeptStretches(const Shadow* shadows, int count, double cx, double dy,
     for (int i = 1; i < cuts; ++i)
         for (int j = i; j > 0 && cut[j].from < cut[j - 1].from; --j) std::swap(cut[j], cut[j - 1]);
     int n = 0;
-    int32_t x = x0;
+    int32_t x = from;
     for (int i = 0; i < cuts; ++i) {
         if (cut[i].from > x) kept[n++] = {x, cut[i].from};
         x = std::max(x, cut[i].to);
     }
-    if (x < x1) kept[n++] = {x, x1};
+    if (x < to) kept[n++] = {x, to};
     return n;
 }
 

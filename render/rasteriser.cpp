@@ -206,6 +206,10 @@ void AddShadow(const Disc& disc, const Disc& neighbour, double hardness, Dab& da
         const double margin = 1e-7 * (1 + r * r);
         shadow.round = false;
         shadow.limit = (v2 + margin) * 0.5 + stamp::kCorner * (std::fabs(vx) + std::fabs(vy));
+        if (vx != 0) {
+            shadow.atBase = disc.cx - 0.5 + shadow.limit / vx;
+            shadow.atSlope = -vy / vx;
+        }
         ++dab.shadowCount;
         return;
     }
@@ -242,7 +246,8 @@ void AddShadow(const Disc& disc, const Disc& neighbour, double hardness, Dab& da
         if (after) AddShadow(disc, *after, context.stroke.hardness, dab);
         const StampBoxes& boxes = ChosenBoxes(context);
         const int e = static_cast<int>(edge);
-        if (context.fullTiles && x1 - x0 >= stamp::kTiledWidth) {
+        // A disc with shadows weighs a strip of its box or two: rows alone.
+        if (context.fullTiles && x1 - x0 >= stamp::kTiledWidth && dab.shadowCount == 0) {
             const stamp::Target target{context.coverage.get(), context.source.width,
                                        context.source.height, context.fullTiles.get(),
                                        context.tileColumns};

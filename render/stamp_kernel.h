@@ -94,7 +94,7 @@ using TiledBoxFunction = void (*)(const Target& target, const Dab& dab, int32_t 
 struct StampBoxes {
     StampBoxFunction box[kEdgeCount];     // dabs with no shadow
     StampBoxFunction shaded[kEdgeCount];  // dabs with shadows
-    TiledBoxFunction tiled[kEdgeCount];   // either
+    TiledBoxFunction tiled[kEdgeCount];   // wide dabs with no shadow
 };
 
 // The constants of a dab of this diameter and hardness at (cx, cy), and how
@@ -405,8 +405,18 @@ template <Edge kEdge, typename Lanes, typename Open>
 template <Edge kEdge, typename Lanes, bool kShadowed, typename Open>
 [[gnu::always_inline]] inline void StampRow(uint8_t* pixels, const Open& open, const Dab& dab,
                                             int32_t y, int32_t x0, int32_t x1) {
+    const double dy = y + 0.5 - dab.cy;
+    Stretch kept[kMostStretches];
+    int stretches = 1;
+    if constexpr (kShadowed) {
+        stretches = KeptStretches(dab.shadows, dab.shadowCount, dab.cx, dy, dab.deep, x0, x1, kept);
+        if (stretches == 0) {
+            open.MarkRange(x0, x1);
+            return;
+        }
+    }
     DabRow row;
-    row.dy = y + 0.5 - dab.cy;
+    row.dy = dy;
     row.dy2 = row.dy * row.dy;
     SubSquares(row.dy, row.subY2);
     row.cornerLow = row.subY2[0];
@@ -416,9 +426,6 @@ template <Edge kEdge, typename Lanes, bool kShadowed, typename Open>
         StampStretch<kEdge, Lanes>(pixels, open, dab, row, x0, x1);
         return;
     }
-    Stretch kept[kMostStretches];
-    const int stretches =
-        KeptStretches(dab.shadows, dab.shadowCount, dab.cx, row.dy, dab.deep, x0, x1, kept);
     int32_t x = x0;
     for (int i = 0; i < stretches; ++i) {
         if (kept[i].from > x) open.MarkRange(x, kept[i].from);
@@ -473,8 +480,8 @@ inline void StampTiles(const Target& t, const Dab& dab, int32_t x0, int32_t y0, 
             const int32_t xb = std::min(x1, tx << kTileShift);
             uint64_t open = 0;
             for (int32_t y = ya; y < yb; ++y)
-                StampRow<kEdge, Lanes, true>(t.coverage + static_cast<ptrdiff_t>(y) * t.width,
-                                             OpenTiles{&open, first}, dab, y, xa, xb);
+                StampRow<kEdge, Lanes, false>(t.coverage + static_cast<ptrdiff_t>(y) * t.width,
+                                              OpenTiles{&open, first}, dab, y, xa, xb);
             if (!wholeRows) continue;
             for (int32_t k = first; k < tx; ++k) {
                 const bool wholeColumns = k << kTileShift >= x0 &&
