@@ -20,10 +20,8 @@ constexpr double kCorner = 0.375;
 // - A neighbour no narrower: the half-plane q.x' + q.y' >= limit (x', y' = v).
 // - A narrower neighbour (radius r, this disc's R): the disc of the q with
 //   |q|^2 r^2 - |q - v|^2 R^2 >= margin, where every sub-point is farther
-//   from this centre, in radii, than from the neighbour's. The row's stretch
-//   is found from the disc's centre and radius, then its end pixels are
-//   tested against that inequality itself; the region is convex, so the
-//   pixels between hold too.
+//   from this centre, in radii, than from the neighbour's: with
+//   a = R^2 / (R^2 - r^2), |q - a v|^2 <= a (a - 1) |v|^2 - margin a / R^2.
 struct Shadow {
     bool round;
     double x;
@@ -33,9 +31,6 @@ struct Shadow {
     // the row at dy is atBase + atSlope dy.
     double atBase;
     double atSlope;
-    double ownScale;        // r^2
-    double neighbourScale;  // R^2
-    double margin;
     double centreX;  // of the disc, in q
     double centreY;
     double radius2;
@@ -68,42 +63,27 @@ inline void HalfPlaneNarrow(const Shadow& s, double dy, int32_t& from, int32_t& 
     }
 }
 
-// True when all four corners of pixel x of the row at dy lie in a round
-// shadow, with room for the rounding of the test.
-inline bool CornersIn(const Shadow& s, double cx, double dy, int32_t x) {
-    const double dx = x + 0.5 - cx;
-    for (const double oy : {-kCorner, kCorner}) {
-        for (const double ox : {-kCorner, kCorner}) {
-            const double qx = dx + ox, qy = dy + oy;
-            const double fx = qx - s.x, fy = qy - s.y;
-            const double own = (qx * qx + qy * qy) * s.ownScale;
-            const double other = (fx * fx + fy * fy) * s.neighbourScale;
-            if (!(own - other >= s.margin + 1e-12 * (own + other))) return false;
-        }
-    }
-    return true;
-}
-
-// The pixels of the row in a round shadow, shown at both ends by CornersIn
-// (a pixel or two inward at most); false when none can be shown.
+// The pixels of the row at dy whose four corners lie in a round shadow:
+// those whose corners' x lie within the disc's chord at both corner rows.
+// The disc's centre and radius are made from v, R and r with rounding of
+// 1e-16 of a |v| (a at most 1e6, see AddShadow); the chord's, where it is
+// at least a hundredth of the radius, of 1e-14 of the radius: all far below
+// the 1e-6 pixel the stretch is drawn in by. False when there are none, or
+// the chord is shorter.
 inline bool RoundStretch(const Shadow& s, double cx, double dy, int32_t x0, int32_t x1,
                          Stretch& out) {
     double half = INFINITY;
     for (const double oy : {-kCorner, kCorner}) {
         const double ry = dy + oy - s.centreY;
         const double w2 = s.radius2 - ry * ry;
-        if (!(w2 > 0)) return false;
+        if (!(w2 >= 1e-4 * s.radius2)) return false;
         half = std::min(half, std::sqrt(w2));
     }
-    const double lo = cx - 0.5 + s.centreX - half + kCorner;
-    const double hi = cx - 0.5 + s.centreX + half - kCorner;
+    const double lo = cx - 0.5 + s.centreX - half + kCorner + 1e-6;
+    const double hi = cx - 0.5 + s.centreX + half - kCorner - 1e-6;
     if (!(lo < x1 && hi >= x0)) return false;
-    int32_t a = lo <= x0 ? x0 : static_cast<int32_t>(std::ceil(lo));
-    int32_t b = hi >= x1 - 1 ? x1 - 1 : static_cast<int32_t>(std::floor(hi));
-    for (int step = 0; a <= b && !CornersIn(s, cx, dy, a); ++step, ++a)
-        if (step == 2) return false;
-    for (int step = 0; a <= b && !CornersIn(s, cx, dy, b); ++step, --b)
-        if (step == 2) return false;
+    const int32_t a = lo <= x0 ? x0 : static_cast<int32_t>(std::ceil(lo));
+    const int32_t b = hi >= x1 - 1 ? x1 - 1 : static_cast<int32_t>(std::floor(hi));
     if (a > b) return false;
     out = {a, b + 1};
     return true;

@@ -217,15 +217,15 @@ void AddShadow(const Disc& disc, const Disc& neighbour, double hardness, Dab& da
     constexpr double kMargin = 1e-6;  // z, in squared radii
     const double r2 = r * r, R2 = R * R;
     // |q|^2 r^2 - |q - v|^2 R^2 >= z R^2 r^2: with a = R^2 / (R^2 - r^2),
-    // |q - a v|^2 <= a (a - 1) |v|^2 - z a r^2.
+    // |q - a v|^2 <= a (a - 1) |v|^2 - z a r^2. A neighbour all but as wide
+    // makes a disc so large that its rounding would matter: none then.
     const double a = R2 / (R2 - r2);
+    if (!(a <= 1e6)) return;
     shadow.round = true;
-    shadow.ownScale = r2;
-    shadow.neighbourScale = R2;
-    shadow.margin = kMargin * R2 * r2;
     shadow.centreX = a * vx;
     shadow.centreY = a * vy;
     shadow.radius2 = a * (a - 1) * v2 - kMargin * a * r2;
+    if (!(shadow.radius2 > 0)) return;
     ++dab.shadowCount;
 }
 
