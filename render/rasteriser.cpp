@@ -172,6 +172,13 @@ inline int32_t ClampToExtent(int64_t v, int32_t limit) {
         dab.rMargin = r - 1e-9 * (1 + r);
         dab.curveRadial = 1.25 * dab.exponent * (dab.exponent - 1) * dab.invBand * dab.invBand;
         dab.curveAcross = 1.25 * dab.exponent * dab.invBand;
+        double factor = 1;
+        for (int k = 0; k < 4; ++k) {
+            factor *= std::fabs(dab.exponent - k) * dab.invBand;
+            dab.close[k] = factor;
+            const double power = dab.exponent - (k + 1);
+            dab.closeSteps[k] = power >= 0 ? 0 : static_cast<int>(std::ceil(-power));
+        }
         // Worth it where the curvature keeps the centre's bounds within a
         // few coverage steps: wide soft pens.
         dab.centred = bounded && edge != Edge::kSoft && band > 4 &&

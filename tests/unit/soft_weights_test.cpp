@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdint>
 #include <random>
+#include <type_traits>
 #include <vector>
 
 #include "render/rasteriser.h"
@@ -66,14 +67,15 @@ TEST(SoftWeights, TableGapsAreFarBelowACoverageStep) {
     }
 }
 
-// A pixel's weight sum from its centre alone: the library's running sum of
-// 16 powers lies within the bounds, for pens 4 to 100 pixels wide, every
-// kind of soft edge the bounds serve, and pixels all over the band.
+// A pixel's weight sum from its centre alone, and to the fourth order: the
+// library's running sum of 16 powers lies within both bounds, for pens 4 to
+// 100 pixels wide, every kind of soft edge the bounds serve, and pixels all
+// over the band.
 TEST(SoftWeights, CentreBoundsHoldTheLibrarysSum) {
     using stamp::Edge;
     std::mt19937_64 random(20261211);
     std::uniform_real_distribution<double> unit(0.0, 1.0);
-    int checked = 0, narrow = 0;
+    int checked = 0, narrow = 0, close = 0, closeNarrow = 0;
     for (int round = 0; round < 400; ++round) {
         const double hardness =
             round % 5 == 0 ? (round / 5 % 4) * 0.25 : unit(random) * 0.99;
@@ -82,34 +84,53 @@ TEST(SoftWeights, CentreBoundsHoldTheLibrarysSum) {
         Edge edge;
         const stamp::Dab dab = stamp::DabOf(cx, cy, diameter, hardness, edge);
         const double r = diameter * 0.5;
+        auto bounds = [&](auto kind, double d2, double& lower, double& upper, double& closeLower,
+                          double& closeUpper, bool& hasClose) {
+            constexpr Edge kEdge = decltype(kind)::value;
+            hasClose = stamp::CloseSums<kEdge>(dab, d2, closeLower, closeUpper);
+            return stamp::CentreSums<kEdge>(dab, d2, lower, upper);
+        };
         for (int i = 0; i < 400; ++i) {
             const double dx = std::floor(cx + (unit(random) * 2 - 1) * (r + 1)) + 0.5 - cx;
             const double dy = std::floor(cy + (unit(random) * 2 - 1) * (r + 1)) + 0.5 - cy;
-            double lower = 0, upper = 0;
-            bool held = false;
+            const double d2 = dx * dx + dy * dy;
+            double lower = 0, upper = 0, closeLower = 0, closeUpper = 0;
+            bool held = false, hasClose = false;
             switch (edge) {
-                case Edge::kWhole1: held = stamp::CentreSums<Edge::kWhole1>(dab, dx * dx + dy * dy, lower, upper); break;
-                case Edge::kWhole2: held = stamp::CentreSums<Edge::kWhole2>(dab, dx * dx + dy * dy, lower, upper); break;
-                case Edge::kWhole3: held = stamp::CentreSums<Edge::kWhole3>(dab, dx * dx + dy * dy, lower, upper); break;
-                case Edge::kWhole4: held = stamp::CentreSums<Edge::kWhole4>(dab, dx * dx + dy * dy, lower, upper); break;
-                case Edge::kFraction: held = stamp::CentreSums<Edge::kFraction>(dab, dx * dx + dy * dy, lower, upper); break;
+                case Edge::kWhole1: held = bounds(std::integral_constant<Edge, Edge::kWhole1>{}, d2, lower, upper, closeLower, closeUpper, hasClose); break;
+                case Edge::kWhole2: held = bounds(std::integral_constant<Edge, Edge::kWhole2>{}, d2, lower, upper, closeLower, closeUpper, hasClose); break;
+                case Edge::kWhole3: held = bounds(std::integral_constant<Edge, Edge::kWhole3>{}, d2, lower, upper, closeLower, closeUpper, hasClose); break;
+                case Edge::kWhole4: held = bounds(std::integral_constant<Edge, Edge::kWhole4>{}, d2, lower, upper, closeLower, closeUpper, hasClose); break;
+                case Edge::kFraction: held = bounds(std::integral_constant<Edge, Edge::kFraction>{}, d2, lower, upper, closeLower, closeUpper, hasClose); break;
                 default: break;
             }
-            if (!held) continue;
+            if (!held && !hasClose) continue;
             double subX2[4], subY2[4];
             stamp::SubSquares(dx, subX2);
             stamp::SubSquares(dy, subY2);
             const double sum = stamp::SoftSum(dab, subX2, subY2);
-            ASSERT_LE(lower - stamp::kSumSlack, sum)
-                << "hardness " << hardness << " diameter " << diameter << " at " << dx << "," << dy;
-            ASSERT_GE(upper + stamp::kSumSlack, sum)
-                << "hardness " << hardness << " diameter " << diameter << " at " << dx << "," << dy;
-            ++checked;
-            if (dab.centred && upper - lower < 16.0 / 255) ++narrow;
+            const auto where = [&] {
+                return testing::Message() << "hardness " << hardness << " diameter " << diameter
+                                          << " at " << dx << "," << dy;
+            };
+            if (held) {
+                ASSERT_LE(lower - stamp::kSumSlack, sum) << where();
+                ASSERT_GE(upper + stamp::kSumSlack, sum) << where();
+                ++checked;
+                if (dab.centred && upper - lower < 16.0 / 255) ++narrow;
+            }
+            if (hasClose) {
+                ASSERT_LE(closeLower - stamp::kSumSlack, sum) << "close, " << where();
+                ASSERT_GE(closeUpper + stamp::kSumSlack, sum) << "close, " << where();
+                ++close;
+                if (dab.centred && closeUpper - closeLower < 0.05 * 16.0 / 255) ++closeNarrow;
+            }
         }
     }
     EXPECT_GT(checked, 50000);
     EXPECT_GT(narrow, checked / 4);  // within a coverage step for most wide pens
+    EXPECT_GT(close, 30000);
+    EXPECT_GT(closeNarrow, close / 4);  // within a twentieth of a step
 }
 
 // Every tile marked full is full, along the clipped right and bottom edges
