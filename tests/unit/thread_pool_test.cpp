@@ -3,6 +3,7 @@
 // rest, and Run returns only when every handed-out task has returned.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <memory>
@@ -113,6 +114,34 @@ TEST(ThreadPool, ManyTasksEachReportedOnceInOrderOfCounting) {
     for (size_t i = 0; i < log.calls.size(); ++i)
         EXPECT_EQ(log.calls[i], std::make_pair(2000, static_cast<int>(i) + 1));
     for (const auto& task : tasks) EXPECT_EQ(task->executions.load(), 1);
+}
+
+// Neighbouring tasks are not taken one after the other: a worker takes each
+// full block of 128 in bit-reversed order (0, 64, 32, 96, ...), the last,
+// partial block in queue order; every task once.
+TEST(ThreadPool, HandsOutFullBlocksSpreadAndTheRestInOrder) {
+    class Ordered : public ThreadPoolTask {
+    public:
+        Ordered(int index, std::vector<int>& order) : index_(index), order_(order) {}
+        void Execute() override { order_.push_back(index_); }
+
+    private:
+        int index_;
+        std::vector<int>& order_;
+    };
+    ThreadPool pool(1);
+    std::vector<int> order;
+    for (int i = 0; i < 130; ++i) pool.AddTask(std::make_shared<Ordered>(i, order));
+    pool.Run();
+    ASSERT_EQ(order.size(), 130u);
+    EXPECT_EQ((std::vector<int>(order.begin(), order.begin() + 6)),
+              (std::vector<int>{0, 64, 32, 96, 16, 80}));
+    EXPECT_EQ(order[127], 127);
+    EXPECT_EQ(order[128], 128);
+    EXPECT_EQ(order[129], 129);
+    std::vector<int> sorted = order;
+    std::sort(sorted.begin(), sorted.end());
+    for (int i = 0; i < 130; ++i) EXPECT_EQ(sorted[i], i);
 }
 
 TEST(ThreadPool, StopPartWayCancelsTheRestAndStillCountsEveryTask) {
