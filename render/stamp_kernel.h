@@ -380,7 +380,7 @@ template <Edge kEdge, typename Lanes, typename Open>
         // it can give: they go first. Such a pixel is neither deep nor
         // wholly inside, as its nearest sub-point (a corner or nearer) lies
         // beyond the inner limit.
-        if constexpr (kEdge == Edge::kFraction || kEdge == Edge::kSoft) {
+        if constexpr (kEdge != Edge::kHard) {
             if (old > 0 && CannotRaise(dab, NearestX2(SubX(dx)) + nearY2, old)) {
                 open.Mark(x);
                 continue;
@@ -410,12 +410,6 @@ template <Edge kEdge, typename Lanes, typename Open>
             RaiseTo(cell, old, value);
             if (value != 255) open.Mark(x);
         } else {
-            if constexpr (kEdge != Edge::kFraction && kEdge != Edge::kSoft) {
-                if (old > 0 && CannotRaise(dab, NearestX2(px) + nearY2, old)) {
-                    open.Mark(x);
-                    continue;
-                }
-            }
             if constexpr (kEdge != Edge::kSoft) {
                 double lower, upper;
                 if (dab.centred && CentreSums<kEdge>(dab, d2, lower, upper)) {
@@ -463,6 +457,26 @@ template <Edge kEdge, typename Lanes, typename Open>
     }
 }
 
+// True when no pixel of a short stretch of a row can rise: all are full, or
+// its least value is beyond the reach of the stretch's nearest sub-point
+// (nearY2 the row's part). CannotRaise only grows more certain with a farther sub-point and a
+// larger old value, so what holds for these holds for every pixel; a pixel
+// that is deep or wholly inside has a sub-point within the inner limit,
+// which CannotRaise never passes by.
+inline bool StretchCannotRaise(uint8_t* pixels, const Dab& dab, const Stretch& s,
+                               double nearY2) {
+    uint8_t least = 255;
+    for (int32_t x = s.from; x < s.to; ++x)
+        least = std::min(least, std::atomic_ref<uint8_t>(pixels[x]).load(std::memory_order_relaxed));
+    if (least == 255) return true;  // full already
+    if (least == 0) return false;
+    // Sub-points of pixel x lie from x + 0.125 to x + 0.875.
+    const double first = s.from + 0.125 - dab.cx, last = s.to - 0.125 - dab.cx;
+    const double gap = first > 0 ? first : (last < 0 ? -last : 0.0);
+    const double nearest = std::max(0.0, gap - 1e-9);
+    return CannotRaise(dab, nearest * nearest + nearY2, least);
+}
+
 // The pixels x0 <= x < x1 of row y, but for those in a neighbour's shadow,
 // which are passed by, their tiles left open.
 template <Edge kEdge, typename Lanes, bool kShadowed, typename Open>
@@ -473,6 +487,15 @@ template <Edge kEdge, typename Lanes, bool kShadowed, typename Open>
     int stretches = 1;
     if constexpr (kShadowed) {
         stretches = KeptStretches(dab.shadows, dab.shadowCount, dab.cx, dy, dab.deep, x0, x1, kept);
+        // A shadowed disc's stretches are a few pixels: most rise nowhere.
+        // (The row's nearest sub-row lies at least |dy| - 0.375 away.)
+        if constexpr (kEdge != Edge::kHard) {
+            const double rowGap = std::max(0.0, std::fabs(dy) - kCorner - 1e-9);
+            int n = 0;
+            for (int i = 0; i < stretches; ++i)
+                if (!StretchCannotRaise(pixels, dab, kept[i], rowGap * rowGap)) kept[n++] = kept[i];
+            stretches = n;
+        }
         if (stretches == 0) {
             open.MarkRange(x0, x1);
             return;
