@@ -215,6 +215,11 @@ int RunHostile(int32_t size, const char* only) {
     };
     auto parallelWith = [&](double spacing) { return guideWith(kTemplateParallel, spacing); };
     auto radialWith = [&](double spacing) { return guideWith(kTemplateRadial, spacing); };
+    // Lines or rings a pixel apart under a soft pen of 50, each 1000 long.
+    auto widePen = [](int32_t kind, double hardness) {
+        return EditsOf({{kItemTemplate, double(kind)}, {kItemSpacing, 1}, {kItemSize, 50},
+                        {kItemHardness, hardness}, {kItemLength, 1000}});
+    };
     const std::vector<Case> cases = {
         {"H1", "2565 cubics, controls 1e10 away, parallel", FarCurves(2565, 1e10), "", parallelWith(50)},
         {"H2", "5760 cubics, controls 1e4 away, radial", FarCurves(5760, 1e4), "", radialWith(50)},
@@ -237,18 +242,10 @@ int RunHostile(int32_t size, const char* only) {
          SelectPreset},
         {"H11", "channel kind of the source fails", "", "",
          EditsOf({{kItemTemplate, kTemplateRadial}}), true},
-        {"H12", "radial spacing 1, size 50, length 1000", "", "",
-         EditsOf({{kItemTemplate, kTemplateRadial}, {kItemSpacing, 1}, {kItemSize, 50},
-                  {kItemHardness, 0.3}, {kItemLength, 1000}})},
-        {"H17", "radial spacing 1, size 50, hardness 0.1", "", "",
-         EditsOf({{kItemTemplate, kTemplateRadial}, {kItemSpacing, 1}, {kItemSize, 50},
-                  {kItemHardness, 0.1}, {kItemLength, 1000}})},
-        {"H18", "parallel spacing 1, size 50, length 1000", "", "",
-         EditsOf({{kItemTemplate, kTemplateParallel}, {kItemSpacing, 1}, {kItemSize, 50},
-                  {kItemHardness, 0.3}, {kItemLength, 1000}})},
-        {"H19", "concentric spacing 1, size 50, length 1000", "", "",
-         EditsOf({{kItemTemplate, kTemplateConcentric}, {kItemSpacing, 1}, {kItemSize, 50},
-                  {kItemHardness, 0.3}, {kItemLength, 1000}})},
+        {"H12", "radial spacing 1, size 50, length 1000", "", "", widePen(kTemplateRadial, 0.3)},
+        {"H17", "radial spacing 1, size 50, hardness 0.1", "", "", widePen(kTemplateRadial, 0.1)},
+        {"H18", "parallel spacing 1, size 50, length 1000", "", "", widePen(kTemplateParallel, 0.3)},
+        {"H19", "concentric spacing 1, size 50, length 1000", "", "", widePen(kTemplateConcentric, 0.3)},
         {"H13", "concentric spacing 1, length 1000, gain 100", "", "",
          EditsOf({{kItemTemplate, kTemplateConcentric}, {kItemSpacing, 1}, {kItemLength, 1000},
                   {kItemLengain, 100}})},

@@ -13,6 +13,7 @@ namespace velmora {
 // [x, x+1) x [y, y+1). Coverage combines by maximum; the dirty box grows.
 void Stamp(StrokeContext& context, double cx, double cy, double diameter);
 
+// One pen disc: its centre and diameter, in canvas pixels.
 struct Disc {
     double cx;
     double cy;

@@ -219,6 +219,22 @@ inline uint8_t SoftValueWithin(const Dab& dab, double lower, double upper, doubl
 // 0.53033 away at the corners).
 constexpr double kSubReach = 0.5304;
 
+// The bounds low <= B^e <= high of the power at base B, 0 <= B <= 1: the
+// table's chord and the chord less its gap, or the product for a whole
+// exponent.
+template <Edge kEdge>
+inline void CentrePower(const Dab& dab, double base, double& low, double& high) {
+    if constexpr (kEdge == Edge::kFraction) {
+        double gap;
+        ChordAt(*dab.table, base, high, gap);
+        low = high - gap;
+    } else {
+        high = base;
+        for (int i = 1; i < WholeExponent(kEdge); ++i) high *= base;
+        low = high;
+    }
+}
+
 // Bounds of a soft pixel's weight sum from its centre alone, at squared
 // distance d2, when no sub-point lies within the inner radius: false
 // otherwise.
@@ -248,16 +264,8 @@ inline bool CentreSums(const Dab& dab, double d2, double& lower, double& upper) 
     const bool steep = dab.exponent < 2;
     if (steep && !(farthest < dab.rMargin)) return false;
     const double base = std::max(0.0, 1.0 - (d - dab.ri) * dab.invBand);
-    double high, low;
-    if constexpr (kEdge == Edge::kFraction) {
-        double gap;
-        ChordAt(*dab.table, base, high, gap);
-        low = high - gap;
-    } else {
-        high = base;
-        for (int i = 1; i < WholeExponent(kEdge); ++i) high *= base;
-        low = high;
-    }
+    double low, high;
+    CentrePower<kEdge>(dab, base, low, high);
     const double most = std::max(0.0, 1.0 - (nearest - dab.ri) * dab.invBand);
     double radial = dab.curveRadial, across = dab.curveAcross;
     if (steep) {
@@ -292,16 +300,8 @@ inline bool CloseSums(const Dab& dab, double d2, double& lower, double& upper) {
     const double least = 1.0 - (farthest - dab.ri) * dab.invBand;
     if (!(least >= 1e-3)) return false;
     const double base = 1.0 - (d - dab.ri) * dab.invBand;
-    double high, low;
-    if constexpr (kEdge == Edge::kFraction) {
-        double gap;
-        ChordAt(*dab.table, base, high, gap);
-        low = high - gap;
-    } else {
-        high = base;
-        for (int i = 1; i < WholeExponent(kEdge); ++i) high *= base;
-        low = high;
-    }
+    double low, high;
+    CentrePower<kEdge>(dab, base, low, high);
     const double e = dab.exponent, ib = dab.invBand;
     const double scale = 16 + 0.625 * (e * (e - 1) * ib * ib / (base * base) - e * ib / (base * d));
     if (!(scale > 0)) return false;
@@ -347,8 +347,6 @@ struct DabRow {
     double dy;
     double dy2;
     double subY2[4];
-    double cornerLow;   // (dy - 0.375)^2: the corner rows are the outer sub-rows
-    double cornerHigh;  // (dy + 0.375)^2
     double nearY2;      // the least of subY2
 };
 
@@ -361,7 +359,8 @@ struct DabRow {
 template <Edge kEdge, typename Lanes, typename Open>
 [[gnu::always_inline]] inline void StampStretch(uint8_t* pixels, const Open& open, const Dab& dab,
                                                 const DabRow& row, int32_t from, int32_t to) {
-    const double dy2 = row.dy2, cornerLow = row.cornerLow, cornerHigh = row.cornerHigh;
+    // (dy -+ 0.375)^2: the corner rows are the outer sub-rows.
+    const double dy2 = row.dy2, cornerLow = row.subY2[0], cornerHigh = row.subY2[3];
     const double nearY2 = row.nearY2;
     const double* subY2 = row.subY2;
     for (int32_t x = from; x < to; ++x) {
@@ -505,8 +504,6 @@ template <Edge kEdge, typename Lanes, bool kShadowed, typename Open>
     row.dy = dy;
     row.dy2 = row.dy * row.dy;
     SubSquares(row.dy, row.subY2);
-    row.cornerLow = row.subY2[0];
-    row.cornerHigh = row.subY2[3];
     row.nearY2 = std::min(std::min(row.subY2[0], row.subY2[1]), std::min(row.subY2[2], row.subY2[3]));
     if constexpr (!kShadowed) {
         StampStretch<kEdge, Lanes>(pixels, open, dab, row, x0, x1);
